@@ -1,0 +1,53 @@
+#include "admindialogs.h"
+#include "directory/directoryfactory.h"
+#include "parametre.h"
+#include "passwordgenerator.h"
+#include "principale.h"
+#include "provisioningdialogs.h"
+#include "services.h"
+#include "shell/processshell.h"
+#include "splash.h"
+#include "text/pathresolver.h"
+#include "text/programfolder.h"
+#include "toolsdialogs.h"
+#include "ui/dialoghost.h"
+#include "ui/prompts.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velmar"));
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPointSizeF(8.25);
+    QApplication::setFont(font);
+
+    PathResolver paths(ProgramFolder::ofRunningExecutable());
+    QString directoryProblem;
+    auto directory = openDirectory(paths, &directoryProblem);
+    ProcessShell shell(paths);
+    BoxPrompts prompts(QStringLiteral("Velmar"));
+    PasswordGenerator passwords;
+    DialogHost dialogs;
+
+    Services services;
+    services.paths = &paths;
+    services.directory = directory.get();
+    services.shell = &shell;
+    services.prompts = &prompts;
+    services.passwords = &passwords;
+    services.dialogs = &dialogs;
+
+    Principale principale(services);
+    services.main = &principale;
+    dialogs.define(QStringLiteral("parametre"), [&] { return new Parametre(services, principale); });
+    defineAdminDialogs(services);
+    defineProvisioningDialogs(services);
+    defineToolsDialogs(services);
+
+    Splash splash;
+    QObject::connect(&splash, &Splash::finished, &principale, [&] { principale.showLoaded(); });
+    splash.show();
+    return app.exec();
+}

@@ -1,0 +1,222 @@
+#include "principale.h"
+
+#include "artwork.h"
+#include "groupspanel.h"
+#include "passwordgenerator.h"
+#include "provisioningpanel.h"
+#include "services.h"
+#include "settingsfiles.h"
+#include "shell/shell.h"
+#include "text/pathresolver.h"
+#include "ui/dialoghost.h"
+#include "ui/formbuilder.h"
+#include "ui/prompts.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+
+Principale::Principale(Services &services, QWidget *parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_services(services)
+{
+    // No close box, no minimize or maximize: "Quitter" is the only way out.
+    setObjectName(QStringLiteral("Principale"));
+    buildMenus();
+}
+
+const QString &Principale::creditSuffix()
+{
+    static const QString suffix = QString(23, u' ')
+        + QStringLiteral("------Velmar, les comptes de l'établissement en quelques clics------");
+    return suffix;
+}
+
+QString Principale::caption(const QString &domain, const QString &server)
+{
+    return QStringLiteral("velmar sur le Domaine : ") + domain + QStringLiteral(",      Serveur maitre : ") + server
+        + creditSuffix();
+}
+
+QAction *Principale::addEntry(QMenu *menu, const char *name, const QString &text)
+{
+    QAction *action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+void Principale::buildMenus()
+{
+    auto separator = [](QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QString::fromLatin1(name)); };
+    auto opens = [this](QAction *action, const char *dialog) {
+        connect(action, &QAction::triggered, this,
+                [this, name = QString::fromLatin1(dialog)] { m_services.dialogs->open(name); });
+    };
+
+    QMenu *fichier = menuBar()->addMenu(QStringLiteral("Fichier"));
+    fichier->setObjectName(QStringLiteral("MENUFichier"));
+    opens(addEntry(fichier, "MENUparam", QStringLiteral("Paramètres")), "parametre");
+    separator(fichier, "separator");
+    connect(addEntry(fichier, "MENUquitter", QStringLiteral("Quitter")), &QAction::triggered, this, &Principale::quit);
+
+    QMenu *outils = menuBar()->addMenu(QStringLiteral("Outils"));
+    outils->setObjectName(QStringLiteral("mnuoutil"));
+    connect(addEntry(outils, "mnuoutils", QStringLiteral("Analyseur ORVO")), &QAction::triggered, this,
+            [this] { startProgram(m_services.programFolder() + QStringLiteral("\\trivo.exe")); });
+    separator(outils, "separator2");
+    opens(addEntry(outils, "mnudeverr", QStringLiteral("Déverouiller un utilisateur")), "deverouillage");
+    opens(addEntry(outils, "msnuajoutele", QStringLiteral("Ajouter un éleve")), "ajouteleve");
+    opens(addEntry(outils, "mnoutilsuppele", QStringLiteral("Suppression de tous les élèves")), "suppeleves");
+    separator(outils, "separator3");
+    opens(addEntry(outils, "mnuajoutprof", QStringLiteral("Ajouter un professeur")), "ajoutprof");
+    opens(addEntry(outils, "manuoutilsuppprof", QStringLiteral("Suppression d'un professeur")), "suppprof");
+    separator(outils, "separateur");
+    opens(addEntry(outils, "mnuoutilsmail", QStringLiteral("Création des listes de diffusion emails")), "mails");
+    connect(addEntry(outils, "manuoutilrestartmail", QStringLiteral("Redémarrage Serveur MAIL")),
+            &QAction::triggered, this,
+            [this] { startProgram(m_services.programFolder() + QStringLiteral("\\IMSrestart.bat")); });
+    opens(addEntry(outils, "mnuoutilvidmail", QStringLiteral("Vider les boites mail")), "suppmail");
+    separator(outils, "separateur5");
+    opens(addEntry(outils, "mnudiruse", QStringLiteral("Verification de l'espace occupé par les élèves")), "diruse");
+}
+
+void Principale::startProgram(const QString &commandLine)
+{
+    if (Status started = m_services.shell->start(commandLine, WindowStyle::Normal); !started)
+        m_services.prompts->message(QStringLiteral("Impossible de lancer %1.\r%2").arg(commandLine, started.message()));
+}
+
+QString Principale::load()
+{
+    delete m_client;
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    m_client->setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    setCentralWidget(m_client);
+
+    FormBuilder form(m_client);
+    m_groups = new GroupsPanel(form, m_services, m_client);
+    m_provisioning = new ProvisioningPanel(form, m_services, m_client);
+    form.finish();
+
+    // Labels are drawn in the highlight-text colour straight over the background picture.
+    for (QLabel *label : m_client->findChildren<QLabel *>()) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, palette.color(QPalette::HighlightedText));
+        label->setPalette(palette);
+        label->setAutoFillBackground(false);
+    }
+
+    // A new key for the password generator at each load.
+    m_services.passwords->reseed();
+
+    QStringList missing;
+    const auto volume = SettingsFiles::readSystemVolume(*m_services.paths);
+    m_systemVolume = volume ? *volume : QString();
+    if (!volume)
+        missing << QStringLiteral("system.txt");
+    const auto names = SettingsFiles::readDomainNames(*m_services.paths);
+    m_domain = names ? names->domain : QString();
+    m_server = names ? names->server : QString();
+    if (!names)
+        missing << QStringLiteral("parametres.txt");
+    const auto mode = SettingsFiles::readModeLine(*m_services.paths);
+    m_modeLine = mode ? *mode : QString();
+    if (!mode)
+        missing << QStringLiteral("mode.txt");
+
+    // The client area is the design size; a window is as tall again as its menu bar.
+    const int menuHeight = menuBar()->sizeHint().height();
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (SettingsFiles::numericValue(m_modeLine) == 1) {
+        // The outer size is given: take off the window frame where the window system tells it.
+        const QSize frame = frameGeometry().size() - geometry().size();
+        resize(twipsToPixels(kNarrowWidth) - frame.width(), twipsToPixels(kNarrowHeight) - frame.height());
+    } else {
+        resize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight) + menuHeight);
+    }
+    if (QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+
+    setWindowTitle(caption(m_domain, m_server));
+
+    if (missing.isEmpty())
+        return {};
+    return QStringLiteral("Fichier de paramètres introuvable dans le dossier du programme (%1) : %2.\r"
+                          "Velmar démarre avec des valeurs vides ; corrigez-les dans Fichier > Paramètres.")
+        .arg(m_services.programFolder(), missing.join(QStringLiteral(", ")));
+}
+
+void Principale::showLoaded()
+{
+    const QString problem = load();
+    show();
+    if (!problem.isEmpty())
+        m_services.prompts->message(problem);
+}
+
+void Principale::reload()
+{
+    hide();
+    showLoaded();
+}
+
+void Principale::quit()
+{
+    m_quitting = true;
+    m_services.dialogs->closeAll();
+    qApp->quit();
+}
+
+void Principale::closeEvent(QCloseEvent *event)
+{
+    if (m_quitting)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void Principale::paintEvent(QPaintEvent *)
+{
+    if (!m_client)
+        return;
+    QPainter p(this);
+    p.drawPixmap(m_client->geometry(), Artwork::mainWindow());
+}
+
+QString Principale::publicFolder() const
+{
+    return m_provisioning ? m_provisioning->txtPublic->text() : QString();
+}
+
+QString Principale::subjectsFolder() const
+{
+    return m_provisioning ? m_provisioning->txtMatiere->text() : QString();
+}
+
+QString Principale::homeRoot() const
+{
+    return m_provisioning ? m_provisioning->txtPerso->text() : QString();
+}
+
+QString Principale::pupilFile() const
+{
+    return m_provisioning ? m_provisioning->txtOrvo->text() : QString();
+}
+
+QString Principale::chosenGroup() const
+{
+    if (!m_groups || !m_groups->grp->currentItem())
+        return {};
+    return m_groups->grp->currentItem()->text();
+}
+
+QString Principale::getpass(int length)
+{
+    return m_services.passwords->getpass(length);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+class QLabel;
+
+// The start window: shown 2.5 s, then closed once and for all, handing over to the main window.
+class Splash : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Splash(QWidget *parent = nullptr);
+
+    static QString versionText();
+    QLabel *versionLabel() const { return m_label2; }
+
+Q_SIGNALS:
+    void finished();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QTimer m_timer1;
+    QLabel *m_label2 = nullptr;
+};

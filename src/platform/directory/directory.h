@@ -1,0 +1,64 @@
+#pragma once
+
+#include "text/result.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+// The domain's directory, addressed as the program has always addressed it: "WinNT://" + server
+// name for the container of every account and group, + "/" + name for one object, with ",user" or
+// ",group" appended where the class is fixed. Every operation can fail; the failure comes back as a
+// value with a French message, and the caller decides whether to skip the step or stop.
+
+struct DirEntry
+{
+    QString name;
+    QString className; // "User" or "Group"
+    QString adsPath;
+};
+
+using DirVisitor = std::function<void(const DirEntry &)>;
+
+class DirObject;
+using DirObjectPtr = std::unique_ptr<DirObject>;
+
+class DirObject
+{
+public:
+    virtual ~DirObject() = default;
+
+    virtual QString name() const = 0;
+    virtual QString className() const = 0; // "Domain" for the container, "User", "Group"
+    virtual QString adsPath() const = 0;
+
+    // Container. filter holds class names ("User", "GlobalGroup"); empty means every child.
+    virtual Status enumerate(const QStringList &filter, const DirVisitor &visit) = 0;
+    // A pending object of class "User" or "Group": it exists only after its setInfo().
+    virtual Result<DirObjectPtr> create(const QString &className, const QString &name) = 0;
+    // Deletes at once.
+    virtual Status deleteObject(const QString &className, const QString &name) = 0;
+
+    // Properties: FullName, Description, HomeDirectory, LoginScript, groupType (read and written);
+    // LastLogin (QDateTime) and IsAccountLocked (bool; writing false unlocks).
+    virtual Result<QVariant> get(const QString &property) = 0;
+    virtual Status put(const QString &property, const QVariant &value) = 0;
+    virtual Status setPassword(const QString &password) = 0;
+    // Stores the pending changes: the object and its properties, all or nothing.
+    virtual Status setInfo() = 0;
+
+    // Group. Members are named by their ADsPath.
+    virtual Status members(const DirVisitor &visit) = 0;
+    virtual Status add(const QString &memberAdsPath) = 0;
+    virtual Status remove(const QString &memberAdsPath) = 0;
+};
+
+class Directory
+{
+public:
+    virtual ~Directory() = default;
+    virtual Result<DirObjectPtr> bind(const QString &adsPath) = 0;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class DialogHost;
+class Directory;
+class MainValues;
+class PasswordGenerator;
+class PathResolver;
+class Prompts;
+class Shell;
+
+// The collaborators every window is given when it is made: nothing is reached through a global.
+struct Services
+{
+    PathResolver *paths = nullptr;
+    Directory *directory = nullptr;
+    Shell *shell = nullptr;
+    Prompts *prompts = nullptr;
+    PasswordGenerator *passwords = nullptr;
+    DialogHost *dialogs = nullptr;
+    MainValues *main = nullptr;
+
+    QString programFolder() const;
+    // A program-folder file as a host path: programFolder() + "\" + name, resolved.
+    QString programFile(const QString &name) const;
+};

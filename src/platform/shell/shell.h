@@ -1,0 +1,22 @@
+#pragma once
+
+#include "text/result.h"
+
+#include <QString>
+
+// Starts command lines the way the program always has: "cmd.exe /c ..." lines, batch scripts of the
+// program folder and the program folder's executables, words joined by single spaces, no path quoted.
+// Exit status and output are never read.
+enum class WindowStyle { Normal, Minimized, Hidden };
+
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+
+    // Starts the line and returns at once; a line that cannot start is a failure.
+    virtual Status start(const QString &commandLine, WindowStyle style) = 0;
+    // Starts the line and returns when its process has ended, or when timeoutMs has passed (a failure).
+    virtual Status startAndWait(const QString &commandLine, WindowStyle style, int timeoutMs = 10 * 60 * 1000) = 0;
+    virtual void pause(int milliseconds) = 0;
+};

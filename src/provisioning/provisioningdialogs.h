@@ -1,0 +1,7 @@
+#pragma once
+
+struct Services;
+
+// Makes the enrolment and removal dialogs known to the dialog host:
+// "ajouteleve", "ajoutprof", "suppprof", "suppeleves".
+void defineProvisioningDialogs(Services &services);

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+
+class FormBuilder;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+struct Services;
+
+// The right-hand panel of the main window, "Création d'un SI": what to create, where, the subject
+// list, the converted pupil file and the three numbered steps.
+class ProvisioningPanel : public QObject
+{
+    Q_OBJECT
+
+public:
+    ProvisioningPanel(FormBuilder &form, Services &services, QObject *parent = nullptr);
+
+    QCheckBox *check1 = nullptr;
+    QLineEdit *txtPublic = nullptr;
+    QCheckBox *check2 = nullptr;
+    QLineEdit *txtMatiere = nullptr;
+    QCheckBox *check3 = nullptr;
+    QLineEdit *txtPerso = nullptr;
+    QListWidget *matiere = nullptr;
+    QPushButton *matmoins = nullptr;
+    QPushButton *matplus = nullptr;
+    QPushButton *sauv = nullptr;
+    QLineEdit *txtOrvo = nullptr;
+    QPushButton *cmdCreergrp = nullptr;
+    QPushButton *cmdCreerrep = nullptr;
+    QPushButton *cmdCreerutil = nullptr;
+    QProgressBar *bar1 = nullptr;
+
+private:
+    Services &m_services;
+};

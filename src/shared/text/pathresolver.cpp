@@ -1,0 +1,124 @@
+#include "pathresolver.h"
+
+#include "fieldreader.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+bool startsWithDrive(const QString &path)
+{
+    return path.size() >= 2 && path[1] == u':' && path[0].isLetter() && path[0].unicode() < 128;
+}
+
+// Finds the entry of folder that names component, exactly or else regardless of case.
+QString matchEntry(const QString &folder, const QString &component)
+{
+    if (QFileInfo::exists(folder + u'/' + component))
+        return component;
+    const QStringList entries =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        if (entry.compare(component, Qt::CaseInsensitive) == 0)
+            return entry;
+    }
+    return {};
+}
+
+} // namespace
+
+PathResolver::PathResolver(QString programFolder) : m_programFolder(QDir::cleanPath(programFolder))
+{
+    loadDriveMap();
+}
+
+void PathResolver::loadDriveMap()
+{
+    auto reader = FieldReader::open(m_programFolder + QStringLiteral("/lecteurs.txt"));
+    if (!reader)
+        return;
+    while (!reader->atEnd()) {
+        const QStringList entry = reader->record(2);
+        const QString drive = entry[0].trimmed();
+        const QString target = entry[1].trimmed();
+        if (startsWithDrive(drive) && !target.isEmpty())
+            m_drives.insert(drive[0].toUpper(), QDir::cleanPath(QDir(m_programFolder).absoluteFilePath(target)));
+    }
+}
+
+QString PathResolver::driveRoot(const QString &drive) const
+{
+    if (drive.isEmpty() || !drive[0].isLetter() || drive[0].unicode() >= 128)
+        return {};
+    const QChar letter = drive[0].toUpper();
+    QString root = m_drives.value(letter);
+    if (root.isEmpty())
+        root = m_programFolder + QStringLiteral("/lecteurs/") + letter.toLower();
+    QDir().mkpath(root);
+    return root;
+}
+
+bool PathResolver::isDriveRootOrEmpty(const QString &windowsPath)
+{
+    QString rest = windowsPath.trimmed();
+    if (rest.isEmpty())
+        return true;
+    rest.replace(u'\\', u'/');
+    if (startsWithDrive(rest))
+        rest = rest.mid(2);
+    else if (!rest.startsWith(u'/'))
+        return false;
+    // Whatever stays once "." and ".." are taken out must name something below the root.
+    int depth = 0;
+    for (const QString &part : rest.split(u'/', Qt::SkipEmptyParts)) {
+        if (part == QStringLiteral(".."))
+            depth = qMax(0, depth - 1);
+        else if (part != QStringLiteral("."))
+            ++depth;
+    }
+    return depth == 0;
+}
+
+QString PathResolver::toHost(const QString &windowsPath) const
+{
+    QString path = windowsPath;
+    path.replace(u'\\', u'/');
+
+    QString base;
+    if (startsWithDrive(path)) {
+        base = driveRoot(path.left(1));
+        path = path.mid(2);
+    } else if (path.startsWith(u'/')) {
+        base = QStringLiteral("/");
+    } else {
+        base = m_programFolder;
+    }
+
+    QStringList parts;
+    for (const QString &part : path.split(u'/', Qt::SkipEmptyParts)) {
+        if (part == QStringLiteral("."))
+            continue;
+        if (part == QStringLiteral("..")) {
+            if (!parts.isEmpty())
+                parts.removeLast();
+            continue;
+        }
+        parts.append(part);
+    }
+
+    QString host = base == QStringLiteral("/") ? QString() : base;
+    bool matching = true;
+    for (const QString &part : std::as_const(parts)) {
+        QString name = part;
+        if (matching) {
+            const QString found = matchEntry(host.isEmpty() ? QStringLiteral("/") : host, part);
+            if (found.isEmpty())
+                matching = false;
+            else
+                name = found;
+        }
+        host += u'/' + name;
+    }
+    return host.isEmpty() ? QStringLiteral("/") : host;
+}

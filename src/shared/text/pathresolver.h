@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+// Maps a path written the Windows way ("E:\Perso\eleves", program folder + "\parametres.txt") to a
+// path of this machine. A drive letter goes through the drive map, the file "lecteurs.txt" of the
+// program folder (lines such as "E:,/srv/ecole/e"); an unlisted drive maps to the program folder's
+// "lecteurs/e/", made on first use. Backslashes separate components, and each component that exists
+// is matched without regard to letter case, as the Windows file system does; a new component keeps
+// the case it was given. A path that does not start with a drive or "/" is taken in the program
+// folder. ".." never climbs above a drive's root.
+class PathResolver
+{
+public:
+    explicit PathResolver(QString programFolder);
+
+    const QString &programFolder() const { return m_programFolder; }
+    QString toHost(const QString &windowsPath) const;
+
+    // The host folder of a drive letter ("E" or "E:"), or an empty text for something else.
+    QString driveRoot(const QString &drive) const;
+    // True when the text names the root of a drive ("E:", "E:\", "E:\.."), or is empty.
+    static bool isDriveRootOrEmpty(const QString &windowsPath);
+
+private:
+    void loadDriveMap();
+
+    QString m_programFolder;
+    QHash<QChar, QString> m_drives;
+};

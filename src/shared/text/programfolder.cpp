@@ -1,0 +1,8 @@
+#include "programfolder.h"
+
+#include <QCoreApplication>
+
+QString ProgramFolder::ofRunningExecutable()
+{
+    return QCoreApplication::applicationDirPath();
+}

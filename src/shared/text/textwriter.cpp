@@ -1,0 +1,72 @@
+#include "textwriter.h"
+
+#include "cp1252.h"
+
+#include <QSaveFile>
+
+QByteArray TextWriter::encodeLine(const QString &text)
+{
+    return Cp1252::encode(text) + "\r\n";
+}
+
+Status TextWriter::open(const QString &hostPath, Mode mode)
+{
+    m_file.setFileName(hostPath);
+    m_failed = false;
+    const auto flags = mode == Mode::Append ? QIODevice::WriteOnly | QIODevice::Append
+                                            : QIODevice::WriteOnly | QIODevice::Truncate;
+    if (!m_file.open(flags))
+        return Status::failure(QStringLiteral("Impossible d'écrire le fichier %1 : %2")
+                                   .arg(hostPath, m_file.errorString()));
+    return {};
+}
+
+void TextWriter::writeLine(const QString &text)
+{
+    if (m_file.isOpen() && m_file.write(encodeLine(text)) < 0)
+        m_failed = true;
+}
+
+void TextWriter::writeNumberLine(long long number)
+{
+    writeLine(QLatin1Char(' ') + QString::number(number) + QLatin1Char(' '));
+}
+
+Status TextWriter::close()
+{
+    if (!m_file.isOpen())
+        return {};
+    const bool flushed = m_file.flush();
+    const QString name = m_file.fileName();
+    const QString error = m_file.errorString();
+    m_file.close();
+    if (m_failed || !flushed)
+        return Status::failure(QStringLiteral("Écriture incomplète du fichier %1 : %2").arg(name, error));
+    return {};
+}
+
+Status replaceFile(const QString &hostPath, const QStringList &lines)
+{
+    QSaveFile file(hostPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return Status::failure(QStringLiteral("Impossible d'écrire le fichier %1 : %2")
+                                   .arg(hostPath, file.errorString()));
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += TextWriter::encodeLine(line);
+    file.write(bytes);
+    if (!file.commit())
+        return Status::failure(QStringLiteral("Impossible d'écrire le fichier %1 : %2")
+                                   .arg(hostPath, file.errorString()));
+    return {};
+}
+
+Status appendLines(const QString &hostPath, const QStringList &lines)
+{
+    TextWriter writer;
+    if (Status opened = writer.open(hostPath, TextWriter::Mode::Append); !opened)
+        return opened;
+    for (const QString &line : lines)
+        writer.writeLine(line);
+    return writer.close();
+}

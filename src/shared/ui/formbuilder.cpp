@@ -1,0 +1,161 @@
+#include "formbuilder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <limits>
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
+
+FormBuilder::FormBuilder(QWidget *form) : m_form(form) {}
+
+template <typename W>
+W *FormBuilder::place(W *widget, const char *name, int l, int t, int w, int h)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(twipsRect(l, t, w, h));
+    return widget;
+}
+
+QLabel *FormBuilder::label(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h)
+{
+    auto *label = place(new QLabel(text, parent), name, l, t, w, h);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QLineEdit *FormBuilder::textBox(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h)
+{
+    return place(new QLineEdit(text, parent), name, l, t, w, h);
+}
+
+QPushButton *FormBuilder::button(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h)
+{
+    return place(new QPushButton(text, parent), name, l, t, w, h);
+}
+
+QCheckBox *FormBuilder::checkBox(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h)
+{
+    return place(new QCheckBox(text, parent), name, l, t, w, h);
+}
+
+QRadioButton *FormBuilder::option(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h)
+{
+    return place(new QRadioButton(text, parent), name, l, t, w, h);
+}
+
+QGroupBox *FormBuilder::frame(QWidget *parent, const char *name, const QString &title, int l, int t, int w, int h)
+{
+    return place(new QGroupBox(title, parent), name, l, t, w, h);
+}
+
+QListWidget *FormBuilder::listBox(QWidget *parent, const char *name, int l, int t, int w, int h)
+{
+    auto *list = place(new QListWidget(parent), name, l, t, w, h);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    return list;
+}
+
+QComboBox *FormBuilder::comboBox(QWidget *parent, const char *name, int l, int t, int w, int h)
+{
+    return place(new QComboBox(parent), name, l, t, w, h);
+}
+
+QProgressBar *FormBuilder::progressBar(QWidget *parent, const char *name, int l, int t, int w, int h)
+{
+    auto *bar = place(new QProgressBar(parent), name, l, t, w, h);
+    bar->setTextVisible(false);
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    return bar;
+}
+
+QFrame *FormBuilder::horizontalLine(QWidget *parent, const char *name, int x1, int y, int x2)
+{
+    auto *line = new QFrame(parent);
+    line->setObjectName(QString::fromLatin1(name));
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setGeometry(twipsToPixels(x1), twipsToPixels(y) - 1, twipsToPixels(x2 - x1), 3);
+    return line;
+}
+
+void FormBuilder::labelFor(QWidget *control, const QLabel *label)
+{
+    control->setAccessibleName(label->text());
+}
+
+void FormBuilder::finish()
+{
+    nameControlsFromLabels(m_form);
+}
+
+namespace {
+
+bool needsName(QWidget *w)
+{
+    if (!w->accessibleName().isEmpty())
+        return false;
+    if (qobject_cast<QLineEdit *>(w) || qobject_cast<QListWidget *>(w) || qobject_cast<QProgressBar *>(w))
+        return true;
+    if (qobject_cast<QComboBox *>(w))
+        return true;
+    if (auto *box = qobject_cast<QAbstractButton *>(w))
+        return box->text().isEmpty();
+    return false;
+}
+
+} // namespace
+
+void nameControlsFromLabels(QWidget *root)
+{
+    const QList<QLabel *> labels = root->findChildren<QLabel *>();
+    const QList<QWidget *> widgets = root->findChildren<QWidget *>();
+    for (QWidget *w : widgets) {
+        if (!needsName(w) || qobject_cast<QComboBox *>(w->parentWidget()))
+            continue;
+        const QRect box(w->mapTo(root, QPoint(0, 0)), w->size());
+        const QLabel *best = nullptr;
+        int bestDistance = std::numeric_limits<int>::max();
+        // A label on the same row, to the left, wins over one above.
+        for (const QLabel *label : labels) {
+            if (label->text().isEmpty())
+                continue;
+            const QRect l(label->mapTo(root, QPoint(0, 0)), label->size());
+            const bool sameRow = l.top() < box.bottom() && l.bottom() > box.top();
+            if (sameRow && l.left() < box.left()) {
+                const int distance = qMax(0, box.left() - l.right());
+                if (distance < bestDistance) {
+                    bestDistance = distance;
+                    best = label;
+                }
+            }
+        }
+        if (!best) {
+            for (const QLabel *label : labels) {
+                if (label->text().isEmpty())
+                    continue;
+                const QRect l(label->mapTo(root, QPoint(0, 0)), label->size());
+                const bool above = l.bottom() <= box.top() + 2 && l.right() > box.left() && l.left() < box.right();
+                const int distance = box.top() - l.bottom();
+                if (above && distance < bestDistance) {
+                    bestDistance = distance;
+                    best = label;
+                }
+            }
+        }
+        if (best)
+            w->setAccessibleName(best->text());
+    }
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+// Windows are laid out in twips, as the forms were drawn: 15 twips to a pixel.
+constexpr int twipsToPixels(int twips)
+{
+    return (twips + 7) / 15;
+}
+QRect twipsRect(int left, int top, int width, int height);
+
+// Places the controls of a fixed-layout window: each control gets its name, its text and its place
+// in twips inside its parent (the window or a frame). finish() then gives every text box, list, combo
+// and caption-less check box the text of the label beside it as its accessible name, so that
+// assistive technology can name each field.
+class FormBuilder
+{
+public:
+    explicit FormBuilder(QWidget *form);
+
+    QWidget *form() const { return m_form; }
+
+    QLabel *label(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h);
+    QLineEdit *textBox(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h);
+    QPushButton *button(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h);
+    QCheckBox *checkBox(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h);
+    QRadioButton *option(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h);
+    QGroupBox *frame(QWidget *parent, const char *name, const QString &title, int l, int t, int w, int h);
+    QListWidget *listBox(QWidget *parent, const char *name, int l, int t, int w, int h);
+    QComboBox *comboBox(QWidget *parent, const char *name, int l, int t, int w, int h);
+    QProgressBar *progressBar(QWidget *parent, const char *name, int l, int t, int w, int h);
+    QFrame *horizontalLine(QWidget *parent, const char *name, int x1, int y, int x2);
+
+    // Names the control after the label explicitly, where the layout alone would not tell.
+    static void labelFor(QWidget *control, const QLabel *label);
+    void finish();
+
+private:
+    template <typename W>
+    W *place(W *widget, const char *name, int l, int t, int w, int h);
+
+    QWidget *m_form;
+};
+
+// Gives every unnamed input control under root the text of the nearest label on its left on the
+// same row, or else of the label just above it.
+void nameControlsFromLabels(QWidget *root);

@@ -1,0 +1,8 @@
+#include "toolsdialogs.h"
+
+#include "services.h"
+
+void defineToolsDialogs(Services &services)
+{
+    Q_UNUSED(services);
+}

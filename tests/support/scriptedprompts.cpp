@@ -1,0 +1,28 @@
+#include "scriptedprompts.h"
+
+void ScriptedPrompts::message(const QString &text, const QString &title)
+{
+    shown.append({QStringLiteral("message"), text, title});
+}
+
+bool ScriptedPrompts::confirm(const QString &text, const QString &title)
+{
+    shown.append({QStringLiteral("confirm"), text, title});
+    return m_confirms.isEmpty() ? true : m_confirms.takeFirst();
+}
+
+std::optional<QString> ScriptedPrompts::input(const QString &prompt, const QString &title, const QString &)
+{
+    shown.append({QStringLiteral("input"), prompt, title});
+    return m_inputs.isEmpty() ? std::nullopt : m_inputs.takeFirst();
+}
+
+QStringList ScriptedPrompts::messages() const
+{
+    QStringList texts;
+    for (const Shown &s : shown) {
+        if (s.kind == QStringLiteral("message"))
+            texts << s.text;
+    }
+    return texts;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "ui/prompts.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <optional>
+
+// Answers message and input boxes for the administrator in tests, and records what was shown.
+// No box ever opens. Unscripted confirmations answer OK; unscripted inputs answer "Annuler".
+class ScriptedPrompts : public Prompts
+{
+public:
+    struct Shown
+    {
+        QString kind; // "message", "confirm" or "input"
+        QString text;
+        QString title;
+    };
+
+    void message(const QString &text, const QString &title = {}) override;
+    bool confirm(const QString &text, const QString &title = {}) override;
+    std::optional<QString> input(const QString &prompt, const QString &title = {},
+                                 const QString &defaultText = {}) override;
+
+    void answerConfirm(bool ok) { m_confirms.append(ok); }
+    void answerInput(std::optional<QString> text) { m_inputs.append(std::move(text)); }
+
+    QList<Shown> shown;
+    QStringList messages() const;
+    void clear() { shown.clear(); }
+
+private:
+    QList<bool> m_confirms;
+    QList<std::optional<QString>> m_inputs;
+};

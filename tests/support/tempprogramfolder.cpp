@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <unistd.h>
+
 TempProgramFolder::TempProgramFolder()
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("drives"));
@@ -65,7 +67,11 @@ void TempProgramFolder::installPrograms()
         const QFileInfo info(built.filePath(name));
         if (info.suffix() == QStringLiteral("txt") || info.suffix() == QStringLiteral("db"))
             continue; // settings and stores are the test's own
-        QFile::remove(m_dir.path() + u'/' + name);
-        QFile::link(info.absoluteFilePath(), m_dir.path() + u'/' + name);
+        // A hard link (or a copy), not a symbolic link: a program finds its program folder from the
+        // path it was started by, and must find this one.
+        const QString target = m_dir.path() + u'/' + name;
+        QFile::remove(target);
+        if (::link(QFile::encodeName(info.absoluteFilePath()).constData(), QFile::encodeName(target).constData()) != 0)
+            QFile::copy(info.absoluteFilePath(), target);
     }
 }

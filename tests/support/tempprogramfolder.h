@@ -28,7 +28,7 @@ public:
     bool exists(const QString &relativeName) const;
     // The host folder of a drive ("E" or "E:").
     QString drive(const QString &letter) const;
-    // Links the built interpreter "cmd", the other helper programs and the batch scripts into the folder,
+    // Puts the built interpreter "cmd", the other helper programs and the batch scripts into the folder
     // so that a real shell started on this folder runs them.
     void installPrograms();
     // Rebuilds the resolver after the drive map changed.

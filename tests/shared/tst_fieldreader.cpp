@@ -1,0 +1,163 @@
+#include "text/cp1252.h"
+#include "text/fieldreader.h"
+#include "text/textwriter.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestFieldReader : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fields_data();
+    void fields();
+    void records_data();
+    void records();
+    void lines();
+    void cp1252RoundTrip_data();
+    void cp1252RoundTrip();
+    void everyByteSurvives();
+    void writing();
+    void missingFile();
+};
+
+void TestFieldReader::fields_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("commas and CR LF") << QByteArray("a,b\r\nc\r\n") << QStringList{"a", "b", "c"};
+    QTest::newRow("LF only") << QByteArray("a,b\nc\n") << QStringList{"a", "b", "c"};
+    QTest::newRow("lone CR") << QByteArray("a\rb") << QStringList{"a", "b"};
+    QTest::newRow("no final line end") << QByteArray("a,b") << QStringList{"a", "b"};
+    QTest::newRow("leading spaces skipped, trailing kept") << QByteArray("  a ,   b\r\n") << QStringList{"a ", "b"};
+    QTest::newRow("quotes hold a comma") << QByteArray("\"DUPONT, Jr\",Jean\r\n") << QStringList{"DUPONT, Jr", "Jean"};
+    QTest::newRow("text after closing quote dropped") << QByteArray("\"ab\"cd,e\r\n") << QStringList{"ab", "e"};
+    QTest::newRow("unclosed quote runs to the end") << QByteArray("\"ab,c\r\n") << QStringList{"ab,c\r\n"};
+    QTest::newRow("blank line is one empty field") << QByteArray("a\r\n\r\nb\r\n") << QStringList{"a", "", "b"};
+    QTest::newRow("empty field between commas") << QByteArray("a,,b\r\n") << QStringList{"a", "", "b"};
+    QTest::newRow("comma before line end") << QByteArray("a,\r\nb\r\n") << QStringList{"a", "", "b"};
+    QTest::newRow("empty file") << QByteArray() << QStringList{};
+    QTest::newRow("just a line end") << QByteArray("\r\n") << QStringList{""};
+    QTest::newRow("spaces then line end") << QByteArray("   \r\n") << QStringList{""};
+    QTest::newRow("number as written") << QByteArray(" 2 \r\n") << QStringList{"2 "};
+    QTest::newRow("1252 letters") << QByteArray("\xc9l\xe8ve,\x8c""uvre\r\n") << QStringList{"Élève", "Œuvre"};
+}
+
+void TestFieldReader::fields()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, expected);
+    FieldReader reader(bytes);
+    QStringList read;
+    while (!reader.atEnd())
+        read << reader.field();
+    QCOMPARE(read, expected);
+}
+
+void TestFieldReader::records_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QList<QStringList>>("expected");
+
+    QTest::newRow("one record a line")
+        << QByteArray("DUPONT,Jean,TS8\r\nMARTIN,Paul,1S2\r\n") << 3
+        << QList<QStringList>{{"DUPONT", "Jean", "TS8"}, {"MARTIN", "Paul", "1S2"}};
+    QTest::newRow("record spans lines")
+        << QByteArray("DUPONT,Jean\r\nTS8,MARTIN\r\nPaul,1S2\r\n") << 3
+        << QList<QStringList>{{"DUPONT", "Jean", "TS8"}, {"MARTIN", "Paul", "1S2"}};
+    QTest::newRow("short last record padded")
+        << QByteArray("a,b,c\r\nd\r\n") << 3 << QList<QStringList>{{"a", "b", "c"}, {"d", "", ""}};
+    QTest::newRow("pairs, last one wins in readers")
+        << QByteArray("ECOLE\r\nSRV\r\nAUTRE\r\nSRV2\r\n") << 2
+        << QList<QStringList>{{"ECOLE", "SRV"}, {"AUTRE", "SRV2"}};
+    QTest::newRow("quoted comma keeps the record whole")
+        << QByteArray("\"DE LA TOUR, DIT X\",Anne,TS8\r\nB,C,1S2\r\n") << 3
+        << QList<QStringList>{{"DE LA TOUR, DIT X", "Anne", "TS8"}, {"B", "C", "1S2"}};
+}
+
+void TestFieldReader::records()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, width);
+    QFETCH(QList<QStringList>, expected);
+    FieldReader reader(bytes);
+    QList<QStringList> read;
+    while (!reader.atEnd())
+        read << reader.record(width);
+    QCOMPARE(read, expected);
+}
+
+void TestFieldReader::lines()
+{
+    FieldReader reader(QByteArray("a, \"b\",c\r\n\r\nlast\nend"));
+    QStringList read;
+    while (!reader.atEnd())
+        read << reader.line();
+    QCOMPARE(read, (QStringList{"a, \"b\",c", "", "last", "end"}));
+}
+
+void TestFieldReader::cp1252RoundTrip_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("é") << QStringLiteral("é") << QByteArray("\xe9");
+    QTest::newRow("È") << QStringLiteral("È") << QByteArray("\xc8");
+    QTest::newRow("œ") << QStringLiteral("œ") << QByteArray("\x9c");
+    QTest::newRow("Œ") << QStringLiteral("Œ") << QByteArray("\x8c");
+    QTest::newRow("€") << QStringLiteral("€") << QByteArray("\x80");
+    QTest::newRow("’") << QStringLiteral("’") << QByteArray("\x92");
+    QTest::newRow("ascii") << QStringLiteral("TS8,1S2") << QByteArray("TS8,1S2");
+}
+
+void TestFieldReader::cp1252RoundTrip()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(Cp1252::encode(text), bytes);
+    QCOMPARE(Cp1252::decode(bytes), text);
+}
+
+void TestFieldReader::everyByteSurvives()
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(static_cast<char>(b));
+    QCOMPARE(Cp1252::encode(Cp1252::decode(all)), all);
+    // Outside the code page: one '?' per character, a pair of surrogates included.
+    QCOMPARE(Cp1252::encode(QStringLiteral("a\u4e2db\U0001F600c")), QByteArray("a?b?c"));
+}
+
+void TestFieldReader::writing()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("out.txt"));
+    TextWriter writer;
+    QVERIFY(writer.open(file, TextWriter::Mode::Create).ok());
+    writer.writeLine(QStringLiteral("Élève,TS8"));
+    writer.writeNumberLine(2);
+    QVERIFY(writer.close().ok());
+    QVERIFY(appendLines(file, {QStringLiteral("fin")}).ok());
+    QFile read(file);
+    QVERIFY(read.open(QIODevice::ReadOnly));
+    QCOMPARE(read.readAll(), QByteArray("\xc9l\xe8ve,TS8\r\n 2 \r\nfin\r\n"));
+
+    QVERIFY(replaceFile(file, {QStringLiteral("neuf")}).ok());
+    read.close();
+    QVERIFY(read.open(QIODevice::ReadOnly));
+    QCOMPARE(read.readAll(), QByteArray("neuf\r\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.txt"});
+}
+
+void TestFieldReader::missingFile()
+{
+    const auto reader = FieldReader::open(QStringLiteral("/nonexistent/parametres.txt"));
+    QVERIFY(!reader.ok());
+    QVERIFY(reader.message().contains(QStringLiteral("/nonexistent/parametres.txt")));
+    QVERIFY(!replaceFile(QStringLiteral("/nonexistent/x.txt"), {QStringLiteral("a")}).ok());
+}
+
+QTEST_GUILESS_MAIN(TestFieldReader)
+#include "tst_fieldreader.moc"

@@ -92,11 +92,13 @@ void Principale::startProgram(const QString &commandLine)
 
 QString Principale::load()
 {
-    delete m_client;
-    m_client = new QWidget(this);
+    // The client area keeps its design size inside a holder that does not, so that the window can be
+    // narrowed (working mode 1) and enlarged again by hand.
+    auto *holder = new QWidget(this);
+    setCentralWidget(holder);
+    m_client = new QWidget(holder);
     m_client->setObjectName(QStringLiteral("client"));
-    m_client->setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
-    setCentralWidget(m_client);
+    m_client->setGeometry(0, 0, twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
 
     FormBuilder form(m_client);
     m_groups = new GroupsPanel(form, m_services, m_client);
@@ -186,7 +188,7 @@ void Principale::paintEvent(QPaintEvent *)
     if (!m_client)
         return;
     QPainter p(this);
-    p.drawPixmap(m_client->geometry(), Artwork::mainWindow());
+    p.drawPixmap(QRect(m_client->mapTo(this, QPoint(0, 0)), m_client->size()), Artwork::mainWindow());
 }
 
 QString Principale::publicFolder() const

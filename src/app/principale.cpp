@@ -94,6 +94,8 @@ QString Principale::load()
 {
     // The client area keeps its design size inside a holder that does not, so that the window can be
     // narrowed (working mode 1) and enlarged again by hand.
+    // The old client goes at once, so that nothing of it outlives the rebuild.
+    delete takeCentralWidget();
     auto *holder = new QWidget(this);
     setCentralWidget(holder);
     m_client = new QWidget(holder);
@@ -135,10 +137,8 @@ QString Principale::load()
     const int menuHeight = menuBar()->sizeHint().height();
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    if (SettingsFiles::numericValue(m_modeLine) == 1) {
-        // The outer size is given: take off the window frame where the window system tells it.
-        const QSize frame = frameGeometry().size() - geometry().size();
-        resize(twipsToPixels(kNarrowWidth) - frame.width(), twipsToPixels(kNarrowHeight) - frame.height());
+    if (isNarrow()) {
+        applyNarrowSize();
     } else {
         resize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight) + menuHeight);
     }
@@ -154,10 +154,24 @@ QString Principale::load()
         .arg(m_services.programFolder(), missing.join(QStringLiteral(", ")));
 }
 
+bool Principale::isNarrow() const
+{
+    return SettingsFiles::numericValue(m_modeLine) == 1;
+}
+
+void Principale::applyNarrowSize()
+{
+    // The outer size is given: take off the window frame, once the window system tells it.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    resize(twipsToPixels(kNarrowWidth) - frame.width(), twipsToPixels(kNarrowHeight) - frame.height());
+}
+
 void Principale::showLoaded()
 {
     const QString problem = load();
     show();
+    if (isNarrow())
+        applyNarrowSize();
     if (!problem.isEmpty())
         m_services.prompts->message(problem);
 }

@@ -59,6 +59,8 @@ protected:
 
 private:
     void buildMenus();
+    bool isNarrow() const;
+    void applyNarrowSize();
     QAction *addEntry(QMenu *menu, const char *name, const QString &text);
     void startProgram(const QString &commandLine);
     void quit();

@@ -98,6 +98,13 @@ void FormBuilder::labelFor(QWidget *control, const QLabel *label)
 
 void FormBuilder::finish()
 {
+    // The forms were drawn for a narrower face than this machine's: a label grows to show its whole
+    // text rather than cut it, keeping its place and height.
+    for (QLabel *label : m_form->findChildren<QLabel *>()) {
+        const int needed = label->sizeHint().width();
+        if (!label->wordWrap() && needed > label->width())
+            label->resize(needed, label->height());
+    }
     nameControlsFromLabels(m_form);
 }
 

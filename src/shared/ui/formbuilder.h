@@ -23,9 +23,9 @@ constexpr int twipsToPixels(int twips)
 QRect twipsRect(int left, int top, int width, int height);
 
 // Places the controls of a fixed-layout window: each control gets its name, its text and its place
-// in twips inside its parent (the window or a frame). finish() then gives every text box, list, combo
-// and caption-less check box the text of the label beside it as its accessible name, so that
-// assistive technology can name each field.
+// in twips inside its parent (the window or a frame). finish() then widens a label whose text would be
+// cut, and gives every text box, list, combo and caption-less check box the text of the label beside
+// it as its accessible name, so that assistive technology can name each field.
 class FormBuilder
 {
 public:

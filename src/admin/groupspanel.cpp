@@ -1,8 +1,10 @@
 #include "groupspanel.h"
 
 #include "services.h"
+#include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
 
+#include <QEvent>
 #include <QFont>
 #include <QLabel>
 #include <QListWidget>
@@ -21,12 +23,14 @@ QFont timesBold(qreal points)
 } // namespace
 
 GroupsPanel::GroupsPanel(FormBuilder &form, Services &services, QObject *parent)
-    : QObject(parent), m_services(services)
+    : QObject(parent)
+    , m_services(services)
 {
     QWidget *w = form.form();
     form.label(w, "Label10", QStringLiteral("Gestion des groupes et des utilisateurs"), 2040, 120, 4680, 330)
         ->setFont(timesBold(14.25));
-    grputil = form.button(w, "grputil", QStringLiteral("Rapatrier Groupes et Utilisateurs actuels"), 2040, 600, 4335, 375);
+    grputil
+        = form.button(w, "grputil", QStringLiteral("Rapatrier Groupes et Utilisateurs actuels"), 2040, 600, 4335, 375);
     grputil->setToolTip(QStringLiteral("Cliquez ici afin de recupérer les groupes et utilisateurs du domaine, "
                                        "ceci peut prendre un certain temps"));
     form.label(w, "Label11", QStringLiteral("Groupes"), 1560, 1080, 855, 285)->setFont(timesBold(12));
@@ -58,4 +62,52 @@ GroupsPanel::GroupsPanel(FormBuilder &form, Services &services, QObject *parent)
     // The lists' own tooltips say what they hold; the labels above them name them.
     grp->setAccessibleName(QStringLiteral("Groupes"));
     util->setAccessibleName(QStringLiteral("Utilisateurs du groupe"));
+
+    connectActions();
+}
+
+void GroupsPanel::connectActions()
+{
+    connect(grputil, &QPushButton::clicked, this, &GroupsPanel::refresh);
+    // A click or a keyboard move that changes the chosen group lists its members; clearing the list
+    // chooses nothing and lists nothing.
+    connect(grp, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            chooseGroup();
+    });
+    // A click on the group already chosen lists its members again, as a click always has.
+    grp->viewport()->installEventFilter(this);
+    connect(grp, &QListWidget::itemClicked, this, &GroupsPanel::groupClicked);
+    connect(util, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            chooseMember();
+    });
+    connect(util, &QListWidget::itemClicked, this, &GroupsPanel::chooseMember);
+    connect(cmdInfouser, &QPushButton::clicked, this, &GroupsPanel::showDetails);
+    connect(grpplus, &QPushButton::clicked, this, &GroupsPanel::createGroup);
+    connect(grpmoins, &QPushButton::clicked, this, &GroupsPanel::deleteGroup);
+    connect(utilmoins, &QPushButton::clicked, this, &GroupsPanel::removeMember);
+
+    auto opens = [this](QPushButton *button, const char *dialog) {
+        connect(button, &QPushButton::clicked, this,
+            [this, name = QString::fromLatin1(dialog)] { m_services.dialogs->open(name); });
+    };
+    opens(utilplus, "ajoutusergrp");
+    opens(ajoututil, "ajoututilform");
+    opens(suputil, "suputilform");
+}
+
+bool GroupsPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == grp->viewport() && event->type() == QEvent::MouseButtonPress)
+        m_groupRowBeforePress = grp->currentRow();
+    return QObject::eventFilter(watched, event);
+}
+
+void GroupsPanel::groupClicked(QListWidgetItem *item)
+{
+    // A press that changed the row has already listed the group through currentRowChanged.
+    if (grp->row(item) == m_groupRowBeforePress)
+        chooseGroup();
+    m_groupRowBeforePress = -1;
 }

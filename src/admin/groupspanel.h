@@ -1,22 +1,40 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 class FormBuilder;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class QWidget;
 struct Services;
 
 // The left-hand panel of the main window, "Gestion des groupes et des utilisateurs": the server's
 // global groups, the user members of the chosen group, and the buttons that act on them.
+// Nothing read from the directory is kept: every action asks it again.
 class GroupsPanel : public QObject
 {
     Q_OBJECT
 
 public:
+    // The user count is a signed 16-bit number: it stops growing there.
+    static constexpr int kUserCountCap = 32767;
+
     GroupsPanel(FormBuilder &form, Services &services, QObject *parent = nullptr);
+
+    // The panel's actions, as its buttons and lists run them.
+    void refresh(); // grputil
+    void chooseGroup(); // a group chosen in grp
+    void chooseMember(); // a member chosen in util
+    void showDetails(); // cmd_infouser
+    void createGroup(); // grpplus
+    void deleteGroup(); // grpmoins
+    void removeMember(); // utilmoins
+
+    // Where the user count stops growing; only a test has reason to lower it.
+    void setUserCountCap(int cap) { m_userCountCap = cap; }
 
     QPushButton *grputil = nullptr;
     QListWidget *grp = nullptr;
@@ -30,6 +48,17 @@ public:
     QPushButton *suputil = nullptr;
     QLabel *lblUsers = nullptr;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void connectActions();
+    void groupClicked(QListWidgetItem *item);
+    QString serverPath() const;
+    QString chosenGroupText() const;
+    QString chosenMemberText() const;
+
     Services &m_services;
+    int m_userCountCap = kUserCountCap;
+    int m_groupRowBeforePress = -1;
 };

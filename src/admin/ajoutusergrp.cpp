@@ -1,0 +1,120 @@
+#include "ajoutusergrp.h"
+
+#include "adminsupport.h"
+#include "directory/directory.h"
+#include "mainvalues.h"
+#include "services.h"
+#include "settingsfiles.h"
+#include "ui/formbuilder.h"
+#include "ui/paintnow.h"
+#include "ui/prompts.h"
+
+#include <QListWidget>
+#include <QPushButton>
+
+using namespace AdminSupport;
+
+namespace {
+const QString kCaption = QStringLiteral("Ajout d'utilisateur dans un groupe");
+}
+
+QWidget *AjoutUserGrp::open(Services &services)
+{
+    auto *dialog = new AjoutUserGrp(services);
+    if (const Status loaded = dialog->load(); !loaded) {
+        delete dialog;
+        services.prompts->message(
+            stopMessage(QStringLiteral("La fenêtre « %1 » ne peut pas s'ouvrir.").arg(kCaption), loaded));
+        return nullptr;
+    }
+    return dialog;
+}
+
+AjoutUserGrp::AjoutUserGrp(Services &services)
+    : QWidget(nullptr, Qt::Window)
+    , m_services(services)
+{
+    setUpDialog(this, "ajoutusergrp", kCaption, 7095, 4335);
+    FormBuilder form(this);
+    tsutil = form.listBox(this, "tsutil", 120, 120, 2895, 4095);
+    plus = form.button(this, "plus", QStringLiteral("-->"), 3135, 840, 825, 375);
+    moins = form.button(this, "moins", QStringLiteral("RAZ"), 3135, 1320, 825, 375);
+    ajout = form.button(this, "ajout", QStringLiteral("Ajouter"), 3135, 2520, 825, 375);
+    command1 = form.button(this, "Command1", QStringLiteral("Annuler"), 3135, 3000, 825, 375);
+    finalList = form.listBox(this, "final", 4080, 120, 2895, 4095);
+    // Neither list has a label on the form; their names say what they hold.
+    tsutil->setAccessibleName(QStringLiteral("Comptes du serveur"));
+    finalList->setAccessibleName(QStringLiteral("Comptes à ajouter au groupe"));
+    form.finish();
+
+    plus->setEnabled(false);
+
+    auto enablePlus = [this] { plus->setEnabled(true); };
+    connect(tsutil, &QListWidget::itemClicked, this, enablePlus);
+    connect(tsutil, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            plus->setEnabled(true);
+    });
+    connect(finalList, &QListWidget::itemClicked, this, [this] { moins->setEnabled(true); });
+    connect(plus, &QPushButton::clicked, this, [this] {
+        // Nothing stops an account from being chosen twice: it is then submitted twice.
+        const QListWidgetItem *item = tsutil->currentItem();
+        finalList->addItem(item ? item->text() : QString());
+    });
+    connect(moins, &QPushButton::clicked, finalList, &QListWidget::clear);
+    connect(ajout, &QPushButton::clicked, this, &AjoutUserGrp::addAll);
+    connect(command1, &QPushButton::clicked, this, &QWidget::close);
+}
+
+Status AjoutUserGrp::load()
+{
+    const auto names = SettingsFiles::readDomainNames(*m_services.paths);
+    if (!names)
+        return names.status();
+    m_domain = names->domain;
+    m_server = names->server;
+
+    auto server = m_services.directory->bind(containerPath(m_server));
+    if (!server)
+        return server.status();
+    return (*server)->enumerate(
+        {QStringLiteral("User")}, [this](const DirEntry &account) { tsutil->addItem(account.name); });
+}
+
+void AjoutUserGrp::addAll()
+{
+    BusyCaption busy(ajout, QStringLiteral("En cours"));
+    for (int i = 0; i < finalList->count(); ++i) {
+        const QString entry = finalList->item(i)->text();
+        // The group is the one chosen in the main window at the moment of each addition.
+        const QString group = m_services.main->chosenGroup();
+
+        Status failed;
+        if (group.isEmpty()) {
+            failed = Status::failure(QStringLiteral("Aucun groupe n'est choisi dans la fenêtre principale."));
+        } else if (auto user = m_services.directory->bind(objectPath(m_server, entry, QStringLiteral("user"))); !user) {
+            failed = user.status();
+        } else if (auto bound = m_services.directory->bind(objectPath(m_server, group, QStringLiteral("group")));
+                   !bound) {
+            failed = bound.status();
+        } else if (const Status added = (*bound)->add((*user)->adsPath()); !added) {
+            failed = added;
+        } else if (const Status stored = (*bound)->setInfo(); !stored) {
+            failed = stored;
+        }
+        if (!failed.ok()) {
+            busy.restore();
+            const QString before = i == 0 ? QStringLiteral("Aucun compte n'a été ajouté.")
+                : i == 1                  ? QStringLiteral("Le compte placé avant lui dans la liste a été ajouté.")
+                         : QStringLiteral("Les %1 comptes placés avant lui dans la liste ont été ajoutés.").arg(i);
+            m_services.prompts->message(
+                stopMessage(
+                    QStringLiteral("Le compte %1 n'a pas été ajouté au groupe %2.").arg(quoted(entry), quoted(group)),
+                    failed)
+                + u'\r' + before);
+            return;
+        }
+    }
+    busy.restore();
+    close();
+}

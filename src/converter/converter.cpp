@@ -1,0 +1,381 @@
+#include "converter.h"
+
+#include "classtable.h"
+#include "fieldscanner.h"
+#include "pupillines.h"
+#include "text/cp1252.h"
+#include "text/pathresolver.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QSet>
+
+namespace {
+
+// Lines go to the files a megabyte at a time.
+constexpr qsizetype kChunk = 1 << 20;
+// The window hears about progress every so many records or classes; it decides itself when to paint.
+constexpr qint64 kRecordStep = 512;
+constexpr qsizetype kClassStep = 64;
+
+QByteArray banner()
+{
+    const QByteArray stars(61, '*');
+    return stars + "\r\n" + QByteArray("*   Ceci est la liste des eleves sans classe dans orvo /!\\   *\r\n") + stars
+        + "\r\n";
+}
+
+// Collects lines and hands them to a file a chunk at a time.
+class BufferedOut
+{
+public:
+    explicit BufferedOut(QIODevice &device, bool lowerCase = false)
+        : m_device(device)
+        , m_lowerCase(lowerCase)
+    {
+    }
+
+    QByteArray &buffer() { return m_buffer; }
+    void append(const QByteArray &bytes)
+    {
+        m_buffer.append(bytes);
+        spill();
+    }
+    void spill()
+    {
+        if (m_buffer.size() >= kChunk)
+            flush();
+    }
+    // False once any write has failed.
+    bool flush()
+    {
+        if (!m_buffer.isEmpty() && !m_failed) {
+            if (m_lowerCase)
+                PupilLines::lowerInPlace(m_buffer);
+            m_failed = m_device.write(m_buffer) != m_buffer.size();
+        }
+        m_buffer.truncate(0);
+        return !m_failed;
+    }
+
+private:
+    QIODevice &m_device;
+    bool m_lowerCase;
+    bool m_failed = false;
+    QByteArray m_buffer;
+};
+
+// The converted pupil file, opened for appending before anything is written. Until the run has
+// written it in full it can be put back as it was, so that it never holds half a conversion.
+class AppendedFile
+{
+public:
+    bool open(const QString &hostPath)
+    {
+        m_existed = QFileInfo::exists(hostPath);
+        m_file.setFileName(hostPath);
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append))
+            return false;
+        m_sizeBefore = m_file.size();
+        return true;
+    }
+    QFile &file() { return m_file; }
+    bool close() { return m_file.flush() && (m_file.close(), m_file.error() == QFileDevice::NoError); }
+    void putBack()
+    {
+        if (!m_file.isOpen())
+            return;
+        m_file.resize(m_sizeBefore);
+        m_file.close();
+        if (!m_existed && m_sizeBefore == 0)
+            QFile::remove(m_file.fileName());
+    }
+
+private:
+    QFile m_file;
+    bool m_existed = false;
+    qint64 m_sizeBefore = 0;
+};
+
+bool readWhole(const QString &hostPath, QByteArray &bytes)
+{
+    QFile file(hostPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    bytes = file.readAll();
+    return file.error() == QFileDevice::NoError;
+}
+
+QString keyOf(QByteArrayView className)
+{
+    // Work files are found the way the school's file system finds them: letter case aside.
+    return Cp1252::decode(className.toByteArray()).toCaseFolded();
+}
+
+// The pupils of one class value (letter case aside, as its work file would be shared), as the lines
+// of its work file.
+struct ClassGroup
+{
+    QByteArray name; // the first value met, which names the work file
+    QByteArray lines;
+    bool listed = false; // a class name of the table: merged into the converted file
+};
+
+// Sorts the pupils by class as the second pass meets them, working each code out once.
+class Sorting
+{
+public:
+    explicit Sorting(const ClassTable &table)
+        : m_table(table)
+    {
+        for (const ClassTable::Line &line : table.lines())
+            m_listedKeys.insert(keyOf(line.name));
+    }
+
+    struct CodeClass
+    {
+        QByteArray value;
+        qsizetype group;
+    };
+
+    CodeClass classOf(QByteArrayView code)
+    {
+        const auto known = m_codes.constFind(QByteArray::fromRawData(code.data(), code.size()));
+        if (known != m_codes.cend())
+            return *known;
+        const QByteArray value = m_table.classOf(code);
+        const CodeClass found {value, groupOf(value)};
+        m_codes.insert(code.toByteArray(), found);
+        return found;
+    }
+
+    QList<ClassGroup> &groups() { return m_groups; }
+    const ClassGroup *find(const QString &key) const
+    {
+        const auto at = m_groupByKey.constFind(key);
+        return at == m_groupByKey.cend() ? nullptr : &m_groups[*at];
+    }
+
+private:
+    qsizetype groupOf(const QByteArray &value)
+    {
+        const QString key = keyOf(value);
+        const auto at = m_groupByKey.constFind(key);
+        if (at != m_groupByKey.cend())
+            return *at;
+        m_groups.append({value, {}, m_listedKeys.contains(key)});
+        m_groupByKey.insert(key, m_groups.size() - 1);
+        return m_groups.size() - 1;
+    }
+
+    const ClassTable &m_table;
+    QSet<QString> m_listedKeys;
+    QHash<QByteArray, CodeClass> m_codes;
+    QHash<QString, qsizetype> m_groupByKey;
+    QList<ClassGroup> m_groups;
+};
+
+// Lines of a work file read back three fields at a time, as the converted file receives them.
+QByteArray relined(const QByteArray &workFile)
+{
+    QByteArray out;
+    out.reserve(workFile.size());
+    FieldScanner scanner(workFile);
+    while (!scanner.atEnd()) {
+        const QByteArrayView surname = scanner.field();
+        const QByteArrayView firstNames = scanner.field();
+        const QByteArrayView className = scanner.field();
+        PupilLines::appendLine(out, {surname, firstNames, className});
+    }
+    return out;
+}
+
+} // namespace
+
+QString Converter::analysisMessage(qint64 total, qint64 withoutClass, const QString &errorFile)
+{
+    return QStringLiteral("Analyse terminée de ") + QString::number(total) + QStringLiteral(" élèves dont ")
+        + QString::number(withoutClass) + QStringLiteral(" sont sans classe.") + QLatin1Char('\r')
+        + QStringLiteral("   Consulter le fichier ") + errorFile
+        + QStringLiteral(" pour en savoir plus. Le traitement continue, patientez...");
+}
+
+QString Converter::finishedMessage()
+{
+    return QStringLiteral("Traitement terminé, vous pouvez retourner sous Velmar et créer les utilisateurs");
+}
+
+QString Converter::unparkedMessage(const QStringList &classes, const QString &workFolder)
+{
+    return QStringLiteral("Aucun fichier de travail n'a pu être créé dans ") + workFolder
+        + QStringLiteral(" pour les élèves des codes absents du fichier des DIVCOD : ")
+        + classes.join(QStringLiteral(", "))
+        + QStringLiteral(". Ces élèves ne figurent pas dans le fichier de destination.");
+}
+
+bool Converter::usableAsFileName(const QString &className)
+{
+    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    for (const QChar c : className) {
+        if (c.unicode() < 0x20 || forbidden.contains(c))
+            return false;
+    }
+    return true;
+}
+
+Result<ConversionReport> Converter::run(const ConversionRequest &request, ConversionObserver &observer)
+{
+    using Failure = Result<ConversionReport>;
+    const QString untouched = QStringLiteral(" Aucun fichier n'a été modifié.");
+
+    // Read everything there is to read, and open everything there is to write, before the first byte
+    // goes out: a wrong path stops the run with nothing half-written.
+    QByteArray exportBytes;
+    if (!readWhole(m_paths.toHost(request.exportFile), exportBytes))
+        return Failure::failure(QStringLiteral("Impossible de lire le fichier ") + request.exportFile
+            + QStringLiteral(" : vérifiez son chemin.") + untouched);
+    QByteArray tableBytes;
+    if (!readWhole(m_paths.toHost(request.classTable), tableBytes))
+        return Failure::failure(QStringLiteral("Impossible de lire le fichier des DIVCOD ") + request.classTable
+            + QStringLiteral(" : vérifiez son chemin.") + untouched);
+    const ClassTable table(tableBytes);
+
+    AppendedFile converted;
+    if (!converted.open(m_paths.toHost(request.convertedFile)))
+        return Failure::failure(QStringLiteral("Impossible d'écrire dans le fichier ") + request.convertedFile
+            + QStringLiteral(" : vérifiez son chemin.") + untouched);
+
+    const QString workFolder = request.workFolder;
+    auto workFile = [&](const QString &name) { return workFolder + QLatin1Char('\\') + name + QStringLiteral(".txt"); };
+    const QString tempName = workFolder + QStringLiteral("\\temporvo.txt");
+    QFile temp(m_paths.toHost(tempName));
+    if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        converted.putBack();
+        return Failure::failure(QStringLiteral("Impossible de créer le fichier de travail ") + tempName
+            + QStringLiteral(" : vérifiez le disque system.") + untouched);
+    }
+    auto dropTemp = [&] {
+        temp.close();
+        temp.remove();
+    };
+
+    QSaveFile errors(m_paths.toHost(request.errorFile));
+    if (!errors.open(QIODevice::WriteOnly)) {
+        dropTemp();
+        converted.putBack();
+        return Failure::failure(QStringLiteral("Impossible de créer le fichier d'erreurs ") + request.errorFile
+            + QStringLiteral(" : vérifiez son chemin.") + untouched);
+    }
+
+    // First pass: count the records.
+    ConversionReport report;
+    FieldScanner counter(exportBytes);
+    while (!counter.atEnd()) {
+        counter.field();
+        counter.field();
+        counter.field();
+        ++report.total;
+    }
+    observer.counted(report.total);
+
+    // Second pass: pupils without a class to the error file, the others to the temporary file and
+    // sorted by class.
+    Sorting sorting(table);
+    BufferedOut errorsOut(errors);
+    errorsOut.append(banner());
+    BufferedOut tempOut(temp);
+    FieldScanner scanner(exportBytes);
+    qint64 processed = 0;
+    while (!scanner.atEnd()) {
+        const QByteArrayView surname = scanner.field();
+        const QByteArrayView firstNames = scanner.field();
+        const QByteArrayView code = scanner.field();
+        ++processed;
+        if (!code.isEmpty()) {
+            const Sorting::CodeClass found = sorting.classOf(code);
+            PupilLines::appendLine(tempOut.buffer(), {surname, firstNames, found.value});
+            tempOut.spill();
+            // The work file holds the fields as the temporary file gives them back.
+            PupilLines::appendLine(sorting.groups()[found.group].lines,
+                {PupilLines::readBack(surname), PupilLines::readBack(firstNames), PupilLines::readBack(found.value)});
+        } else {
+            PupilLines::appendLine(errorsOut.buffer(), {surname, firstNames});
+            errorsOut.spill();
+            ++report.withoutClass;
+        }
+        if (processed % kRecordStep == 0 || processed == report.total)
+            observer.progressed(processed);
+    }
+    // The temporary file only mirrors what is sorted in memory: a failure to write it loses nothing.
+    tempOut.flush();
+    temp.close();
+    if (!errorsOut.flush() || !errors.commit()) {
+        temp.remove();
+        converted.putBack();
+        return Failure::failure(QStringLiteral("Impossible d'écrire le fichier d'erreurs ") + request.errorFile
+            + QStringLiteral(" : vérifiez son chemin.") + untouched);
+    }
+    if (report.total > 0)
+        observer.analysed(analysisMessage(report.total, report.withoutClass, request.errorFile));
+
+    // Pupils whose code is not in the table are set aside in the work file of their code, left in the
+    // work folder. A code that cannot name a file there is reported instead of written elsewhere.
+    qsizetype step = 0;
+    for (const ClassGroup &group : std::as_const(sorting.groups())) {
+        if (group.listed)
+            continue;
+        const QString name = Cp1252::decode(group.name);
+        bool parked = false;
+        if (usableAsFileName(name)) {
+            QFile file(m_paths.toHost(workFile(name)));
+            parked = file.open(QIODevice::WriteOnly | QIODevice::Append)
+                && file.write(group.lines) == group.lines.size() && file.flush();
+        }
+        if (!parked)
+            report.unparkedClasses.append(name);
+        if (++step % kClassStep == 0)
+            observer.stillWorking();
+    }
+
+    // Merge in the order of the table. The pupils of a listed class never leave memory, so no work file
+    // can lose them; a work file of that name already lying in the work folder comes first, as the
+    // pupils would have been appended to it, and goes with the others at the end.
+    BufferedOut convertedOut(converted.file(), request.lowerCase);
+    QHash<QString, QByteArray> merged;
+    QStringList leftovers;
+    for (const ClassTable::Line &line : table.lines()) {
+        const QString key = keyOf(line.name);
+        auto done = merged.constFind(key);
+        if (done == merged.cend()) {
+            const ClassGroup *group = sorting.find(key);
+            QByteArray lines = group ? group->lines : QByteArray();
+            const QString name = Cp1252::decode(line.name);
+            if (usableAsFileName(name)) {
+                const QString host = m_paths.toHost(workFile(name));
+                QByteArray earlier;
+                if (QFileInfo(host).isFile() && readWhole(host, earlier)) {
+                    lines = relined(earlier + lines);
+                    leftovers.append(host);
+                }
+            }
+            done = merged.insert(key, lines);
+        }
+        convertedOut.append(*done);
+        if (++step % kClassStep == 0)
+            observer.stillWorking();
+    }
+    if (!convertedOut.flush() || !converted.close()) {
+        converted.putBack();
+        temp.remove();
+        return Failure::failure(QStringLiteral("Impossible d'écrire dans le fichier ") + request.convertedFile
+            + QStringLiteral(" : il est resté tel qu'il était. Le fichier d'erreurs ") + request.errorFile
+            + QStringLiteral(" a été écrit."));
+    }
+
+    temp.remove();
+    for (const QString &host : std::as_const(leftovers))
+        QFile::remove(host);
+    return report;
+}

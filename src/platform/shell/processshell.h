@@ -2,18 +2,45 @@
 
 #include "shell.h"
 
-class PathResolver;
+#include <QStringList>
 
-// Runs command lines as processes of this machine (see the interpreter "cmd" of the program folder).
+#include <memory>
+
+class PathResolver;
+class ProcessQueue;
+
+// Runs command lines as processes of this machine. A line is split at its spaces and started
+// directly, never through a system shell, so a word holding ";", "|", "$(" or ">" is one more
+// argument. "cmd.exe" and batch scripts run the program folder's own interpreter "cmd"; "X.exe" runs
+// the program X. Lines start in order, at most a fixed number at once; the window style has no
+// meaning here.
 class ProcessShell : public Shell
 {
 public:
-    explicit ProcessShell(const PathResolver &paths);
+    static constexpr int kDefaultMaxRunning = 16;
+
+    explicit ProcessShell(const PathResolver &paths, int maxRunning = kDefaultMaxRunning);
+    ~ProcessShell() override;
 
     Status start(const QString &commandLine, WindowStyle style) override;
     Status startAndWait(const QString &commandLine, WindowStyle style, int timeoutMs = 10 * 60 * 1000) override;
     void pause(int milliseconds) override;
 
+    // Waits until every started line has ended; false when timeoutMs passed first.
+    bool waitForIdle(int timeoutMs);
+    // The most processes that ever ran at once.
+    int peakRunning() const;
+    int maxRunning() const;
+
+    // The program and its arguments (argv[0] first) a line runs, or why it cannot run.
+    struct Launch
+    {
+        QString program;
+        QStringList arguments;
+    };
+    Result<Launch> resolve(const QString &commandLine) const;
+
 private:
     const PathResolver &m_paths;
+    std::unique_ptr<ProcessQueue> m_queue;
 };

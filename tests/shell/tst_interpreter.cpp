@@ -1,0 +1,384 @@
+// The program folder's interpreter "cmd", run as Velmar runs it, on a program folder of its own whose
+// drives C: to H: lie inside it.
+#include "console.h"
+#include "filecommands.h"
+#include "filesharestore.h"
+#include "interpreterrun.h"
+#include "tempprogramfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include <memory>
+
+class TestInterpreter : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+
+    void fileCommands_data();
+    void fileCommands();
+    void safetyNet_data();
+    void safetyNet();
+    void guardRefusesSystemRootAndProgramFolderParents();
+
+    void shares_data();
+    void shares();
+    void shareListAndFile();
+
+    void diskUsageReport();
+    void diskUsageFailures_data();
+    void diskUsageFailures();
+
+    void redirection();
+    void unknownCommandAndUsage();
+
+private:
+    // Lays out files and folders of the program folder: a name ending in "/" is a folder.
+    void lay(const QStringList &entries);
+    InterpreterRun run(const QString &arguments) { return InterpreterRun::of(*m_folder, arguments); }
+    QString withFolder(QString text) const { return text.replace(QStringLiteral("%P%"), m_folder->path()); }
+
+    std::unique_ptr<TempProgramFolder> m_folder;
+};
+
+void TestInterpreter::init()
+{
+    m_folder = std::make_unique<TempProgramFolder>();
+    QVERIFY(m_folder->isValid());
+    m_folder->installPrograms();
+    QVERIFY(QFileInfo(m_folder->path() + QStringLiteral("/cmd")).isExecutable());
+}
+
+void TestInterpreter::lay(const QStringList &entries)
+{
+    for (const QString &entry : entries) {
+        if (entry.endsWith(u'/'))
+            QVERIFY(QDir().mkpath(m_folder->path() + u'/' + entry));
+        else
+            m_folder->writeFile(entry, "x");
+    }
+}
+
+void TestInterpreter::fileCommands_data()
+{
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("absent");
+
+    const QStringList none;
+    QTest::newRow("md makes missing parents")
+        << none << "/c md E:\\Perso\\eleves\\TS8" << 0 << QStringList {"drives/e/Perso/eleves/TS8"} << none;
+    QTest::newRow("md of an existing folder fails")
+        << QStringList {"drives/e/Perso/"} << "/c md E:\\Perso" << 1 << QStringList {"drives/e/Perso"} << none;
+    QTest::newRow("md sees an existing folder in any case")
+        << QStringList {"drives/e/Perso/"} << "/c MD e:\\PERSO" << 1 << none << QStringList {"drives/e/PERSO"};
+    QTest::newRow("md goes into an existing folder in any case")
+        << QStringList {"drives/e/Perso/"} << "/c md e:\\perso\\profs" << 0 << QStringList {"drives/e/Perso/profs"}
+        << QStringList {"drives/e/perso"};
+    QTest::newRow("md of two words makes two folders")
+        << none << "/c md E:\\Arts E:\\plastiques" << 0 << QStringList {"drives/e/Arts", "drives/e/plastiques"} << none;
+    QTest::newRow("rd removes an empty folder")
+        << QStringList {"drives/e/vide/"} << "/c rd E:\\VIDE" << 0 << none << QStringList {"drives/e/vide"};
+    QTest::newRow("rd keeps a folder that is not empty") << QStringList {"drives/e/plein/a.txt"} << "/c rd E:\\plein"
+                                                         << 1 << QStringList {"drives/e/plein/a.txt"} << none;
+    QTest::newRow("rd /s/q removes the whole tree")
+        << QStringList {"drives/e/Perso/eleves/TS8/dupont/a.txt", "drives/e/Perso/eleves/1S2/", "drives/e/Perso/profs/"}
+        << "/c rd /s/q e:\\perso\\ELEVES" << 0 << QStringList {"drives/e/Perso/profs"}
+        << QStringList {"drives/e/Perso/eleves"};
+    QTest::newRow("rd takes its switches after the path")
+        << QStringList {"drives/f/messagerie/boite/m.eml"} << "/c rd f:\\messagerie /S /Q" << 0
+        << QStringList {"drives/f"} << QStringList {"drives/f/messagerie"};
+    QTest::newRow("rd /s without /q asks and hears no")
+        << QStringList {"drives/e/Public/TS8/a.txt"} << "/c rd /s E:\\Public" << 0
+        << QStringList {"drives/e/Public/TS8/a.txt"} << none;
+    QTest::newRow("rd of a missing folder fails")
+        << none << "/c rd /s/q f:\\messagerie" << 1 << none << QStringList {"drives/f/messagerie"};
+    QTest::newRow("rd of a file fails") << QStringList {"drives/c/a.txt"} << "/c rd /s/q C:\\a.txt" << 1
+                                        << QStringList {"drives/c/a.txt"} << none;
+    QTest::newRow("del removes one file in any case")
+        << QStringList {"drives/c/orvo.txt", "drives/c/autre.txt"} << "/c del c:\\ORVO.TXT" << 0
+        << QStringList {"drives/c/autre.txt"} << QStringList {"drives/c/orvo.txt"};
+    QTest::newRow("del takes /q after the path") << QStringList {"profsliste.txt"} << "/c del %P%\\profsliste.txt /q"
+                                                 << 0 << none << QStringList {"profsliste.txt"};
+    QTest::newRow("del of a missing file fails") << none << "/c del c:\\absent.txt" << 1 << none << none;
+    QTest::newRow("del /s/q empties a tree and keeps its folders")
+        << QStringList {"drives/f/listes/a.txt", "drives/f/listes/.cache", "drives/f/listes/TS8/b.txt",
+               "drives/f/listes/TS8/vide/"}
+        << "/c del /s/q F:\\Listes" << 0 << QStringList {"drives/f/listes/TS8/vide"}
+        << QStringList {"drives/f/listes/a.txt", "drives/f/listes/.cache", "drives/f/listes/TS8/b.txt"};
+    QTest::newRow("del of a folder without /q asks and hears no")
+        << QStringList {"drives/f/listes/a.txt"} << "/c del F:\\listes" << 0 << QStringList {"drives/f/listes/a.txt"}
+        << none;
+    QTest::newRow("del of a folder without /s leaves its subfolders")
+        << QStringList {"drives/f/listes/a.txt", "drives/f/listes/TS8/b.txt"} << "/c del /q F:\\listes" << 0
+        << QStringList {"drives/f/listes/TS8/b.txt"} << QStringList {"drives/f/listes/a.txt"};
+    QTest::newRow("del with a wildcard") << QStringList {"drives/c/TS8.txt", "drives/c/1S2.TXT", "drives/c/garde.csv"}
+                                         << "/c del /q C:\\*.txt" << 0 << QStringList {"drives/c/garde.csv"}
+                                         << QStringList {"drives/c/TS8.txt", "drives/c/1S2.TXT"};
+    QTest::newRow("ren renames a file") << QStringList {"temporvotrv.txt"}
+                                        << "/c ren %P%\\TEMPORVOTRV.txt profsliste.txt" << 0
+                                        << QStringList {"profsliste.txt"} << QStringList {"temporvotrv.txt"};
+    QTest::newRow("ren never replaces a name taken in another case")
+        << QStringList {"drives/c/a.txt", "drives/c/B.txt"} << "/c ren C:\\a.txt b.txt" << 1
+        << QStringList {"drives/c/a.txt", "drives/c/B.txt"} << QStringList {"drives/c/b.txt"};
+    QTest::newRow("ren may change the case only") << QStringList {"drives/c/a.txt"} << "/c ren C:\\a.txt A.txt" << 0
+                                                  << QStringList {"drives/c/A.txt"} << QStringList {"drives/c/a.txt"};
+    QTest::newRow("ren refuses a path as the new name")
+        << QStringList {"drives/c/a.txt"} << "/c ren C:\\a.txt D:\\b.txt" << 1 << QStringList {"drives/c/a.txt"}
+        << QStringList {"drives/d/b.txt"};
+    QTest::newRow("ren of a missing file fails")
+        << none << "/c ren C:\\absent.txt b.txt" << 1 << none << QStringList {"drives/c/b.txt"};
+}
+
+void TestInterpreter::fileCommands()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(QString, command);
+    QFETCH(int, code);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, absent);
+
+    lay(setup);
+    const InterpreterRun result = run(withFolder(command));
+    QCOMPARE(result.code, code);
+    if (code != 0)
+        QVERIFY2(!result.err.isEmpty(), "a failure says why");
+    const QStringList entries = QDir(m_folder->path()).entryList();
+    for (const QString &entry : present)
+        QVERIFY2(QFileInfo::exists(m_folder->path() + u'/' + entry), qPrintable(entry));
+    for (const QString &entry : absent) {
+        // Exact case: "a.txt" gone does not mean "A.txt" gone.
+        const QFileInfo info(m_folder->path() + u'/' + entry);
+        QVERIFY2(!QDir(info.path()).entryList().contains(info.fileName()), qPrintable(entry));
+    }
+}
+
+void TestInterpreter::safetyNet_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("rd of a drive letter") << "/c rd /s/q E:";
+    QTest::newRow("rd of a drive root") << "/c rd /s/q E:\\";
+    QTest::newRow("rd climbing to a drive root") << "/c rd /s/q e:\\Perso\\..";
+    QTest::newRow("rd of the program folder") << "/c rd /s/q %P%";
+    QTest::newRow("rd of the program folder by a Windows path") << "/c rd /s/q %P%\\drives\\..";
+    QTest::newRow("rd of the current folder") << "/c rd /s/q .";
+    QTest::newRow("rd naming nothing") << "/c rd /s/q";
+    QTest::newRow("del of a drive root") << "/c del /s/q E:\\";
+    QTest::newRow("del climbing to a drive root") << "/c del /s/q E:\\Perso\\..";
+    QTest::newRow("del naming nothing") << "/c del /s/q";
+    QTest::newRow("del of the program folder") << "/c del /s/q %P%";
+    QTest::newRow("del of the program folder without /s") << "/c del /q %P%";
+    QTest::newRow("del of program folder files by wildcard") << "/c del /q %P%\\*.*";
+    QTest::newRow("del of the current folder") << "/c del /s/q .";
+}
+
+void TestInterpreter::safetyNet()
+{
+    QFETCH(QString, command);
+    const QStringList sentinels {"drives/e/Perso/a.txt", "drives/e/b.txt", "drives/c/c.txt", "parametres.txt"};
+    lay(sentinels);
+    const InterpreterRun result = run(withFolder(command));
+    QCOMPARE(result.code, 1);
+    QVERIFY(!result.err.isEmpty());
+    for (const QString &entry : sentinels + QStringList {"cmd", "lecteurs.txt", "perso.bat"})
+        QVERIFY2(m_folder->exists(entry), qPrintable(entry));
+}
+
+void TestInterpreter::guardRefusesSystemRootAndProgramFolderParents()
+{
+    // Checked on the guard alone: these deletions must never be tried for real.
+    Console console;
+    FileCommands commands(m_folder->paths(), console);
+    const QString parent = QFileInfo(m_folder->path()).path();
+    QVERIFY(!commands.guardTree(QStringLiteral("/"), QStringLiteral("/")));
+    QVERIFY(!commands.guardTree(QStringLiteral("/tmp/.."), QStringLiteral("/")));
+    QVERIFY(!commands.guardTree(parent, parent));
+    QVERIFY(!commands.guardTree(QStringLiteral("X:\\Perso"), QStringLiteral("/")));
+    QVERIFY(!commands.guardTree(QStringLiteral(" "), m_folder->drive(QStringLiteral("E"))));
+    QVERIFY(commands.guardTree(
+        QStringLiteral("E:\\Perso"), m_folder->drive(QStringLiteral("E")) + QStringLiteral("/Perso")));
+    QVERIFY(commands.guardTree(QStringLiteral("E:\\"), m_folder->drive(QStringLiteral("E")), false));
+}
+
+void TestInterpreter::shares_data()
+{
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QList<int>>("codes");
+    QTest::addColumn<QStringList>("names");
+
+    const QStringList folders {"drives/e/Public/", "drives/e/Matieres/", "drives/e/Mes documents/"};
+    QTest::newRow("share a folder") << folders << QStringList {"/c net share public=e:\\PUBLIC /unlimited"}
+                                    << QList<int> {0} << QStringList {"public"};
+    QTest::newRow("a name is taken in any case") << folders
+                                                 << QStringList {"/c net share matieres=E:\\Matieres /unlimited",
+                                                        "/c net share Matieres=E:\\Matieres /unlimited"}
+                                                 << QList<int> {0, 1} << QStringList {"matieres"};
+    QTest::newRow("delete in any case with /delete /y")
+        << folders
+        << QStringList {"/c net share TS8dupont$=E:\\Public /unlimited", "/c net share ts8DUPONT$ /delete /y"}
+        << QList<int> {0, 0} << QStringList {};
+    QTest::newRow("delete with /del /y") << folders
+                                         << QStringList {"/c net share TS8=E:\\Public",
+                                                "/c net share public=E:\\Public", "/c net share TS8 /del /y"}
+                                         << QList<int> {0, 0, 0} << QStringList {"public"};
+    QTest::newRow("deleting a missing share fails")
+        << folders << QStringList {"/c net share absent /del /y"} << QList<int> {1} << QStringList {};
+    QTest::newRow("a missing folder is not shared")
+        << folders << QStringList {"/c net share X=E:\\absent /unlimited"} << QList<int> {1} << QStringList {};
+    QTest::newRow("a name with a separator is refused")
+        << folders << QStringList {"/c net share a\\b=E:\\Public", "/c net share =E:\\Public"} << QList<int> {1, 1}
+        << QStringList {};
+    QTest::newRow("an unquoted path with a space")
+        << folders << QStringList {"/c net share docs=E:\\Mes documents /unlimited"} << QList<int> {0}
+        << QStringList {"docs"};
+    QTest::newRow("an unknown option fails")
+        << folders << QStringList {"/c net share X=E:\\Public /grant:tous"} << QList<int> {1} << QStringList {};
+    QTest::newRow("only net share is known")
+        << folders << QStringList {"/c net user dupont", "/c net"} << QList<int> {1, 1} << QStringList {};
+}
+
+void TestInterpreter::shares()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(QStringList, commands);
+    QFETCH(QList<int>, codes);
+    QFETCH(QStringList, names);
+
+    lay(setup);
+    for (qsizetype i = 0; i < commands.size(); ++i) {
+        const InterpreterRun result = run(commands[i]);
+        QVERIFY2(result.code == codes[i], qPrintable(commands[i] + QStringLiteral(" : ") + result.err));
+    }
+    FileShareStore store(m_folder->path());
+    auto shares = store.list();
+    QVERIFY(shares.ok());
+    QStringList listed;
+    for (const Share &share : std::as_const(*shares)) {
+        listed.append(share.name);
+        QVERIFY2(QFileInfo(share.hostPath).isDir(), qPrintable(share.hostPath));
+    }
+    QCOMPARE(listed, names);
+}
+
+void TestInterpreter::shareListAndFile()
+{
+    lay({"drives/e/Public/TS8/"});
+    QCOMPARE(run(QStringLiteral("/c net share TS8=e:\\public\\ts8 /unlimited /remark:Élèves de TS8")).code, 0);
+    QCOMPARE(run(QStringLiteral("/c net share public=E:\\Public /users:10")).code, 0);
+
+    const InterpreterRun listing = run(QStringLiteral("/c net share"));
+    QCOMPARE(listing.code, 0);
+    QVERIFY(listing.out.contains(QStringLiteral("TS8")));
+    QVERIFY(listing.out.contains(QStringLiteral("e:\\public\\ts8")));
+    QVERIFY(listing.out.contains(QStringLiteral("Élèves de TS8")));
+    QVERIFY(listing.out.contains(QStringLiteral("public")));
+
+    const InterpreterRun one = run(QStringLiteral("/c net share ts8"));
+    QCOMPARE(one.code, 0);
+    QVERIFY(one.out.contains(m_folder->drive(QStringLiteral("E")) + QStringLiteral("/Public/TS8")));
+
+    // The list is a Windows-1252 file with CR LF line ends.
+    const QByteArray file = m_folder->readFile(QStringLiteral("partages.txt"));
+    QVERIFY(file.contains("\xC9l\xE8ves de TS8"));
+    QCOMPARE(file.count("\r\n"), 2);
+    QCOMPARE(file.count('\n'), 2);
+}
+
+void TestInterpreter::diskUsageReport()
+{
+    const QString profs = m_folder->drive(QStringLiteral("E")) + QStringLiteral("/Perso/profs");
+    QVERIFY(QDir().mkpath(profs + QStringLiteral("/martin/cours")));
+    QVERIFY(QDir().mkpath(profs + QStringLiteral("/Dupont")));
+    QVERIFY(QDir().mkpath(profs + QStringLiteral("/vide")));
+    const auto sized = [](const QString &path, qint64 bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(bytes));
+    };
+    sized(profs + QStringLiteral("/Dupont/a.bin"), 3 * 1024 * 1024 + 512 * 1024);
+    sized(profs + QStringLiteral("/martin/b.bin"), 1024 * 1024);
+    sized(profs + QStringLiteral("/martin/cours/c.bin"), 1024 * 1024); // exactly the limit: not over it
+    sized(profs + QStringLiteral("/loose.bin"), 1024 * 1024);
+
+    // As the disk-usage check writes it: the path in another case, two reports appended to one log.
+    const QString line = QStringLiteral("/c diruse /M /q:2 /D e:\\perso\\PROFS\\ /* >> C:\\templogdir.txt");
+    QCOMPARE(run(line).code, 0);
+    QCOMPARE(run(line).code, 0);
+
+    const QByteArray log = m_folder->readFile(QStringLiteral("drives/c/templogdir.txt"));
+    const QStringList lines = QString::fromLatin1(log).split(QStringLiteral("\r\n"));
+    const QStringList report {
+        "Occupation de e:\\perso\\PROFS\\ (limite 2 Mo)",
+        "      Taille(Mo)  Fichiers  Dossier",
+        "!           3,50         1  e:\\perso\\PROFS\\Dupont",
+        "            2,00         2  e:\\perso\\PROFS\\martin",
+        "            0,00         0  e:\\perso\\PROFS\\vide",
+        "            6,50         4  Total e:\\perso\\PROFS",
+        "",
+    };
+    QCOMPARE(lines, report + report + QStringList {""});
+    QCOMPARE(log.count('\n'), log.count("\r\n"));
+    // The size of a marked line ends right under the end of "Taille(Mo)".
+    QCOMPARE(report[2].indexOf(QStringLiteral("3,50")) + 4, report[1].indexOf(QStringLiteral("Taille(Mo)")) + 10);
+
+    // Without "/*" the folder is measured as a whole.
+    const InterpreterRun whole = run(QStringLiteral("/c diruse /M /q:6,4 E:\\Perso\\profs"));
+    QCOMPARE(whole.code, 0);
+    QVERIFY(whole.out.contains(QStringLiteral("!           6,50         4  E:\\Perso\\profs\n")));
+}
+
+void TestInterpreter::diskUsageFailures_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("limit is not a number") << "/c diruse /M /q:quinze /D E:\\Perso\\profs\\ /* >> C:\\templogdir.txt";
+    QTest::newRow("folder is missing") << "/c diruse /M /q:15 /D E:\\Perso\\absent\\ /* >> C:\\templogdir.txt";
+    QTest::newRow("no folder") << "/c diruse /M /q:15 >> C:\\templogdir.txt";
+}
+
+void TestInterpreter::diskUsageFailures()
+{
+    QFETCH(QString, command);
+    lay({"drives/e/Perso/profs/dupont/a.txt"});
+    const InterpreterRun result = run(command);
+    QCOMPARE(result.code, 1);
+    QVERIFY(!result.err.isEmpty());
+    // Nothing the check would show: no line of the log starts with "!".
+    const QByteArray log = m_folder->readFile(QStringLiteral("drives/c/templogdir.txt"));
+    QVERIFY(!log.startsWith('!') && !log.contains("\n!"));
+}
+
+void TestInterpreter::redirection()
+{
+    QCOMPARE(run(QStringLiteral("/c echo bonjour été >> C:\\Sortie.txt")).code, 0);
+    QCOMPARE(run(QStringLiteral("/c echo deux >> c:\\sortie.TXT")).code, 0);
+    QCOMPARE(m_folder->readFile(QStringLiteral("drives/c/Sortie.txt")), QByteArray("bonjour \xE9t\xE9\r\ndeux\r\n"));
+
+    QCOMPARE(run(QStringLiteral("/c echo seul > C:\\Sortie.txt")).code, 0);
+    QCOMPARE(m_folder->readFile(QStringLiteral("drives/c/Sortie.txt")), QByteArray("seul\r\n"));
+
+    // A report written to a folder that does not exist is a failure, not a lost report.
+    QCOMPARE(run(QStringLiteral("/c echo x >> C:\\absent\\sortie.txt")).code, 1);
+    QCOMPARE(run(QStringLiteral("/c echo x >>")).code, 1);
+}
+
+void TestInterpreter::unknownCommandAndUsage()
+{
+    const InterpreterRun unknown = run(QStringLiteral("/c copy a b"));
+    QCOMPARE(unknown.code, 1);
+    QVERIFY(unknown.err.contains(QStringLiteral("n'est pas une commande connue")));
+
+    const InterpreterRun usage = run(QStringLiteral("/k dir"));
+    QVERIFY(usage.code != 0);
+    QVERIFY(usage.err.startsWith(QStringLiteral("Utilisation")));
+}
+
+QTEST_GUILESS_MAIN(TestInterpreter)
+#include "tst_interpreter.moc"

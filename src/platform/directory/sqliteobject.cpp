@@ -1,0 +1,356 @@
+#include "sqliteobject.h"
+
+#include "directorypath.h"
+#include "passwordhash.h"
+
+namespace {
+
+// Property names are matched without regard to case, as the domain's own interface does.
+std::optional<DirProperty> propertyNamed(const QString &name)
+{
+    static const QHash<QString, DirProperty> names = {
+        {QStringLiteral("name"), DirProperty::Name},
+        {QStringLiteral("class"), DirProperty::Class},
+        {QStringLiteral("adspath"), DirProperty::ADsPath},
+        {QStringLiteral("fullname"), DirProperty::FullName},
+        {QStringLiteral("description"), DirProperty::Description},
+        {QStringLiteral("homedirectory"), DirProperty::HomeDirectory},
+        {QStringLiteral("loginscript"), DirProperty::LoginScript},
+        {QStringLiteral("grouptype"), DirProperty::GroupType},
+        {QStringLiteral("isaccountlocked"), DirProperty::IsAccountLocked},
+        {QStringLiteral("lastlogin"), DirProperty::LastLogin},
+    };
+    const auto found = names.constFind(name.toLower());
+    if (found == names.cend())
+        return std::nullopt;
+    return *found;
+}
+
+QVariant storedValue(const StoredObject &object, DirProperty property)
+{
+    switch (property) {
+    case DirProperty::FullName:
+        return object.fullName;
+    case DirProperty::Description:
+        return object.description;
+    case DirProperty::HomeDirectory:
+        return object.homeDirectory;
+    case DirProperty::LoginScript:
+        return object.loginScript;
+    case DirProperty::GroupType:
+        return object.groupType;
+    case DirProperty::IsAccountLocked:
+        return object.locked;
+    case DirProperty::LastLogin:
+        return object.lastLogin;
+    default:
+        return {};
+    }
+}
+
+// What a new object answers before anything was put on it.
+QVariant defaultValue(DirProperty property)
+{
+    switch (property) {
+    case DirProperty::GroupType:
+        return 2;
+    case DirProperty::IsAccountLocked:
+        return false;
+    case DirProperty::LastLogin:
+        return QDateTime();
+    default:
+        return QString();
+    }
+}
+
+bool matchesFilter(const StoredEntry &entry, const QStringList &filter)
+{
+    if (filter.isEmpty())
+        return true;
+    for (const QString &wanted : filter) {
+        const QString w = wanted.trimmed();
+        if (w.compare(QStringLiteral("User"), Qt::CaseInsensitive) == 0 && entry.className == QStringLiteral("User"))
+            return true;
+        if (w.compare(QStringLiteral("Group"), Qt::CaseInsensitive) == 0 && entry.className == QStringLiteral("Group"))
+            return true;
+        if (w.compare(QStringLiteral("GlobalGroup"), Qt::CaseInsensitive) == 0
+            && entry.className == QStringLiteral("Group") && entry.groupType == 2)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+SqliteObject::SqliteObject(std::shared_ptr<SqliteStore> store, QString server, Kind kind, qint64 id, QString name)
+    : m_store(std::move(store))
+    , m_server(std::move(server))
+    , m_kind(kind)
+    , m_id(id)
+    , m_name(std::move(name))
+{
+}
+
+DirObjectPtr SqliteObject::container(std::shared_ptr<SqliteStore> store, const QString &server)
+{
+    return DirObjectPtr(new SqliteObject(std::move(store), server, Kind::Container, 0, server));
+}
+
+DirObjectPtr SqliteObject::stored(std::shared_ptr<SqliteStore> store, const QString &server, const StoredObject &object)
+{
+    const Kind kind = object.className == QStringLiteral("Group") ? Kind::Group : Kind::User;
+    return DirObjectPtr(new SqliteObject(std::move(store), server, kind, object.id, object.name));
+}
+
+QString SqliteObject::name() const
+{
+    return m_name;
+}
+
+QString SqliteObject::className() const
+{
+    switch (m_kind) {
+    case Kind::Container:
+        return QStringLiteral("Domain");
+    case Kind::User:
+        return QStringLiteral("User");
+    case Kind::Group:
+        return QStringLiteral("Group");
+    }
+    return {};
+}
+
+QString SqliteObject::adsPath() const
+{
+    if (m_kind == Kind::Container)
+        return QStringLiteral("WinNT://") + m_server;
+    return DirNames::objectPath(m_server, m_name);
+}
+
+Status SqliteObject::needContainer() const
+{
+    if (m_kind == Kind::Container)
+        return {};
+    return Status::failure(QStringLiteral("« %1 » n'est pas un conteneur de l'annuaire.").arg(m_name));
+}
+
+Status SqliteObject::needGroup() const
+{
+    if (m_kind != Kind::Group)
+        return Status::failure(QStringLiteral("« %1 » n'est pas un groupe.").arg(m_name));
+    if (m_id == 0)
+        return Status::failure(
+            QStringLiteral("Le groupe « %1 » n'est pas encore enregistré dans l'annuaire.").arg(m_name));
+    return {};
+}
+
+Status SqliteObject::enumerate(const QStringList &filter, const DirVisitor &visit)
+{
+    if (Status s = needContainer(); !s)
+        return s;
+    // Read everything first: the visitor may well call the directory again.
+    auto entries = m_store->list();
+    if (!entries)
+        return entries.status();
+    for (const StoredEntry &entry : std::as_const(*entries)) {
+        if (matchesFilter(entry, filter))
+            visit(DirEntry {entry.name, entry.className, DirNames::objectPath(m_server, entry.name)});
+    }
+    return {};
+}
+
+Result<DirObjectPtr> SqliteObject::create(const QString &className, const QString &name)
+{
+    if (Status s = needContainer(); !s)
+        return s;
+    const QString canonical = DirNames::canonicalClass(className);
+    if (canonical.isEmpty())
+        return Result<DirObjectPtr>::failure(QStringLiteral("Classe d'objet inconnue : « %1 ».").arg(className));
+    if (Status s = DirNames::checkName(canonical, name); !s)
+        return s;
+    auto existing = m_store->findByName(name);
+    if (!existing)
+        return existing.status();
+    if (existing->has_value())
+        return Result<DirObjectPtr>::failure(
+            QStringLiteral("Le nom « %1 » est déjà utilisé dans l'annuaire.").arg(name));
+    const Kind kind = canonical == QStringLiteral("Group") ? Kind::Group : Kind::User;
+    return DirObjectPtr(new SqliteObject(m_store, m_server, kind, 0, name));
+}
+
+Status SqliteObject::deleteObject(const QString &className, const QString &name)
+{
+    if (Status s = needContainer(); !s)
+        return s;
+    const QString canonical = DirNames::canonicalClass(className);
+    if (canonical.isEmpty())
+        return Status::failure(QStringLiteral("Classe d'objet inconnue : « %1 ».").arg(className));
+    return m_store->remove(canonical, name);
+}
+
+Status SqliteObject::applies(DirProperty property, const QString &asked) const
+{
+    bool ok = false;
+    switch (property) {
+    case DirProperty::Name:
+    case DirProperty::Class:
+    case DirProperty::ADsPath:
+        ok = true;
+        break;
+    case DirProperty::Description:
+        ok = m_kind != Kind::Container;
+        break;
+    case DirProperty::GroupType:
+        ok = m_kind == Kind::Group;
+        break;
+    default:
+        ok = m_kind == Kind::User;
+        break;
+    }
+    if (ok)
+        return {};
+    return Status::failure(QStringLiteral("La propriété « %1 » ne s'applique pas à « %2 ».").arg(asked, m_name));
+}
+
+Result<QVariant> SqliteObject::get(const QString &property)
+{
+    const auto known = propertyNamed(property);
+    if (!known)
+        return Result<QVariant>::failure(QStringLiteral("Propriété inconnue : « %1 ».").arg(property));
+    if (Status s = applies(*known, property); !s)
+        return s;
+    switch (*known) {
+    case DirProperty::Name:
+        return QVariant(name());
+    case DirProperty::Class:
+        return QVariant(className());
+    case DirProperty::ADsPath:
+        return QVariant(adsPath());
+    default:
+        break;
+    }
+    if (const auto pending = m_pending.values.constFind(*known); pending != m_pending.values.cend())
+        return *pending;
+    if (m_id == 0)
+        return defaultValue(*known);
+    auto object = m_store->findById(m_id);
+    if (!object)
+        return object.status();
+    if (!object->has_value())
+        return Result<QVariant>::failure(QStringLiteral("« %1 » n'existe plus dans l'annuaire.").arg(m_name));
+    return storedValue(**object, *known);
+}
+
+Status SqliteObject::put(const QString &property, const QVariant &value)
+{
+    const auto known = propertyNamed(property);
+    if (!known)
+        return Status::failure(QStringLiteral("Propriété inconnue : « %1 ».").arg(property));
+    if (Status s = applies(*known, property); !s)
+        return s;
+    switch (*known) {
+    case DirProperty::Name:
+    case DirProperty::Class:
+    case DirProperty::ADsPath:
+    case DirProperty::LastLogin:
+        return Status::failure(QStringLiteral("La propriété « %1 » est en lecture seule.").arg(property));
+    case DirProperty::GroupType: {
+        bool ok = false;
+        const int type = value.toInt(&ok);
+        // 2: global group, 4: local group.
+        if (!ok || (type != 2 && type != 4))
+            return Status::failure(
+                QStringLiteral("Type de groupe non pris en charge : « %1 » (2 pour un groupe global).")
+                    .arg(value.toString()));
+        m_pending.values.insert(*known, type);
+        return {};
+    }
+    case DirProperty::IsAccountLocked:
+        // Only failed logons lock an account; the administrator can only unlock it.
+        if (value.toBool())
+            return Status::failure(
+                QStringLiteral("Un compte ne peut pas être verrouillé à la main, seulement déverrouillé."));
+        m_pending.values.insert(*known, false);
+        return {};
+    default:
+        if (value.isValid() && !value.canConvert<QString>())
+            return Status::failure(QStringLiteral("La propriété « %1 » attend un texte.").arg(property));
+        m_pending.values.insert(*known, value.toString());
+        return {};
+    }
+}
+
+Status SqliteObject::setPassword(const QString &password)
+{
+    if (m_kind != Kind::User)
+        return Status::failure(QStringLiteral("Seul un compte d'utilisateur a un mot de passe."));
+    const QByteArray hash = PasswordHash::make(password, m_store->passwordIterations());
+    if (hash.isEmpty())
+        return Status::failure(QStringLiteral("Le mot de passe n'a pas pu être chiffré."));
+    m_pending.passwordHash = hash;
+    return {};
+}
+
+Status SqliteObject::setInfo()
+{
+    if (m_kind == Kind::Container)
+        return {};
+    if (m_id == 0) {
+        auto id = m_store->insert(className(), m_name, m_pending);
+        if (!id)
+            return id.status(); // the pending changes stay, for another try
+        m_id = *id;
+    } else if (m_pending.isEmpty()) {
+        // Nothing to write (a group's setInfo() after add()); still say so if the object is gone.
+        auto object = m_store->findById(m_id);
+        if (!object)
+            return object.status();
+        if (!object->has_value())
+            return Status::failure(QStringLiteral("« %1 » n'existe plus dans l'annuaire.").arg(m_name));
+    } else if (Status s = m_store->update(m_id, m_name, m_pending); !s) {
+        return s;
+    }
+    m_pending.clear();
+    return {};
+}
+
+Status SqliteObject::members(const DirVisitor &visit)
+{
+    if (Status s = needGroup(); !s)
+        return s;
+    auto group = m_store->findById(m_id);
+    if (!group)
+        return group.status();
+    if (!group->has_value())
+        return Status::failure(QStringLiteral("Le groupe « %1 » n'existe plus dans l'annuaire.").arg(m_name));
+    auto entries = m_store->membersOf(m_id);
+    if (!entries)
+        return entries.status();
+    for (const StoredEntry &entry : std::as_const(*entries))
+        visit(DirEntry {entry.name, entry.className, DirNames::objectPath(m_server, entry.name)});
+    return {};
+}
+
+Status SqliteObject::add(const QString &memberAdsPath)
+{
+    if (Status s = needGroup(); !s)
+        return s;
+    auto path = DirNames::parsePath(memberAdsPath);
+    if (!path)
+        return path.status();
+    if (path->isContainer())
+        return Status::failure(QStringLiteral("Le domaine ne peut pas être membre d'un groupe."));
+    return m_store->addMember(m_id, path->name, path->fixedClass);
+}
+
+Status SqliteObject::remove(const QString &memberAdsPath)
+{
+    if (Status s = needGroup(); !s)
+        return s;
+    auto path = DirNames::parsePath(memberAdsPath);
+    if (!path)
+        return path.status();
+    if (path->isContainer())
+        return Status::failure(QStringLiteral("Le domaine n'est membre d'aucun groupe."));
+    return m_store->removeMember(m_id, path->name, path->fixedClass);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "directory.h"
+#include "sqlitestore.h"
+
+#include <memory>
+
+// A handle on the container, on a stored account or group, or on one created and not stored yet.
+class SqliteObject : public DirObject
+{
+public:
+    enum class Kind { Container, User, Group };
+
+    static DirObjectPtr container(std::shared_ptr<SqliteStore> store, const QString &server);
+    static DirObjectPtr stored(std::shared_ptr<SqliteStore> store, const QString &server, const StoredObject &object);
+
+    QString name() const override;
+    QString className() const override;
+    QString adsPath() const override;
+
+    Status enumerate(const QStringList &filter, const DirVisitor &visit) override;
+    Result<DirObjectPtr> create(const QString &className, const QString &name) override;
+    Status deleteObject(const QString &className, const QString &name) override;
+
+    Result<QVariant> get(const QString &property) override;
+    Status put(const QString &property, const QVariant &value) override;
+    Status setPassword(const QString &password) override;
+    Status setInfo() override;
+
+    Status members(const DirVisitor &visit) override;
+    Status add(const QString &memberAdsPath) override;
+    Status remove(const QString &memberAdsPath) override;
+
+private:
+    SqliteObject(std::shared_ptr<SqliteStore> store, QString server, Kind kind, qint64 id, QString name);
+    Status applies(DirProperty property, const QString &asked) const;
+    Status needGroup() const;
+    Status needContainer() const;
+
+    std::shared_ptr<SqliteStore> m_store;
+    QString m_server;
+    Kind m_kind;
+    qint64 m_id; // 0 while the object waits for its first setInfo()
+    QString m_name;
+    PendingChanges m_pending;
+};

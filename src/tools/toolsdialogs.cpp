@@ -1,8 +1,33 @@
 #include "toolsdialogs.h"
 
+#include "diruse.h"
+#include "mails.h"
 #include "services.h"
+#include "suppmail.h"
+#include "ui/dialoghost.h"
+#include "ui/formbuilder.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
 
 void defineToolsDialogs(Services &services)
 {
-    Q_UNUSED(services);
+    services.dialogs->define(QStringLiteral("mails"), [&services] { return new Mails(services); });
+    services.dialogs->define(QStringLiteral("diruse"), [&services] { return new DirUse(services); });
+    services.dialogs->define(QStringLiteral("suppmail"), [&services] { return new SuppMail(services); });
 }
+
+namespace ToolsDialogs {
+
+void setUpWindow(QWidget *dialog, const char *windowName, const QString &caption, int widthTwips, int heightTwips)
+{
+    dialog->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    dialog->setObjectName(QString::fromLatin1(windowName));
+    dialog->setWindowTitle(caption);
+    dialog->setFixedSize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        dialog->move(screen->availableGeometry().center() - dialog->rect().center());
+}
+
+} // namespace ToolsDialogs

@@ -1,0 +1,55 @@
+#include "suppmail.h"
+
+#include "services.h"
+#include "shell/shell.h"
+#include "text/pathresolver.h"
+#include "toolsdialogs.h"
+#include "ui/formbuilder.h"
+#include "ui/prompts.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+SuppMail::SuppMail(Services &services)
+    : m_services(services)
+{
+    ToolsDialogs::setUpWindow(this, "suppmail", QStringLiteral("Vider les boites mail"), 5445, 945);
+
+    FormBuilder form(this);
+    form.label(this, "Label1", QStringLiteral("Chemin de la messagerie :"), 600, 120, 2055, 255);
+    m_path = form.textBox(this, "txt_chem", QStringLiteral("f:\\messagerie"), 2520, 120, 2415, 285);
+    QPushButton *efface = form.button(this, "cmd_efface", QStringLiteral("Effacer"), 840, 600, 1215, 255);
+    QPushButton *annul = form.button(this, "cmd_annul", QStringLiteral("Annuler"), 3240, 600, 1335, 255);
+    form.finish();
+
+    connect(efface, &QPushButton::clicked, this, &SuppMail::clearStore);
+    connect(annul, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void SuppMail::clearStore()
+{
+    Prompts &prompts = *m_services.prompts;
+    const QString folder = m_path->text();
+    // "rd /s/q" on an empty path or a drive root would take the whole drive with it.
+    if (PathResolver::isDriveRootOrEmpty(folder)) {
+        prompts.message(QStringLiteral("Le chemin de la messagerie doit être un dossier, pas la racine d'un lecteur : "
+                                       "rien n'a été effacé."));
+        return;
+    }
+    // The folder is made again only once the removal has ended.
+    const Status removed = m_services.shell->startAndWait(
+        QStringLiteral("cmd.exe /c rd /s/q ") + folder, WindowStyle::Minimized, kCommandTimeoutMs);
+    if (!removed) {
+        prompts.message(QStringLiteral("Les boites mail de ") + folder + QStringLiteral(" n'ont pas pu être vidées.\r")
+            + removed.message());
+        return;
+    }
+    const Status made = m_services.shell->startAndWait(
+        QStringLiteral("cmd.exe /c md ") + folder, WindowStyle::Minimized, kCommandTimeoutMs);
+    if (!made) {
+        prompts.message(QStringLiteral("Les boites mail ont été vidées, mais le dossier ") + folder
+            + QStringLiteral(" n'a pas pu être recréé.\r") + made.message());
+        return;
+    }
+    close();
+}

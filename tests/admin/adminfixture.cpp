@@ -1,0 +1,118 @@
+#include "adminfixture.h"
+
+#include "directory/directoryfactory.h"
+#include "directory/sqlitedirectory.h"
+
+#include <QTest>
+
+namespace {
+const QString kServer = QStringLiteral("WinNT://SERVEUR1");
+}
+
+AdminFixture::AdminFixture()
+{
+    folder.writeSettings(QStringLiteral("ECOLE"), QStringLiteral("SERVEUR1"));
+    QString problem;
+    directory = openDirectory(folder.paths(), &problem);
+    if (!problem.isEmpty())
+        qFatal("%s", qPrintable(problem));
+    services.paths = &folder.paths();
+    observer = std::make_unique<ObservingDirectory>(*directory);
+    services.directory = observer.get();
+    services.prompts = &prompts;
+    services.dialogs = &dialogs;
+    services.main = &main;
+}
+
+AdminFixture::~AdminFixture()
+{
+    dialogs.closeAll();
+}
+
+SqliteDirectory *AdminFixture::store()
+{
+    auto *sqlite = dynamic_cast<SqliteDirectory *>(directory.get());
+    if (!sqlite)
+        qFatal("the test directory is not the embedded store");
+    return sqlite;
+}
+
+void AdminFixture::addUser(const QString &name, const QString &password)
+{
+    auto container = directory->bind(kServer);
+    QVERIFY2(container, qPrintable(container.message()));
+    auto user = (*container)->create(QStringLiteral("User"), name);
+    QVERIFY2(user, qPrintable(user.message()));
+    if (!password.isEmpty())
+        QVERIFY((*user)->setPassword(password).ok());
+    const Status stored = (*user)->setInfo();
+    QVERIFY2(stored.ok(), qPrintable(stored.message()));
+}
+
+void AdminFixture::addGroup(const QString &name, int groupType)
+{
+    auto container = directory->bind(kServer);
+    QVERIFY2(container, qPrintable(container.message()));
+    auto group = (*container)->create(QStringLiteral("Group"), name);
+    QVERIFY2(group, qPrintable(group.message()));
+    QVERIFY((*group)->put(QStringLiteral("groupType"), groupType).ok());
+    const Status stored = (*group)->setInfo();
+    QVERIFY2(stored.ok(), qPrintable(stored.message()));
+}
+
+void AdminFixture::addMember(const QString &group, const QString &memberName, const QString &memberClass)
+{
+    auto bound = directory->bind(kServer + u'/' + group + QStringLiteral(",group"));
+    QVERIFY2(bound, qPrintable(bound.message()));
+    const Status added = (*bound)->add(kServer + u'/' + memberName + u',' + memberClass);
+    QVERIFY2(added.ok(), qPrintable(added.message()));
+    QVERIFY((*bound)->setInfo().ok());
+}
+
+void AdminFixture::lock(const QString &user)
+{
+    const Status locked = store()->setAccountLocked(user, true);
+    QVERIFY2(locked.ok(), qPrintable(locked.message()));
+}
+
+void AdminFixture::setLastLogin(const QString &user, const QDateTime &when)
+{
+    const Status set = store()->setLastLogin(user, when);
+    QVERIFY2(set.ok(), qPrintable(set.message()));
+}
+
+bool AdminFixture::exists(const QString &name)
+{
+    return directory->bind(kServer + u'/' + name).ok();
+}
+
+QStringList AdminFixture::members(const QString &group)
+{
+    QStringList names;
+    if (auto bound = directory->bind(kServer + u'/' + group + QStringLiteral(",group")))
+        (*bound)->members([&names](const DirEntry &member) { names << member.name; });
+    return names;
+}
+
+QStringList AdminFixture::names(const QString &filterClass)
+{
+    QStringList found;
+    if (auto container = directory->bind(kServer))
+        (*container)->enumerate({filterClass}, [&found](const DirEntry &entry) { found << entry.name; });
+    return found;
+}
+
+QVariant AdminFixture::property(const QString &name, const QString &property)
+{
+    auto bound = directory->bind(kServer + u'/' + name);
+    if (!bound)
+        return {};
+    auto value = (*bound)->get(property);
+    return value ? *value : QVariant();
+}
+
+bool AdminFixture::passwordIs(const QString &user, const QString &password)
+{
+    auto matches = store()->checkPassword(user, password);
+    return matches && *matches;
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "directory/directory.h"
+#include "mainvalues.h"
+#include "scriptedprompts.h"
+#include "services.h"
+#include "tempprogramfolder.h"
+#include "ui/dialoghost.h"
+
+#include <QDateTime>
+#include <QListWidget>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class SqliteDirectory;
+
+// Passes every call on to the real directory, and lets a test look at the screen at each bind:
+// what a button reads while its work runs.
+class ObservingDirectory : public Directory
+{
+public:
+    explicit ObservingDirectory(Directory &real)
+        : m_real(real)
+    {
+    }
+    Result<DirObjectPtr> bind(const QString &adsPath) override
+    {
+        binds << adsPath;
+        if (onBind)
+            onBind(adsPath);
+        return m_real.bind(adsPath);
+    }
+
+    std::function<void(const QString &)> onBind;
+    QStringList binds;
+
+private:
+    Directory &m_real;
+};
+
+// What the main window offers the panel and the dialogs, without a main window: fixed names, and
+// the group chosen in whatever list stands for grp.
+class FakeMainValues : public MainValues
+{
+public:
+    QString domain = QStringLiteral("ECOLE");
+    QString server = QStringLiteral("SERVEUR1");
+    QListWidget *groupList = nullptr;
+
+    QString domainName() const override { return domain; }
+    QString serverName() const override { return server; }
+    QString systemVolume() const override { return QStringLiteral("C:"); }
+    QString publicFolder() const override { return {}; }
+    QString subjectsFolder() const override { return {}; }
+    QString homeRoot() const override { return {}; }
+    QString pupilFile() const override { return {}; }
+    QString chosenGroup() const override
+    {
+        return groupList && groupList->currentItem() ? groupList->currentItem()->text() : QString();
+    }
+};
+
+// A program folder with its settings, the embedded directory store inside it, scripted message
+// boxes and a dialog host, wired as the program wires them.
+class AdminFixture
+{
+public:
+    AdminFixture();
+    ~AdminFixture();
+
+    TempProgramFolder folder;
+    std::unique_ptr<Directory> directory;
+    std::unique_ptr<ObservingDirectory> observer; // what the windows are given
+    ScriptedPrompts prompts;
+    DialogHost dialogs;
+    FakeMainValues main;
+    Services services;
+
+    // Directory contents made through the directory's own interface.
+    void addUser(const QString &name, const QString &password = {});
+    void addGroup(const QString &name, int groupType = 2);
+    void addMember(
+        const QString &group, const QString &memberName, const QString &memberClass = QStringLiteral("user"));
+    void lock(const QString &user);
+    void setLastLogin(const QString &user, const QDateTime &when);
+
+    // What the directory holds now.
+    bool exists(const QString &name);
+    QStringList members(const QString &group);
+    QStringList names(const QString &filterClass);
+    QVariant property(const QString &name, const QString &property);
+    bool passwordIs(const QString &user, const QString &password);
+
+private:
+    SqliteDirectory *store();
+};

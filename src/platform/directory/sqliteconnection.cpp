@@ -12,9 +12,11 @@ Status describe(sqlite3 *db, int code)
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
         return Status::failure(
             QStringLiteral("L'annuaire est occupé par un autre programme ; réessayez dans un instant."));
-    if (primary == SQLITE_READONLY || primary == SQLITE_PERM || primary == SQLITE_CANTOPEN)
-        return Status::failure(QStringLiteral("L'annuaire ne peut pas être modifié : %1.")
-                                   .arg(QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(code))));
+    if (primary == SQLITE_CANTOPEN)
+        return Status::failure(QStringLiteral("Le fichier ne peut être ni ouvert ni créé."));
+    if (primary == SQLITE_READONLY || primary == SQLITE_PERM)
+        return Status::failure(
+            QStringLiteral("L'annuaire ne peut pas être modifié : le fichier est en lecture seule."));
     if (primary == SQLITE_FULL)
         return Status::failure(QStringLiteral("Le disque de l'annuaire est plein."));
     if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)

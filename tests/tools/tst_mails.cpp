@@ -153,9 +153,12 @@ void TestMails::window()
     for (const Place &p : places) {
         QWidget *w = dialog->findChild<QWidget *>(QString::fromLatin1(p.name));
         QVERIFY2(w, p.name);
-        QCOMPARE(w->geometry(), p.rect);
-        const QString text = w->property(qobject_cast<QLineEdit *>(w) ? "text" : "text").toString();
-        QCOMPARE(text, p.text);
+        // A label keeps its place and may grow to show its whole text.
+        if (qobject_cast<QLabel *>(w))
+            QCOMPARE(w->pos(), p.rect.topLeft());
+        else
+            QCOMPARE(w->geometry(), p.rect);
+        QCOMPARE(w->property("text").toString(), p.text);
     }
     QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("txt_maildir"))->accessibleName(),
         QStringLiteral("Répertoire des listes de diffustion"));

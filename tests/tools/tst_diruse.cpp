@@ -1,0 +1,334 @@
+#include "diruse.h"
+#include "fakemainvalues.h"
+#include "recordingshell.h"
+#include "scriptedprompts.h"
+#include "services.h"
+#include "shell/processshell.h"
+#include "tempprogramfolder.h"
+#include "toolsdialogs.h"
+#include "ui/dialoghost.h"
+
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QThread>
+
+namespace {
+
+// Records the lines and, in place of the disk-usage tool, appends a prepared report to the log for
+// each command it waits for, taking the time it is told to.
+class ReportingShell : public RecordingShell
+{
+public:
+    QString logHostPath;
+    QList<QByteArray> reports;
+    int millisecondsPerCommand = 0;
+
+    Status startAndWait(const QString &commandLine, WindowStyle style, int timeoutMs) override
+    {
+        RecordingShell::startAndWait(commandLine, style, timeoutMs);
+        if (millisecondsPerCommand > 0)
+            QThread::msleep(millisecondsPerCommand);
+        if (!reports.isEmpty()) {
+            QFile log(logHostPath);
+            if (log.open(QIODevice::Append))
+                log.write(reports.takeFirst());
+        }
+        return {};
+    }
+};
+
+} // namespace
+
+// The disk-usage check: the dialog, its commands, the log it reads and deletes, and the list it shows.
+class TestDirUse : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void window();
+    void commandLines();
+    void listShowsOnlyMarkedLinesUnchanged();
+    void realToolOnAPreparedTree();
+    void switchingEmptiesTheListAndTheLog();
+    void missingFilesAreNamed();
+    void waitIsBounded();
+    void limitWithASpaceIsRefused();
+
+private:
+    DirUse *open();
+    void click(const char *button);
+    QStringList entries() const;
+    QString log() const { return m_folder->drive(QStringLiteral("C")) + QStringLiteral("/templogdir.txt"); }
+    QString caption() const { return m_dialog->findChild<QPushButton *>(QStringLiteral("cmd_verif"))->text(); }
+
+    std::unique_ptr<TempProgramFolder> m_folder;
+    ReportingShell m_shell;
+    ScriptedPrompts m_prompts;
+    FakeMainValues m_main;
+    std::unique_ptr<DialogHost> m_dialogs;
+    Services m_services;
+    QPointer<DirUse> m_dialog;
+};
+
+static const QString kHeading = QStringLiteral("Voici la liste des dossiers qui dépassent 15 Mo");
+
+static QStringList framed(const QString &heading, const QStringList &marked)
+{
+    return QStringList {heading, " ", "      Taille(Mo)"} + marked + QStringList {" ", "Vérification terminée."};
+}
+
+void TestDirUse::init()
+{
+    m_folder = std::make_unique<TempProgramFolder>();
+    m_folder->writeSettings();
+    m_folder->writeFile(QStringLiteral("div.txt"), "TS8,TS8\r\n2NDE1,2A\r\n");
+    m_shell = ReportingShell();
+    m_shell.logHostPath = log();
+    m_prompts.clear();
+    m_main = FakeMainValues();
+    m_dialogs = std::make_unique<DialogHost>();
+    m_services = Services {};
+    m_services.paths = &m_folder->paths();
+    m_services.shell = &m_shell;
+    m_services.prompts = &m_prompts;
+    m_services.dialogs = m_dialogs.get();
+    m_services.main = &m_main;
+    defineToolsDialogs(m_services);
+}
+
+void TestDirUse::cleanup()
+{
+    m_dialogs->closeAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+DirUse *TestDirUse::open()
+{
+    m_dialog = qobject_cast<DirUse *>(m_dialogs->open(QStringLiteral("diruse")));
+    return m_dialog;
+}
+
+void TestDirUse::click(const char *button)
+{
+    QVERIFY(m_dialog);
+    auto *b = m_dialog->findChild<QAbstractButton *>(QString::fromLatin1(button));
+    QVERIFY(b);
+    b->click();
+}
+
+QStringList TestDirUse::entries() const
+{
+    QStringList all;
+    const QListWidget *list = m_dialog->findChild<QListWidget *>(QStringLiteral("List1"));
+    for (int i = 0; i < list->count(); ++i)
+        all << list->item(i)->text();
+    return all;
+}
+
+void TestDirUse::window()
+{
+    m_folder->writeFile(QStringLiteral("drives/c/templogdir.txt"), "! vieux rapport\r\n");
+    DirUse *dialog = open();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->objectName(), QStringLiteral("diruse"));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Vérification de l'espace disque utilisé par les élèves"));
+    QVERIFY(!dialog->parentWidget());
+    QVERIFY(dialog->windowFlags() & Qt::Tool);
+
+    const QList<std::pair<const char *, QString>> texts
+        = {{"Label1", "Limite d'espace disque a respecter"}, {"txt_limite", "15"}, {"Label2", "Mo"},
+            {"opt_eleves", "Eleves"}, {"opt_profs", "Profs"}, {"cmd_verif", "Vérifier"}, {"cmd_annul", "Annuler"}};
+    for (const auto &[name, text] : texts) {
+        QWidget *w = dialog->findChild<QWidget *>(QString::fromLatin1(name));
+        QVERIFY2(w, name);
+        QCOMPARE(w->property("text").toString(), text);
+        QVERIFY2(dialog->rect().contains(w->geometry()), name);
+    }
+    QCOMPARE(dialog->findChild<QGroupBox *>(QStringLiteral("Frame1"))->title(), QStringLiteral("Type d'utilisateur"));
+    QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("txt_limite"))->accessibleName(),
+        QStringLiteral("Limite d'espace disque a respecter"));
+    QVERIFY(dialog->findChild<QRadioButton *>(QStringLiteral("opt_eleves"))->isChecked());
+    QVERIFY(entries().isEmpty());
+    // A log left from an earlier check is gone as soon as the dialog opens.
+    QVERIFY(!QFile::exists(log()));
+}
+
+void TestDirUse::commandLines()
+{
+    // The system volume comes from "system.txt" when the dialog opens; the main window's copy stands in
+    // when that file cannot be read.
+    m_folder->writeSettings(QStringLiteral("LYCEE"), QStringLiteral("SRVPEDA"), QStringLiteral("D:"));
+    m_folder->writeFile(QStringLiteral("div.txt"), "TS8,TS8\r\nBLANC,\r\n2NDE1,2A\r\n");
+    m_main.perso = QStringLiteral("G:\\Perso");
+    open()->findChild<QLineEdit *>(QStringLiteral("txt_limite"))->setText(QStringLiteral("20"));
+    click("cmd_verif");
+    QCOMPARE(m_shell.lines(),
+        (QStringList {"cmd.exe /c diruse /M /q:20 /D G:\\Perso\\eleves\\TS8\\ /* >> D:\\templogdir.txt",
+            "cmd.exe /c diruse /M /q:20 /D G:\\Perso\\eleves\\2A\\ /* >> D:\\templogdir.txt"}));
+    for (const RecordingShell::Started &s : std::as_const(m_shell.started)) {
+        QCOMPARE(s.style, WindowStyle::Hidden);
+        QVERIFY(s.waited);
+    }
+    QVERIFY(m_shell.pauses.isEmpty());
+
+    m_shell.started.clear();
+    click("opt_profs");
+    click("cmd_verif");
+    QCOMPARE(
+        m_shell.lines(), QStringList {"cmd.exe /c diruse /M /q:20 /D G:\\Perso\\profs\\ /* >> D:\\templogdir.txt"});
+
+    QVERIFY(QFile::remove(m_folder->path() + QStringLiteral("/system.txt")));
+    m_main.volume = QStringLiteral("H:");
+    m_dialogs->closeAll();
+    QTRY_VERIFY(!m_dialog);
+    m_shell.started.clear();
+    open();
+    click("opt_profs");
+    click("cmd_verif");
+    QVERIFY(m_shell.lines().value(0).endsWith(QStringLiteral(" >> H:\\templogdir.txt")));
+}
+
+void TestDirUse::listShowsOnlyMarkedLinesUnchanged()
+{
+    m_shell.reports = {"Occupation de E:\\Perso\\eleves\\TS8\\ (limite 15 Mo)\r\n"
+                       "!   17,52    3  E:\\Perso\\eleves\\TS8\\TS8MARTINPa  \r\n"
+                       " !  99,00    1  pas au d\xe9"
+                       "but\r\n"
+                       "\r\n",
+        "!16  2A\\2ALEFEVRE,  d\r\n"
+        "Erreur : !\r\n"};
+    open();
+    click("cmd_verif");
+    QCOMPARE(entries(),
+        framed(kHeading, {"!   17,52    3  E:\\Perso\\eleves\\TS8\\TS8MARTINPa  ", "!16  2A\\2ALEFEVRE,  d"}));
+    QCOMPARE(caption(), QStringLiteral("Vérifer"));
+    QVERIFY(!QFile::exists(log()));
+    QVERIFY(m_prompts.shown.isEmpty());
+
+    // A report without any marked line: the three heading lines, " " and the closing line.
+    m_shell.reports = {"Occupation de ...\r\n   1,00   1  a\r\n", "\r\n"};
+    click("cmd_verif");
+    QCOMPARE(entries(), framed(kHeading, {}));
+    QCOMPARE(entries().size(), 5);
+}
+
+void TestDirUse::realToolOnAPreparedTree()
+{
+    m_folder->installPrograms();
+    QVERIFY2(m_folder->exists(QStringLiteral("cmd")), "the interpreter is built into the program folder");
+    ProcessShell real(m_folder->paths());
+    m_services.shell = &real;
+
+    // Sparse files: their size counts, their blocks cost nothing.
+    const auto makeFile = [this](const QString &relative, qint64 megabytes) {
+        const QString path = m_folder->drive(QStringLiteral("E")) + QStringLiteral("/Perso/") + relative;
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(megabytes * 1024 * 1024));
+    };
+    makeFile(QStringLiteral("eleves/TS8/TS8MARTINPaul/photos/a.jpg"), 20);
+    makeFile(QStringLiteral("eleves/TS8/TS8DUPONT-LAJ/b.txt"), 1);
+    makeFile(QStringLiteral("eleves/2A/2AGROS/c.bin"), 16);
+    makeFile(QStringLiteral("profs/DURANDAnne/d.bin"), 30);
+
+    open();
+    click("cmd_verif");
+    // In the order of "div.txt", each line as the tool wrote it.
+    QCOMPARE(entries(),
+        framed(kHeading,
+            {"!          20,00         1  E:\\Perso\\eleves\\TS8\\TS8MARTINPaul",
+                "!          16,00         1  E:\\Perso\\eleves\\2A\\2AGROS"}));
+    QCOMPARE(caption(), QStringLiteral("Vérifer"));
+    QVERIFY(!QFile::exists(log()));
+    QVERIFY(m_prompts.shown.isEmpty());
+
+    click("opt_profs");
+    click("cmd_verif");
+    QCOMPARE(entries(), framed(kHeading, {"!          30,00         1  E:\\Perso\\profs\\DURANDAnne"}));
+
+    // Over no limit: nothing but the frame.
+    m_dialog->findChild<QLineEdit *>(QStringLiteral("txt_limite"))->setText(QStringLiteral("100"));
+    click("opt_eleves");
+    click("cmd_verif");
+    QCOMPARE(entries(), framed(QStringLiteral("Voici la liste des dossiers qui dépassent 100 Mo"), {}));
+
+    // A limit the tool rejects: its complaint starts with no "!", so no folder is listed.
+    m_dialog->findChild<QLineEdit *>(QStringLiteral("txt_limite"))->setText(QStringLiteral("quinze"));
+    click("cmd_verif");
+    QCOMPARE(entries(), framed(QStringLiteral("Voici la liste des dossiers qui dépassent quinze Mo"), {}));
+}
+
+void TestDirUse::switchingEmptiesTheListAndTheLog()
+{
+    m_shell.reports = {"!  1\r\n", "!  2\r\n"};
+    open();
+    click("cmd_verif");
+    QCOMPARE(entries().size(), 7);
+    for (const char *option : {"opt_profs", "opt_eleves", "opt_eleves"}) {
+        m_folder->writeFile(QStringLiteral("drives/c/templogdir.txt"), "! reste\r\n");
+        click(option);
+        QVERIFY2(entries().isEmpty(), option);
+        QVERIFY2(!QFile::exists(log()), option);
+    }
+}
+
+void TestDirUse::missingFilesAreNamed()
+{
+    // No class list: nothing to run, nothing found, and the check says why.
+    QVERIFY(QFile::remove(m_folder->path() + QStringLiteral("/div.txt")));
+    open();
+    click("cmd_verif");
+    QVERIFY(m_shell.started.isEmpty());
+    QCOMPARE(entries(), framed(kHeading, {}));
+    QCOMPARE(m_prompts.messages(),
+        QStringList {QStringLiteral("La vérification est incomplète :\rListe des classes « div.txt » introuvable "
+                                    "dans le dossier du programme : aucune classe n'a été vérifiée.")});
+
+    // Commands that ran but left no log.
+    m_prompts.clear();
+    m_folder->writeFile(QStringLiteral("div.txt"), "TS8,TS8\r\n");
+    click("cmd_verif");
+    QCOMPARE(entries(), framed(kHeading, {}));
+    QCOMPARE(m_prompts.messages(),
+        QStringList {QStringLiteral("La vérification est incomplète :\rLe rapport C:\\templogdir.txt est "
+                                    "introuvable : aucun dossier n'a pu être mesuré.")});
+    QCOMPARE(caption(), QStringLiteral("Vérifer"));
+}
+
+void TestDirUse::waitIsBounded()
+{
+    m_folder->writeFile(QStringLiteral("div.txt"), "A,A\r\nB,B\r\nC,C\r\n");
+    m_shell.millisecondsPerCommand = 300;
+    m_shell.reports = {"!  A\r\n", "!  B\r\n", "!  C\r\n"};
+    DirUse dialog(m_services, 100);
+    m_dialog = &dialog;
+    click("cmd_verif");
+    // The first command used the whole budget; the others were not started.
+    QCOMPARE(m_shell.started.size(), 1);
+    QCOMPARE(entries(), framed(kHeading, {"!  A"}));
+    QCOMPARE(m_prompts.messages(),
+        QStringList {QStringLiteral("La vérification est incomplète :\r2 dossier(s) n'ont pas été vérifiés : le "
+                                    "temps d'attente de la vérification était écoulé.")});
+}
+
+void TestDirUse::limitWithASpaceIsRefused()
+{
+    open()->findChild<QLineEdit *>(QStringLiteral("txt_limite"))->setText(QStringLiteral("15 >> E:\\x.txt"));
+    click("cmd_verif");
+    QVERIFY(m_shell.started.isEmpty());
+    QCOMPARE(m_prompts.messages(),
+        QStringList {QStringLiteral("La limite « 15 >> E:\\x.txt » ne doit pas contenir d'espace : indiquez un "
+                                    "nombre de Mo.")});
+    QCOMPARE(caption(), QStringLiteral("Vérifier"));
+}
+
+QTEST_MAIN(TestDirUse)
+#include "tst_diruse.moc"

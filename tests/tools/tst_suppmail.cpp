@@ -1,0 +1,217 @@
+#include "fakemainvalues.h"
+#include "recordingshell.h"
+#include "scriptedprompts.h"
+#include "services.h"
+#include "shell/processshell.h"
+#include "suppmail.h"
+#include "tempprogramfolder.h"
+#include "toolsdialogs.h"
+#include "ui/dialoghost.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+// Emptying the mail store: the window, the two commands in order, and the store afterwards.
+class TestSuppMail : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void window();
+    void commandLines();
+    void storeIsEmptyAfterwards_data();
+    void storeIsEmptyAfterwards();
+    void cancelLeavesTheStore();
+    void refusesDriveRootOrEmptyPath_data();
+    void refusesDriveRootOrEmptyPath();
+    void removalThatCannotStart();
+
+private:
+    SuppMail *open();
+    void click(const char *button);
+    void fillStore();
+    QString store() const { return m_folder->drive(QStringLiteral("F")) + QStringLiteral("/messagerie"); }
+
+    std::unique_ptr<TempProgramFolder> m_folder;
+    RecordingShell m_shell;
+    ScriptedPrompts m_prompts;
+    FakeMainValues m_main;
+    std::unique_ptr<DialogHost> m_dialogs;
+    Services m_services;
+    QPointer<SuppMail> m_dialog;
+};
+
+void TestSuppMail::init()
+{
+    m_folder = std::make_unique<TempProgramFolder>();
+    m_folder->writeSettings();
+    m_shell = RecordingShell();
+    m_prompts.clear();
+    m_dialogs = std::make_unique<DialogHost>();
+    m_services = Services {};
+    m_services.paths = &m_folder->paths();
+    m_services.shell = &m_shell;
+    m_services.prompts = &m_prompts;
+    m_services.dialogs = m_dialogs.get();
+    m_services.main = &m_main;
+    defineToolsDialogs(m_services);
+}
+
+void TestSuppMail::cleanup()
+{
+    m_dialogs->closeAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+SuppMail *TestSuppMail::open()
+{
+    m_dialog = qobject_cast<SuppMail *>(m_dialogs->open(QStringLiteral("suppmail")));
+    return m_dialog;
+}
+
+void TestSuppMail::click(const char *button)
+{
+    QVERIFY(m_dialog);
+    auto *b = m_dialog->findChild<QPushButton *>(QString::fromLatin1(button));
+    QVERIFY(b);
+    b->click();
+}
+
+void TestSuppMail::fillStore()
+{
+    m_folder->writeFile(QStringLiteral("drives/f/messagerie/dupont/inbox/1.eml"), "Bonjour");
+    m_folder->writeFile(QStringLiteral("drives/f/messagerie/dupont/.index"), "x");
+    m_folder->writeFile(QStringLiteral("drives/f/messagerie/boites.db"), "x");
+    QDir().mkpath(store() + QStringLiteral("/vide"));
+}
+
+void TestSuppMail::window()
+{
+    SuppMail *dialog = open();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->objectName(), QStringLiteral("suppmail"));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Vider les boites mail"));
+    QVERIFY(!dialog->parentWidget());
+    QVERIFY(dialog->windowFlags() & Qt::Tool);
+    QCOMPARE(dialog->size(), QSize(363, 63));
+    QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+
+    struct Place
+    {
+        const char *name;
+        QRect rect;
+        QString text;
+    };
+    const QList<Place> places = {
+        {"Label1", QRect(40, 8, 137, 17), QStringLiteral("Chemin de la messagerie :")},
+        {"txt_chem", QRect(168, 8, 161, 19), QStringLiteral("f:\\messagerie")},
+        {"cmd_efface", QRect(56, 40, 81, 17), QStringLiteral("Effacer")},
+        {"cmd_annul", QRect(216, 40, 89, 17), QStringLiteral("Annuler")},
+    };
+    for (const Place &p : places) {
+        QWidget *w = dialog->findChild<QWidget *>(QString::fromLatin1(p.name));
+        QVERIFY2(w, p.name);
+        // A label keeps its place and may grow to show its whole text.
+        if (qobject_cast<QLabel *>(w))
+            QCOMPARE(w->pos(), p.rect.topLeft());
+        else
+            QCOMPARE(w->geometry(), p.rect);
+        QCOMPARE(w->property("text").toString(), p.text);
+    }
+    QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("txt_chem"))->accessibleName(),
+        QStringLiteral("Chemin de la messagerie :"));
+}
+
+void TestSuppMail::commandLines()
+{
+    open()->findChild<QLineEdit *>(QStringLiteral("txt_chem"))->setText(QStringLiteral("g:\\mail\\boites"));
+    click("cmd_efface");
+    QCOMPARE(m_shell.lines(), (QStringList {"cmd.exe /c rd /s/q g:\\mail\\boites", "cmd.exe /c md g:\\mail\\boites"}));
+    // The folder is made again only once the removal has ended.
+    for (const RecordingShell::Started &s : std::as_const(m_shell.started)) {
+        QCOMPARE(s.style, WindowStyle::Minimized);
+        QVERIFY(s.waited);
+    }
+    QVERIFY(m_prompts.shown.isEmpty());
+    QTRY_VERIFY(!m_dialog);
+}
+
+void TestSuppMail::storeIsEmptyAfterwards_data()
+{
+    QTest::addColumn<bool>("filled");
+    QTest::newRow("full store") << true;
+    QTest::newRow("no store yet") << false;
+}
+
+void TestSuppMail::storeIsEmptyAfterwards()
+{
+    QFETCH(bool, filled);
+    m_folder->installPrograms();
+    QVERIFY2(m_folder->exists(QStringLiteral("cmd")), "the interpreter is built into the program folder");
+    ProcessShell real(m_folder->paths());
+    m_services.shell = &real;
+    if (filled)
+        fillStore();
+    m_folder->writeFile(QStringLiteral("drives/f/voisin.txt"), "garder");
+
+    open();
+    click("cmd_efface");
+    QVERIFY(QFileInfo(store()).isDir());
+    QVERIFY(QDir(store()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty());
+    QVERIFY(QFile::exists(m_folder->drive(QStringLiteral("F")) + QStringLiteral("/voisin.txt")));
+    QVERIFY(m_prompts.shown.isEmpty());
+    QTRY_VERIFY(!m_dialog);
+}
+
+void TestSuppMail::cancelLeavesTheStore()
+{
+    fillStore();
+    open();
+    click("cmd_annul");
+    QTRY_VERIFY(!m_dialog);
+    QVERIFY(m_shell.started.isEmpty());
+    QVERIFY(QFile::exists(store() + QStringLiteral("/dupont/inbox/1.eml")));
+    QVERIFY(QFile::exists(store() + QStringLiteral("/boites.db")));
+}
+
+void TestSuppMail::refusesDriveRootOrEmptyPath_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("empty") << "";
+    QTest::newRow("drive") << "f:";
+    QTest::newRow("drive root") << "f:\\";
+    QTest::newRow("climbing back to the root") << "f:\\messagerie\\..\\.";
+}
+
+void TestSuppMail::refusesDriveRootOrEmptyPath()
+{
+    QFETCH(QString, path);
+    fillStore();
+    open()->findChild<QLineEdit *>(QStringLiteral("txt_chem"))->setText(path);
+    click("cmd_efface");
+    QVERIFY(m_shell.started.isEmpty());
+    QCOMPARE(m_prompts.messages(),
+        QStringList {QStringLiteral("Le chemin de la messagerie doit être un dossier, pas la "
+                                    "racine d'un lecteur : rien n'a été effacé.")});
+    QVERIFY(m_dialog);
+}
+
+void TestSuppMail::removalThatCannotStart()
+{
+    m_shell.refusedPrefixes << QStringLiteral("cmd.exe /c rd");
+    open();
+    click("cmd_efface");
+    QCOMPARE(m_shell.lines(), QStringList {"cmd.exe /c rd /s/q f:\\messagerie"});
+    QCOMPARE(m_prompts.messages(),
+        QStringList {QStringLiteral("Les boites mail de f:\\messagerie n'ont pas pu être vidées.\rImpossible de "
+                                    "lancer : cmd.exe /c rd /s/q f:\\messagerie")});
+    QVERIFY(m_dialog);
+}
+
+QTEST_MAIN(TestSuppMail)
+#include "tst_suppmail.moc"

@@ -47,7 +47,7 @@ private Q_SLOTS:
     void factoryCreatesStoreInProgramFolder();
     void factoryReportsUnusableStore_data();
     void factoryReportsUnusableStore();
-    void factoryLeavesServerConfigurationToLaterVersion();
+    void unusableServerConfigurationNeverFallsBackToStore();
     void failingSetInfoLeavesNothing();
     void failingUpdateKeepsOldValues();
     void secondConnectionSeesChanges();
@@ -111,8 +111,9 @@ void TestSqliteDirectory::factoryReportsUnusableStore()
     QCOMPARE(readAll(file), before); // nothing written over what is there
 }
 
-void TestSqliteDirectory::factoryLeavesServerConfigurationToLaterVersion()
+void TestSqliteDirectory::unusableServerConfigurationNeverFallsBackToStore()
 {
+    // Working on the embedded store while the administrator meant a server would lose every change.
     m_folder->writeFile(QStringLiteral("annuaire.conf"), "serveur=ldap://dc1\r\n");
     QString problem;
     auto directory = openDirectory(m_folder->paths(), &problem);

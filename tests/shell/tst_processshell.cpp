@@ -26,6 +26,7 @@ private Q_SLOTS:
     void refusesWhatCannotStart_data();
     void refusesWhatCannotStart();
 
+    void programFolderWithSpaces();
     void startReturnsWhileTheProcessRuns();
     void startAndWaitWaitsForTheEnd();
     void startAndWaitGivesUpAfterItsTimeout();
@@ -131,6 +132,31 @@ void TestProcessShell::refusesWhatCannotStart()
     QVERIFY(!shell.startAndWait(line, WindowStyle::Normal).ok());
     QVERIFY(timer.elapsed() < 5000);
     QVERIFY(shell.waitForIdle(1000));
+}
+
+void TestProcessShell::programFolderWithSpaces()
+{
+    // Installed in "Mes programmes": the unquoted script path still names the script.
+    const QString spaced = folder() + QStringLiteral("/Mes programmes");
+    QVERIFY(QDir().mkpath(spaced));
+    for (const QString &name : {QStringLiteral("cmd"), QStringLiteral("perso.bat"), QStringLiteral("lecteurs.txt")})
+        QVERIFY(QFile::copy(folder() + u'/' + name, spaced + u'/' + name));
+    QFile::setPermissions(spaced + QStringLiteral("/cmd"), QFile::permissions(folder() + QStringLiteral("/cmd")));
+    const PathResolver paths(spaced);
+    ProcessShell shell(paths);
+
+    auto launch = shell.resolve(spaced + QStringLiteral("\\perso.bat E:\\Perso\\eleves\\TS8\\TS8dupont TS8dupont"));
+    QVERIFY2(launch.ok(), qPrintable(launch.message()));
+    QCOMPARE(launch->program, spaced + QStringLiteral("/cmd"));
+    QCOMPARE(launch->arguments,
+        (QStringList {QStringLiteral("cmd"), spaced + QStringLiteral("/perso.bat"),
+            QStringLiteral("E:\\Perso\\eleves\\TS8\\TS8dupont"), QStringLiteral("TS8dupont")}));
+    QVERIFY(
+        shell
+            .startAndWait(spaced + QStringLiteral("\\perso.bat E:\\Perso\\TS8dupont TS8dupont"), WindowStyle::Minimized)
+            .ok());
+    QVERIFY(QFileInfo(m_folder->drive(QStringLiteral("E")) + QStringLiteral("/Perso/TS8dupont")).isDir());
+    QVERIFY(!shell.resolve(spaced + QStringLiteral("\\absent.bat x")).ok());
 }
 
 void TestProcessShell::startReturnsWhileTheProcessRuns()

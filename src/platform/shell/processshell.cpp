@@ -40,9 +40,28 @@ ProcessShell::~ProcessShell() = default;
 Result<ProcessShell::Launch> ProcessShell::resolve(const QString &commandLine) const
 {
     // Lines are words joined by spaces and no path is quoted: splitting at spaces gives the words back.
-    const QStringList words = commandLine.split(u' ', Qt::SkipEmptyParts);
+    QStringList words = commandLine.split(u' ', Qt::SkipEmptyParts);
     if (words.isEmpty())
         return Result<Launch>::failure(QStringLiteral("La ligne de commande est vide."));
+
+    // The program folder may lie in a folder whose name holds spaces: then the program is the
+    // shortest run of first words that names a script or program that exists.
+    const auto hostOf = [this](QString word) {
+        if (word.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive))
+            word.chop(4);
+        return m_paths.toHost(word);
+    };
+    if (!QFileInfo::exists(hostOf(words.first()))) {
+        for (qsizetype count = 2; count <= words.size(); ++count) {
+            const QString candidate = words.mid(0, count).join(u' ');
+            const bool named = candidate.endsWith(QStringLiteral(".bat"), Qt::CaseInsensitive)
+                || candidate.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive);
+            if (named && QFileInfo(hostOf(candidate)).isFile()) {
+                words = QStringList {candidate} + words.mid(count);
+                break;
+            }
+        }
+    }
 
     const QString interpreter = m_paths.programFolder() + QStringLiteral("/cmd");
     const QString first = words.first();
@@ -60,11 +79,8 @@ Result<ProcessShell::Launch> ProcessShell::resolve(const QString &commandLine) c
         launch.arguments = QStringList {QStringLiteral("cmd"), script} + words.mid(1);
     } else {
         // "X.exe" is the program X of this machine; a path without a folder lies in the program folder.
-        QString program = first;
-        if (program.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive))
-            program.chop(4);
-        launch.program = m_paths.toHost(program);
-        launch.arguments = QStringList {fileNameOf(program)} + words.mid(1);
+        launch.program = hostOf(first);
+        launch.arguments = QStringList {fileNameOf(launch.program)} + words.mid(1);
     }
     if (Status usable = checkProgram(launch.program); !usable)
         return Result<Launch>(usable);

@@ -1,9 +1,10 @@
 #include "filesharestore.h"
 
+#include "text/cp1252.h"
 #include "text/fieldreader.h"
-#include "text/textwriter.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 #include <cerrno>
 
@@ -63,41 +64,77 @@ FileShareStore::FileShareStore(QString programFolder)
 {
 }
 
-Result<QList<Share>> FileShareStore::read() const
+Result<QByteArray> FileShareStore::readBytes() const
 {
-    QList<Share> shares;
     QFile file(m_file);
     if (!file.exists())
-        return shares;
+        return QByteArray();
     if (!file.open(QIODevice::ReadOnly))
-        return Result<QList<Share>>::failure(
+        return Result<QByteArray>::failure(
             QStringLiteral("Impossible de lire la liste des partages %1 : %2").arg(m_file, file.errorString()));
+    return file.readAll();
+}
+
+QList<QByteArray> FileShareStore::lines(const QByteArray &bytes)
+{
     // Line by line, so that a blank or short line cannot shift the records after it.
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    for (QByteArray line : lines) {
+    QList<QByteArray> found;
+    for (QByteArray line : bytes.split('\n')) {
         if (line.endsWith('\r'))
             line.chop(1);
-        if (line.trimmed().isEmpty())
-            continue;
+        if (!line.trimmed().isEmpty())
+            found.append(line);
+    }
+    return found;
+}
+
+QString FileShareStore::nameOf(const QByteArray &line)
+{
+    // Only the first field: a change looks at every name, and the list may hold thousands.
+    qsizetype start = 0;
+    while (start < line.size() && line[start] == ' ')
+        ++start;
+    qsizetype stop;
+    if (start < line.size() && line[start] == '"') {
+        ++start;
+        stop = line.indexOf('"', start);
+    } else {
+        stop = line.indexOf(',', start);
+    }
+    if (stop < 0)
+        stop = line.size();
+    return Cp1252::decode(line.mid(start, stop - start));
+}
+
+Result<QList<Share>> FileShareStore::read() const
+{
+    auto bytes = readBytes();
+    if (!bytes)
+        return Result<QList<Share>>(bytes.status());
+    QList<Share> shares;
+    for (const QByteArray &line : lines(*bytes)) {
         FieldReader fields(line);
         const QStringList record = fields.record(4);
-        if (record[0].isEmpty())
-            continue;
-        shares.append(Share {record[0], record[1], record[2], record[3]});
+        if (!record[0].isEmpty())
+            shares.append(Share {record[0], record[1], record[2], record[3]});
     }
     return shares;
 }
 
-Status FileShareStore::write(const QList<Share> &shares) const
+Status FileShareStore::write(const QList<QByteArray> &lines) const
 {
-    QStringList lines;
-    lines.reserve(shares.size());
-    for (const Share &share : shares) {
-        lines.append(
-            QStringList {quoted(share.name), quoted(share.path), quoted(share.hostPath), quoted(share.remark)}.join(
-                u','));
-    }
-    return replaceFile(m_file, lines);
+    QSaveFile file(m_file);
+    if (!file.open(QIODevice::WriteOnly))
+        return Status::failure(
+            QStringLiteral("Impossible d'écrire la liste des partages %1 : %2").arg(m_file, file.errorString()));
+    QByteArray bytes;
+    for (const QByteArray &line : lines)
+        bytes += line + "\r\n";
+    file.write(bytes);
+    if (!file.commit())
+        return Status::failure(
+            QStringLiteral("Impossible d'écrire la liste des partages %1 : %2").arg(m_file, file.errorString()));
+    return {};
 }
 
 Status FileShareStore::add(const Share &share)
@@ -105,17 +142,21 @@ Status FileShareStore::add(const Share &share)
     FileLock lock(m_lockFile, true);
     if (!lock.held())
         return lockFailure(m_lockFile);
-    auto shares = read();
-    if (!shares)
-        return shares.status();
-    for (const Share &existing : std::as_const(*shares)) {
-        if (existing.name.compare(share.name, Qt::CaseInsensitive) == 0)
-            return Status::failure(QStringLiteral("Le nom « %1 » est déjà partagé.").arg(existing.name));
+    auto bytes = readBytes();
+    if (!bytes)
+        return bytes.status();
+    QList<QByteArray> kept = lines(*bytes);
+    for (const QByteArray &line : std::as_const(kept)) {
+        const QString existing = nameOf(line);
+        if (existing.compare(share.name, Qt::CaseInsensitive) == 0)
+            return Status::failure(QStringLiteral("Le nom « %1 » est déjà partagé.").arg(existing));
     }
-    Share added = share;
-    added.remark.remove(u'"'); // a quote would end the field early
-    shares->append(added);
-    return write(*shares);
+    QString remark = share.remark;
+    remark.remove(u'"'); // a quote would end the field early
+    const QString record
+        = QStringList {quoted(share.name), quoted(share.path), quoted(share.hostPath), quoted(remark)}.join(u',');
+    kept.append(Cp1252::encode(record));
+    return write(kept);
 }
 
 Status FileShareStore::remove(const QString &name)
@@ -123,14 +164,15 @@ Status FileShareStore::remove(const QString &name)
     FileLock lock(m_lockFile, true);
     if (!lock.held())
         return lockFailure(m_lockFile);
-    auto shares = read();
-    if (!shares)
-        return shares.status();
-    const qsizetype before = shares->size();
-    shares->removeIf([&](const Share &share) { return share.name.compare(name, Qt::CaseInsensitive) == 0; });
-    if (shares->size() == before)
+    auto bytes = readBytes();
+    if (!bytes)
+        return bytes.status();
+    QList<QByteArray> kept = lines(*bytes);
+    const qsizetype before = kept.size();
+    kept.removeIf([&](const QByteArray &line) { return nameOf(line).compare(name, Qt::CaseInsensitive) == 0; });
+    if (kept.size() == before)
         return Status::failure(QStringLiteral("Le partage « %1 » n'existe pas.").arg(name));
-    return write(*shares);
+    return write(kept);
 }
 
 Result<QList<Share>> FileShareStore::list() const

@@ -2,6 +2,8 @@
 
 #include "sharestore.h"
 
+#include <QByteArray>
+
 // Keeps the shares in "partages.txt" of the program folder, one share a line: name, path, host path
 // and remark as quoted fields. Many scripts may run at once, so every change holds a lock on
 // "partages.lck" across its read and its rewrite, and the rewrite replaces the file in one step.
@@ -17,8 +19,11 @@ public:
     QString fileName() const { return m_file; }
 
 private:
+    Result<QByteArray> readBytes() const;
     Result<QList<Share>> read() const;
-    Status write(const QList<Share> &shares) const;
+    Status write(const QList<QByteArray> &lines) const;
+    static QList<QByteArray> lines(const QByteArray &bytes);
+    static QString nameOf(const QByteArray &line);
 
     QString m_file;
     QString m_lockFile;

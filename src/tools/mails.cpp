@@ -84,6 +84,9 @@ Mails::Mails(Services &services)
     m_gener = form.button(this, "cmd_gener", QStringLiteral("Générer"), 960, 2400, 1575, 255);
     QPushButton *annul = form.button(this, "cmd_ennul", QStringLiteral("Annuler"), 3120, 2400, 1575, 255);
     form.finish();
+    // The form was drawn for a narrower face: the introduction takes the height its lines need, which
+    // the space above the first box allows.
+    label1->resize(label1->width(), qMax(label1->height(), label1->heightForWidth(label1->width())));
     // The label sits beside the box but reaches above it; name the box after it explicitly.
     FormBuilder::labelFor(m_mailDir, label3);
 

@@ -7,6 +7,7 @@
 #include "ui/formbuilder.h"
 #include "ui/prompts.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -16,11 +17,15 @@ SuppMail::SuppMail(Services &services)
     ToolsDialogs::setUpWindow(this, "suppmail", QStringLiteral("Vider les boites mail"), 5445, 945);
 
     FormBuilder form(this);
-    form.label(this, "Label1", QStringLiteral("Chemin de la messagerie :"), 600, 120, 2055, 255);
+    QLabel *label1 = form.label(this, "Label1", QStringLiteral("Chemin de la messagerie :"), 600, 120, 2055, 255);
     m_path = form.textBox(this, "txt_chem", QStringLiteral("f:\\messagerie"), 2520, 120, 2415, 285);
     QPushButton *efface = form.button(this, "cmd_efface", QStringLiteral("Effacer"), 840, 600, 1215, 255);
     QPushButton *annul = form.button(this, "cmd_annul", QStringLiteral("Annuler"), 3240, 600, 1335, 255);
     form.finish();
+    // The form was drawn for a narrower face: rather than run under the box, the label moves left.
+    const int overrun = label1->geometry().right() + 4 - m_path->x();
+    if (overrun > 0)
+        label1->move(qMax(0, label1->x() - overrun), label1->y());
 
     connect(efface, &QPushButton::clicked, this, &SuppMail::clearStore);
     connect(annul, &QPushButton::clicked, this, &QWidget::close);

@@ -3,9 +3,11 @@
 #include "classtable.h"
 #include "fieldscanner.h"
 #include "pupillines.h"
+#include "pupilsorter.h"
 #include "text/cp1252.h"
 #include "text/pathresolver.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -108,74 +110,15 @@ bool readWhole(const QString &hostPath, QByteArray &bytes)
     return file.error() == QFileDevice::NoError;
 }
 
-QString keyOf(QByteArrayView className)
+// The names of the files in a folder, letter case aside.
+QSet<QString> filesIn(const QString &hostFolder)
 {
-    // Work files are found the way the school's file system finds them: letter case aside.
-    return Cp1252::decode(className.toByteArray()).toCaseFolded();
+    QSet<QString> names;
+    const QStringList entries = QDir(hostFolder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    for (const QString &entry : entries)
+        names.insert(entry.toCaseFolded());
+    return names;
 }
-
-// The pupils of one class value (letter case aside, as its work file would be shared), as the lines
-// of its work file.
-struct ClassGroup
-{
-    QByteArray name; // the first value met, which names the work file
-    QByteArray lines;
-    bool listed = false; // a class name of the table: merged into the converted file
-};
-
-// Sorts the pupils by class as the second pass meets them, working each code out once.
-class Sorting
-{
-public:
-    explicit Sorting(const ClassTable &table)
-        : m_table(table)
-    {
-        for (const ClassTable::Line &line : table.lines())
-            m_listedKeys.insert(keyOf(line.name));
-    }
-
-    struct CodeClass
-    {
-        QByteArray value;
-        qsizetype group;
-    };
-
-    CodeClass classOf(QByteArrayView code)
-    {
-        const auto known = m_codes.constFind(QByteArray::fromRawData(code.data(), code.size()));
-        if (known != m_codes.cend())
-            return *known;
-        const QByteArray value = m_table.classOf(code);
-        const CodeClass found {value, groupOf(value)};
-        m_codes.insert(code.toByteArray(), found);
-        return found;
-    }
-
-    QList<ClassGroup> &groups() { return m_groups; }
-    const ClassGroup *find(const QString &key) const
-    {
-        const auto at = m_groupByKey.constFind(key);
-        return at == m_groupByKey.cend() ? nullptr : &m_groups[*at];
-    }
-
-private:
-    qsizetype groupOf(const QByteArray &value)
-    {
-        const QString key = keyOf(value);
-        const auto at = m_groupByKey.constFind(key);
-        if (at != m_groupByKey.cend())
-            return *at;
-        m_groups.append({value, {}, m_listedKeys.contains(key)});
-        m_groupByKey.insert(key, m_groups.size() - 1);
-        return m_groups.size() - 1;
-    }
-
-    const ClassTable &m_table;
-    QSet<QString> m_listedKeys;
-    QHash<QByteArray, CodeClass> m_codes;
-    QHash<QString, qsizetype> m_groupByKey;
-    QList<ClassGroup> m_groups;
-};
 
 // Lines of a work file read back three fields at a time, as the converted file receives them.
 QByteArray relined(const QByteArray &workFile)
@@ -282,10 +225,10 @@ Result<ConversionReport> Converter::run(const ConversionRequest &request, Conver
 
     // Second pass: pupils without a class to the error file, the others to the temporary file and
     // sorted by class.
-    Sorting sorting(table);
+    PupilSorter sorter(table);
+    sorter.reserve(exportBytes.size());
     BufferedOut errorsOut(errors);
     errorsOut.append(banner());
-    BufferedOut tempOut(temp);
     FieldScanner scanner(exportBytes);
     qint64 processed = 0;
     while (!scanner.atEnd()) {
@@ -294,12 +237,7 @@ Result<ConversionReport> Converter::run(const ConversionRequest &request, Conver
         const QByteArrayView code = scanner.field();
         ++processed;
         if (!code.isEmpty()) {
-            const Sorting::CodeClass found = sorting.classOf(code);
-            PupilLines::appendLine(tempOut.buffer(), {surname, firstNames, found.value});
-            tempOut.spill();
-            // The work file holds the fields as the temporary file gives them back.
-            PupilLines::appendLine(sorting.groups()[found.group].lines,
-                {PupilLines::readBack(surname), PupilLines::readBack(firstNames), PupilLines::readBack(found.value)});
+            sorter.add(surname, firstNames, code);
         } else {
             PupilLines::appendLine(errorsOut.buffer(), {surname, firstNames});
             errorsOut.spill();
@@ -308,8 +246,9 @@ Result<ConversionReport> Converter::run(const ConversionRequest &request, Conver
         if (processed % kRecordStep == 0 || processed == report.total)
             observer.progressed(processed);
     }
+    sorter.finish();
     // The temporary file only mirrors what is sorted in memory: a failure to write it loses nothing.
-    tempOut.flush();
+    temp.write(sorter.temporaryLines());
     temp.close();
     if (!errorsOut.flush() || !errors.commit()) {
         temp.remove();
@@ -323,15 +262,18 @@ Result<ConversionReport> Converter::run(const ConversionRequest &request, Conver
     // Pupils whose code is not in the table are set aside in the work file of their code, left in the
     // work folder. A code that cannot name a file there is reported instead of written elsewhere.
     qsizetype step = 0;
-    for (const ClassGroup &group : std::as_const(sorting.groups())) {
-        if (group.listed)
+    const QList<PupilSorter::Group> &groups = sorter.groups();
+    for (qsizetype g = 0; g < groups.size(); ++g) {
+        if (groups[g].listed)
             continue;
-        const QString name = Cp1252::decode(group.name);
+        const QString name = Cp1252::decode(groups[g].name);
         bool parked = false;
         if (usableAsFileName(name)) {
+            QByteArray lines;
+            sorter.appendGroup(lines, g);
             QFile file(m_paths.toHost(workFile(name)));
-            parked = file.open(QIODevice::WriteOnly | QIODevice::Append)
-                && file.write(group.lines) == group.lines.size() && file.flush();
+            parked = file.open(QIODevice::WriteOnly | QIODevice::Append) && file.write(lines) == lines.size()
+                && file.flush();
         }
         if (!parked)
             report.unparkedClasses.append(name);
@@ -343,26 +285,26 @@ Result<ConversionReport> Converter::run(const ConversionRequest &request, Conver
     // can lose them; a work file of that name already lying in the work folder comes first, as the
     // pupils would have been appended to it, and goes with the others at the end.
     BufferedOut convertedOut(converted.file(), request.lowerCase);
-    QHash<QString, QByteArray> merged;
-    QStringList leftovers;
+    // Most classes have no such file: one look at the folder spares resolving every name.
+    const QSet<QString> present = filesIn(m_paths.toHost(workFolder));
+    QSet<QString> leftovers;
     for (const ClassTable::Line &line : table.lines()) {
-        const QString key = keyOf(line.name);
-        auto done = merged.constFind(key);
-        if (done == merged.cend()) {
-            const ClassGroup *group = sorting.find(key);
-            QByteArray lines = group ? group->lines : QByteArray();
-            const QString name = Cp1252::decode(line.name);
-            if (usableAsFileName(name)) {
-                const QString host = m_paths.toHost(workFile(name));
-                QByteArray earlier;
-                if (QFileInfo(host).isFile() && readWhole(host, earlier)) {
-                    lines = relined(earlier + lines);
-                    leftovers.append(host);
-                }
-            }
-            done = merged.insert(key, lines);
+        const qsizetype group = sorter.findGroup(line.name);
+        const QString name = Cp1252::decode(line.name);
+        QByteArray earlier;
+        const bool hadFile = usableAsFileName(name) && present.contains((name + QStringLiteral(".txt")).toCaseFolded());
+        if (hadFile) {
+            const QString host = m_paths.toHost(workFile(name));
+            if (QFileInfo(host).isFile() && readWhole(host, earlier))
+                leftovers.insert(host);
         }
-        convertedOut.append(*done);
+        if (!earlier.isEmpty()) {
+            sorter.appendGroup(earlier, group);
+            PupilLines::appendBytes(convertedOut.buffer(), relined(earlier));
+        } else {
+            sorter.appendGroup(convertedOut.buffer(), group);
+        }
+        convertedOut.spill();
         if (++step % kClassStep == 0)
             observer.stillWorking();
     }

@@ -1,48 +1,59 @@
 #include "fieldscanner.h"
 
-bool FieldScanner::atLineEnd() const
+#include <cstring>
+
+namespace {
+
+inline bool isLineEnd(char c)
 {
-    const char c = m_bytes[m_pos];
     return c == '\r' || c == '\n';
 }
 
-void FieldScanner::skipLineEnd()
+// The first comma or line end from p on, or end.
+inline const char *separatorFrom(const char *p, const char *end)
 {
-    if (m_pos < m_bytes.size() && m_bytes[m_pos] == '\r')
-        ++m_pos;
-    if (m_pos < m_bytes.size() && m_bytes[m_pos] == '\n')
-        ++m_pos;
+    while (p < end && *p != ',' && !isLineEnd(*p))
+        ++p;
+    return p;
 }
+
+} // namespace
 
 QByteArrayView FieldScanner::field()
 {
-    const qsizetype size = m_bytes.size();
-    while (m_pos < size && m_bytes[m_pos] == ' ')
-        ++m_pos;
-    if (atEnd())
+    const char *const begin = m_bytes.data();
+    const char *const end = begin + m_bytes.size();
+    const char *p = begin + m_pos;
+    while (p < end && *p == ' ')
+        ++p;
+    if (p >= end) {
+        m_pos = m_bytes.size();
         return {};
+    }
 
     QByteArrayView value;
-    if (m_bytes[m_pos] == '"') {
-        const qsizetype close = m_bytes.indexOf('"', m_pos + 1);
-        const qsizetype stop = close < 0 ? size : close;
-        value = m_bytes.sliced(m_pos + 1, stop - m_pos - 1);
-        m_pos = close < 0 ? size : close + 1;
+    if (*p == '"') {
+        const char *close = static_cast<const char *>(std::memchr(p + 1, '"', end - p - 1));
+        const char *stop = close ? close : end;
+        value = QByteArrayView(p + 1, stop - p - 1);
         // Whatever stands between the closing quote and the separator is dropped.
-        while (m_pos < size && m_bytes[m_pos] != ',' && !atLineEnd())
-            ++m_pos;
+        p = close ? separatorFrom(close + 1, end) : end;
     } else {
-        const qsizetype start = m_pos;
-        while (m_pos < size && m_bytes[m_pos] != ',' && !atLineEnd())
-            ++m_pos;
-        value = m_bytes.sliced(start, m_pos - start);
+        const char *start = p;
+        p = separatorFrom(p, end);
+        value = QByteArrayView(start, p - start);
     }
 
-    if (m_pos < size) {
-        if (m_bytes[m_pos] == ',')
-            ++m_pos;
-        else
-            skipLineEnd();
+    if (p < end) {
+        if (*p == ',') {
+            ++p;
+        } else {
+            if (*p == '\r')
+                ++p;
+            if (p < end && *p == '\n')
+                ++p;
+        }
     }
+    m_pos = p - begin;
     return value;
 }

@@ -20,9 +20,6 @@ public:
     QByteArrayView field();
 
 private:
-    bool atLineEnd() const;
-    void skipLineEnd();
-
     QByteArrayView m_bytes;
     qsizetype m_pos = 0;
 };

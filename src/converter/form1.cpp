@@ -19,7 +19,7 @@ namespace {
 // grows to the left, keeping its right edge against the box it names.
 void fitLeftward(QLabel *label)
 {
-    const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 1;
+    const int needed = label->sizeHint().width();
     if (needed <= label->width())
         return;
     const QRect place = label->geometry();
@@ -57,9 +57,10 @@ Form1::Form1(const PathResolver &paths, Prompts &prompts, QWidget *parent)
     m_bar = form.progressBar(frame2, "Bar", 120, 240, 8175, 255);
     // The button belongs to the window but stands over the frame: made last, it stays on top.
     m_exec = form.button(this, "cmd_exec", QStringLiteral("Analyser"), 5760, 1200, 2175, 375);
-    form.finish();
+    // Before finish(), which would widen a cut label to the right, under its box.
     for (QLabel *label : frame1->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
         fitLeftward(label);
+    form.finish();
 
     connect(m_exec, &QPushButton::clicked, this, &Form1::analyse);
 }

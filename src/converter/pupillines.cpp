@@ -5,6 +5,7 @@
 #include <QChar>
 
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -31,32 +32,51 @@ bool PupilLines::needsQuotes(QByteArrayView field)
     return false;
 }
 
-void PupilLines::appendField(QByteArray &line, QByteArrayView field)
+void PupilLines::appendBytes(QByteArray &out, QByteArrayView bytes)
 {
-    if (needsQuotes(field)) {
-        line.append('"');
-        line.append(field);
-        line.append('"');
-    } else {
-        line.append(field);
-    }
+    if (bytes.isEmpty())
+        return;
+    const qsizetype at = out.size();
+    out.resize(at + bytes.size());
+    std::memcpy(out.data() + at, bytes.data(), bytes.size());
 }
 
 void PupilLines::appendLine(QByteArray &out, std::initializer_list<QByteArrayView> fields)
 {
-    bool first = true;
+    // Sized once and copied in: lines are appended by the hundred thousand.
+    constexpr std::size_t kMaxFields = 4;
+    Q_ASSERT(fields.size() <= kMaxFields);
+    bool quoted[kMaxFields] = {};
+    qsizetype length = 2 + qsizetype(fields.size()) - 1;
+    std::size_t i = 0;
     for (const QByteArrayView field : fields) {
-        if (!first)
-            out.append(',');
-        first = false;
-        appendField(out, field);
+        quoted[i] = needsQuotes(field);
+        length += field.size() + (quoted[i] ? 2 : 0);
+        ++i;
     }
-    out.append("\r\n", 2);
+    const qsizetype at = out.size();
+    out.resize(at + length);
+    char *p = out.data() + at;
+    i = 0;
+    for (const QByteArrayView field : fields) {
+        if (i > 0)
+            *p++ = ',';
+        if (quoted[i])
+            *p++ = '"';
+        if (!field.isEmpty())
+            std::memcpy(p, field.data(), field.size());
+        p += field.size();
+        if (quoted[i])
+            *p++ = '"';
+        ++i;
+    }
+    *p++ = '\r';
+    *p = '\n';
 }
 
 QByteArrayView PupilLines::readBack(QByteArrayView field)
 {
-    if (needsQuotes(field))
+    if (field.isEmpty() || field.front() != ' ' || needsQuotes(field))
         return field;
     qsizetype start = 0;
     while (start < field.size() && field[start] == ' ')

@@ -9,7 +9,8 @@
 namespace PupilLines {
 
 bool needsQuotes(QByteArrayView field);
-void appendField(QByteArray &line, QByteArrayView field);
+// Appends bytes, growing the array the way a stream would.
+void appendBytes(QByteArray &out, QByteArrayView bytes);
 // Appends the fields joined by commas, then CR LF.
 void appendLine(QByteArray &out, std::initializer_list<QByteArrayView> fields);
 // The field as the field stream gives it back once written: leading spaces are lost unless the

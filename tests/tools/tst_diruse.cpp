@@ -236,16 +236,16 @@ void TestDirUse::realToolOnAPreparedTree()
     };
     makeFile(QStringLiteral("eleves/TS8/TS8MARTINPaul/photos/a.jpg"), 20);
     makeFile(QStringLiteral("eleves/TS8/TS8DUPONT-LAJ/b.txt"), 1);
-    makeFile(QStringLiteral("eleves/2A/2AGROS/c.bin"), 16);
+    makeFile(QStringLiteral("eleves/2A/2AHÉLOÏSE/c.bin"), 16);
     makeFile(QStringLiteral("profs/DURANDAnne/d.bin"), 30);
 
     open();
     click("cmd_verif");
-    // In the order of "div.txt", each line as the tool wrote it.
+    // In the order of "div.txt", each line as the tool wrote it, accents through the log's code page.
     QCOMPARE(entries(),
         framed(kHeading,
             {"!          20,00         1  E:\\Perso\\eleves\\TS8\\TS8MARTINPaul",
-                "!          16,00         1  E:\\Perso\\eleves\\2A\\2AGROS"}));
+                "!          16,00         1  E:\\Perso\\eleves\\2A\\2AHÉLOÏSE"}));
     QCOMPARE(caption(), QStringLiteral("Vérifer"));
     QVERIFY(!QFile::exists(log()));
     QVERIFY(m_prompts.shown.isEmpty());

@@ -1,7 +1,16 @@
 #include "provisioningpanel.h"
 
+#include "bulkaccounts.h"
+#include "classgroups.h"
+#include "mainvalues.h"
 #include "services.h"
+#include "subjectfolders.h"
+#include "subjectlist.h"
 #include "ui/formbuilder.h"
+#include "ui/paintnow.h"
+#include "ui/prompts.h"
+
+#include <QElapsedTimer>
 
 #include <QCheckBox>
 #include <QFont>
@@ -23,7 +32,8 @@ QFont boldOf(const QWidget *w)
 } // namespace
 
 ProvisioningPanel::ProvisioningPanel(FormBuilder &form, Services &services, QObject *parent)
-    : QObject(parent), m_services(services)
+    : QObject(parent)
+    , m_services(services)
 {
     QWidget *w = form.form();
     QFont heading(QStringLiteral("Times New Roman"));
@@ -45,8 +55,8 @@ ProvisioningPanel::ProvisioningPanel(FormBuilder &form, Services &services, QObj
     form.label(w, "Label5", QStringLiteral("Chemin :"), 9120, 1800, 615, 195);
     txtMatiere = form.textBox(w, "txt_matiere", QStringLiteral("E:\\Matieres"), 9840, 1800, 2535, 285);
 
-    QLabel *label3 =
-        form.label(w, "Label3", QStringLiteral("Création des répertoires personnels"), 9120, 2160, 3015, 195);
+    QLabel *label3
+        = form.label(w, "Label3", QStringLiteral("Création des répertoires personnels"), 9120, 2160, 3015, 195);
     label3->setFont(boldOf(label3));
     check3 = form.checkBox(w, "Check3", QString(), 12240, 2160, 255, 255);
     FormBuilder::labelFor(check3, label3);
@@ -61,8 +71,7 @@ ProvisioningPanel::ProvisioningPanel(FormBuilder &form, Services &services, QObj
     matplus = form.button(w, "matplus", QStringLiteral("Ajouter"), 9960, 5040, 975, 375);
     sauv = form.button(w, "sauv", QStringLiteral("sauvegarder"), 8760, 5520, 2175, 375);
 
-    QLabel *label8 =
-        form.label(w, "Label8", QStringLiteral("Base Orvo des élèves convertie :"), 9360, 6000, 2790, 195);
+    QLabel *label8 = form.label(w, "Label8", QStringLiteral("Base Orvo des élèves convertie :"), 9360, 6000, 2790, 195);
     label8->setFont(boldOf(label8));
     form.label(w, "Label9", QStringLiteral("Chemin :"), 9120, 6360, 615, 195);
     txtOrvo = form.textBox(w, "txt_orvo", QStringLiteral("C:\\ORVO.txt"), 9840, 6360, 2655, 285);
@@ -73,15 +82,145 @@ ProvisioningPanel::ProvisioningPanel(FormBuilder &form, Services &services, QObj
     form.label(w, "Label16", QStringLiteral("1"), 9120, 6840, 135, 300)->setFont(step);
     cmdCreergrp = form.button(w, "cmd_creergrp", QStringLiteral("Créer les groupes"), 9360, 6840, 3015, 255);
     form.label(w, "Label17", QStringLiteral("2"), 9120, 7200, 135, 300)->setFont(step);
-    cmdCreerrep = form.button(w, "cmd_creerrep", QStringLiteral("Créer les répertoires des matières"), 9360, 7200,
-                              3015, 255);
+    cmdCreerrep
+        = form.button(w, "cmd_creerrep", QStringLiteral("Créer les répertoires des matières"), 9360, 7200, 3015, 255);
     form.label(w, "Label18", QStringLiteral("3"), 9120, 7560, 135, 300)->setFont(step);
-    cmdCreerutil =
-        form.button(w, "cmd_creerutil", QStringLiteral("Créer les utilisateurs et droits"), 9360, 7560, 3015, 255);
+    cmdCreerutil
+        = form.button(w, "cmd_creerutil", QStringLiteral("Créer les utilisateurs et droits"), 9360, 7560, 3015, 255);
     bar1 = form.progressBar(w, "bar1", 9000, 7920, 3735, 255);
     bar1->hide();
 
-    for (QWidget *c : std::initializer_list<QWidget *>{txtPublic, txtMatiere, txtPerso, matiere, matmoins, matplus,
-                                                       sauv, cmdCreerrep})
+    for (QWidget *c : std::initializer_list<QWidget *> {
+             txtPublic, txtMatiere, txtPerso, matiere, matmoins, matplus, sauv, cmdCreerrep})
         c->setEnabled(false);
+
+    connect(check1, &QCheckBox::toggled, this, &ProvisioningPanel::check1Clicked);
+    connect(check2, &QCheckBox::toggled, this, &ProvisioningPanel::check2Clicked);
+    connect(check3, &QCheckBox::toggled, this, &ProvisioningPanel::check3Clicked);
+    connect(matiere, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!matiere->selectedItems().isEmpty())
+            matmoins->setEnabled(true);
+    });
+    connect(matplus, &QPushButton::clicked, this, &ProvisioningPanel::addSubject);
+    connect(matmoins, &QPushButton::clicked, this, &ProvisioningPanel::removeSubject);
+    connect(sauv, &QPushButton::clicked, this, &ProvisioningPanel::saveSubjects);
+    connect(cmdCreergrp, &QPushButton::clicked, this, &ProvisioningPanel::createGroups);
+    connect(cmdCreerrep, &QPushButton::clicked, this, &ProvisioningPanel::createSubjectFolders);
+    connect(cmdCreerutil, &QPushButton::clicked, this, &ProvisioningPanel::createAccounts);
+}
+
+void ProvisioningPanel::updateCreerrep()
+{
+    cmdCreerrep->setEnabled(check1->isChecked() || check2->isChecked() || check3->isChecked());
+}
+
+void ProvisioningPanel::check1Clicked(bool ticked)
+{
+    txtPublic->setEnabled(ticked);
+    updateCreerrep();
+}
+
+void ProvisioningPanel::check2Clicked(bool ticked)
+{
+    for (QWidget *c : std::initializer_list<QWidget *> {txtMatiere, matiere, matplus, sauv})
+        c->setEnabled(ticked);
+    if (ticked) {
+        // The file is absent until the first save: the list then stays as it is.
+        if (const auto saved = SubjectList::load(subjectListFile()))
+            matiere->addItems(*saved);
+    } else {
+        matiere->clear();
+    }
+    updateCreerrep();
+}
+
+void ProvisioningPanel::check3Clicked(bool ticked)
+{
+    txtPerso->setEnabled(ticked);
+    updateCreerrep();
+}
+
+QString ProvisioningPanel::subjectListFile() const
+{
+    return m_services.programFile(QStringLiteral("matieres.txt"));
+}
+
+QStringList ProvisioningPanel::subjects() const
+{
+    QStringList entries;
+    entries.reserve(matiere->count());
+    for (int i = 0; i < matiere->count(); ++i)
+        entries.append(matiere->item(i)->text());
+    return entries;
+}
+
+void ProvisioningPanel::addSubject()
+{
+    const auto typed = m_services.prompts->input(QStringLiteral("Nom de la matière à ajouter:"));
+    matiere->addItem(typed.value_or(QString()));
+}
+
+void ProvisioningPanel::removeSubject()
+{
+    QListWidgetItem *selected = matiere->selectedItems().value(0);
+    const int index = SubjectList::indexToRemove(subjects(), selected ? selected->text() : QString());
+    if (index < 0)
+        return;
+    delete matiere->takeItem(index);
+    // The entry that was chosen stays chosen when another one went; when it went itself, none is.
+    matiere->clearSelection();
+    matiere->setCurrentItem(nullptr);
+    if (selected && matiere->row(selected) >= 0)
+        matiere->setCurrentItem(selected);
+}
+
+void ProvisioningPanel::saveSubjects()
+{
+    if (Status saved = SubjectList::save(subjectListFile(), subjects()); !saved)
+        m_services.prompts->message(
+            QStringLiteral("La liste des matières n'a pas pu être enregistrée.\r") + saved.message());
+}
+
+void ProvisioningPanel::createGroups()
+{
+    BusyCaption busy(cmdCreergrp, QStringLiteral("En cours ..."));
+    const MainValues &main = *m_services.main;
+    ClassGroups(m_services)
+        .run({main.serverName(), check1->isChecked(), check3->isChecked(), main.publicFolder(), main.subjectsFolder(),
+            main.homeRoot(), main.pupilFile()});
+}
+
+void ProvisioningPanel::createSubjectFolders()
+{
+    BusyCaption busy(cmdCreerrep, QStringLiteral("En cours ..."));
+    SubjectFolders(m_services).run({check2->isChecked(), m_services.main->subjectsFolder(), subjects()});
+}
+
+void ProvisioningPanel::createAccounts()
+{
+    bar1->show();
+    BusyCaption busy(cmdCreerutil, QStringLiteral("En cours ..."));
+    const MainValues &main = *m_services.main;
+
+    // The bar is painted at most a few times a second: each paint costs far more than a pupil.
+    QElapsedTimer sincePaint;
+    int total = 0;
+    BulkAccounts::Progress progress;
+    progress.counted = [&](int count) {
+        total = count;
+        bar1->setRange(0, qMax(count, 1));
+        bar1->setValue(0);
+        bar1->repaint();
+        sincePaint.start();
+    };
+    progress.handled = [&](int handled) {
+        if (handled < total && sincePaint.elapsed() < 100)
+            return;
+        bar1->setValue(handled);
+        bar1->repaint();
+        sincePaint.restart();
+    };
+    BulkAccounts(m_services).run({main.serverName(), main.systemVolume(), main.homeRoot(), main.pupilFile()}, progress);
+    busy.restore();
+    bar1->setValue(0);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 
 class FormBuilder;
 class QCheckBox;
@@ -37,5 +38,19 @@ public:
     QProgressBar *bar1 = nullptr;
 
 private:
+    void check1Clicked(bool ticked);
+    void check2Clicked(bool ticked);
+    void check3Clicked(bool ticked);
+    void updateCreerrep();
+    void addSubject();
+    void removeSubject();
+    void saveSubjects();
+    void createGroups();
+    void createSubjectFolders();
+    void createAccounts();
+
+    QStringList subjects() const;
+    QString subjectListFile() const;
+
     Services &m_services;
 };

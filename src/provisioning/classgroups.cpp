@@ -1,0 +1,97 @@
+#include "classgroups.h"
+
+#include "directory/directory.h"
+#include "provisioningfolders.h"
+#include "pupilfile.h"
+#include "pupilnaming.h"
+#include "services.h"
+#include "shell/shell.h"
+#include "text/pathresolver.h"
+#include "text/textwriter.h"
+#include "ui/prompts.h"
+
+namespace {
+
+QString container(const QString &serverName)
+{
+    return QStringLiteral("WinNT://") + serverName;
+}
+
+Status createGroupIn(DirObject &parent, const QString &name)
+{
+    auto group = parent.create(QStringLiteral("Group"), name);
+    if (!group)
+        return group.status();
+    (*group)->put(QStringLiteral("groupType"), 2);
+    return (*group)->setInfo();
+}
+
+} // namespace
+
+QStringList ClassGroups::logonScript(const QString &serverName, const QString &className)
+{
+    return {QStringLiteral("net use u: \\\\") + serverName + QLatin1Char('\\') + className,
+        QStringLiteral("net use m: \\\\") + serverName + QStringLiteral("\\matieres")};
+}
+
+Status ClassGroups::createGroup(const QString &serverName, const QString &name)
+{
+    auto parent = m_services.directory->bind(container(serverName));
+    if (!parent)
+        return parent.status();
+    return createGroupIn(**parent, name);
+}
+
+void ClassGroups::run(const Input &input)
+{
+    makeFolder(m_services, m_services.programFolder() + QStringLiteral("\\scripts"));
+    if (input.createPublic)
+        makeFolder(m_services, input.publicFolder);
+    if (input.createHomes) {
+        makeFolder(m_services, input.homeRoot);
+        makeFolder(m_services, input.homeRoot + QStringLiteral("\\profs"));
+        makeFolder(m_services, input.homeRoot + QStringLiteral("\\eleves"));
+    }
+
+    if (auto parent = m_services.directory->bind(container(input.serverName))) {
+        createGroupIn(**parent, QStringLiteral("eleves"));
+        createGroupIn(**parent, QStringLiteral("profs"));
+    }
+
+    auto pupils = PupilFile::open(input.pupilFile, *m_services.paths);
+    if (!pupils) {
+        m_services.prompts->message(pupils.message()
+            + QStringLiteral("\rLes groupes eleves et profs et les dossiers de base ont été "
+                             "créés ; aucun groupe de classe n'a été créé."));
+        return;
+    }
+    while (!pupils->atEnd())
+        handleRecord(input, pupils->next().className);
+}
+
+void ClassGroups::handleRecord(const Input &input, const QString &className)
+{
+    createGroup(input.serverName, className);
+
+    // A class that would name a folder outside its parent gets no script, folder or share: those
+    // steps fail for this record and the next record is handled.
+    if (!PupilNaming::isFolderName(className))
+        return;
+
+    replaceFile(m_services.programFile(QStringLiteral("scripts\\") + className + QStringLiteral(".bat")),
+        logonScript(input.serverName, className));
+    makeFolder(m_services, PupilNaming::classHomeFolder(input.homeRoot, className));
+    const QString classPublic = input.publicFolder + QLatin1Char('\\') + className;
+    makeFolder(m_services, classPublic);
+
+    const QString programFolder = m_services.programFolder();
+    Shell &shell = *m_services.shell;
+    shell.start(programFolder + QStringLiteral("\\public.bat ") + classPublic + QLatin1Char(' ') + className,
+        WindowStyle::Minimized);
+    shell.start(
+        programFolder + QStringLiteral("\\partage.bat public ") + input.publicFolder + QStringLiteral(" /unlimited"),
+        WindowStyle::Minimized);
+    shell.start(programFolder + QStringLiteral("\\partage.bat matieres ") + input.subjectsFolder
+            + QStringLiteral(" /unlimited"),
+        WindowStyle::Minimized);
+}

@@ -1,0 +1,18 @@
+#include "provisioningfolders.h"
+
+#include "services.h"
+#include "text/pathresolver.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+Status makeFolder(const Services &services, const QString &windowsPath)
+{
+    const QString host = services.paths->toHost(windowsPath);
+    const QFileInfo info(host);
+    if (info.exists())
+        return Status::failure(QStringLiteral("Le dossier %1 existe déjà.").arg(windowsPath));
+    if (!QFileInfo(info.path()).isDir() || !QDir().mkdir(host))
+        return Status::failure(QStringLiteral("Impossible de créer le dossier %1.").arg(windowsPath));
+    return {};
+}

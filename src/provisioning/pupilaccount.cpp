@@ -1,0 +1,94 @@
+#include "pupilaccount.h"
+
+#include "directory/directory.h"
+#include "passwordgenerator.h"
+#include "provisioningfolders.h"
+#include "pupilnaming.h"
+#include "services.h"
+#include "shell/shell.h"
+#include "text/textwriter.h"
+
+PupilAccountSteps::PupilAccountSteps(Services &services, QString serverName, QString homeRoot)
+    : m_services(services)
+    , m_serverName(std::move(serverName))
+    , m_homeRoot(std::move(homeRoot))
+{
+}
+
+QString PupilAccountSteps::description(const QString &className)
+{
+    return QStringLiteral("membre de la classe : ") + className;
+}
+
+PupilAccount PupilAccountSteps::create(const PupilRecord &pupil)
+{
+    PupilAccount account;
+    account.login = PupilNaming::login(pupil.className, pupil.surname, pupil.firstNames);
+    account.folderSafe = PupilNaming::isFolderName(pupil.className) && PupilNaming::isFolderName(account.login);
+
+    if (account.folderSafe)
+        makeFolder(m_services, PupilNaming::personalFolder(m_homeRoot, pupil.className, account.login));
+    createAccount(pupil, account);
+    setHomeAndScript(pupil, account);
+    joinGroups(pupil, account);
+    return account;
+}
+
+void PupilAccountSteps::createAccount(const PupilRecord &pupil, PupilAccount &account)
+{
+    auto container = m_services.directory->bind(QStringLiteral("WinNT://") + m_serverName);
+    Result<DirObjectPtr> user = container ? (*container)->create(QStringLiteral("User"), account.login)
+                                          : Result<DirObjectPtr>(container.status());
+    if (user) {
+        (*user)->put(QStringLiteral("FullName"), QString(pupil.surname + QLatin1Char(' ') + pupil.firstNames));
+        (*user)->put(QStringLiteral("Description"), description(pupil.className));
+    }
+    // Drawn whatever happened, so that each pupil takes one password from the sequence.
+    account.password = m_services.passwords->getpass(6);
+    if (!user)
+        return;
+    account.passwordSet = bool((*user)->setPassword(account.password));
+    account.created = bool((*user)->setInfo());
+}
+
+void PupilAccountSteps::setHomeAndScript(const PupilRecord &pupil, const PupilAccount &account)
+{
+    auto user
+        = m_services.directory->bind(QStringLiteral("WinNT://") + m_serverName + QLatin1Char('/') + account.login);
+    if (!user)
+        return;
+    (*user)->put(QStringLiteral("HomeDirectory"), PupilNaming::homeDirectory(m_serverName, account.login));
+    (*user)->put(QStringLiteral("LoginScript"), QString(pupil.className + QStringLiteral(".bat")));
+    (*user)->setInfo();
+}
+
+void PupilAccountSteps::joinGroups(const PupilRecord &pupil, const PupilAccount &account)
+{
+    const QString root = QStringLiteral("WinNT://") + m_serverName + QLatin1Char('/');
+    auto user = m_services.directory->bind(root + account.login + QStringLiteral(",user"));
+    if (!user)
+        return;
+    const QString member = (*user)->adsPath();
+    for (const QString &group : {root + pupil.className + QStringLiteral(",group"),
+             root + QStringLiteral("eleves") + QStringLiteral(",group")}) {
+        if (auto bound = m_services.directory->bind(group)) {
+            (*bound)->add(member);
+            (*bound)->setInfo();
+        }
+    }
+}
+
+Status PupilAccountSteps::startShareScript(const PupilRecord &pupil, const PupilAccount &account)
+{
+    if (!account.folderSafe)
+        return Status::failure(QStringLiteral("Nom de dossier refusé pour ") + account.login);
+    return m_services.shell->start(m_services.programFolder() + QStringLiteral("\\perso.bat ")
+            + PupilNaming::personalFolder(m_homeRoot, pupil.className, account.login) + QLatin1Char(' ')
+            + account.login,
+        WindowStyle::Minimized);
+}
+
+Status PupilAccountSteps::recordLogin(const PupilAccount &account)
+{
+    return appendLines(m_services.programFile(QStringLiteral("utilisateurs.txt")), {account.login});
+}

@@ -1,0 +1,39 @@
+#include "pupilfile.h"
+
+#include "text/pathresolver.h"
+
+#include <QFileInfo>
+
+QString PupilFile::unreadableMessage(const QString &windowsPath)
+{
+    return QStringLiteral("Impossible de lire le fichier des élèves convertis : ") + windowsPath + QLatin1Char('.');
+}
+
+Result<PupilFile> PupilFile::open(const QString &windowsPath, const PathResolver &paths)
+{
+    const QString host = paths.toHost(windowsPath);
+    // A folder opens as an empty file on some systems: it is no pupil file either.
+    if (windowsPath.trimmed().isEmpty() || QFileInfo(host).isDir())
+        return Result<PupilFile>::failure(unreadableMessage(windowsPath));
+    auto reader = FieldReader::open(host);
+    if (!reader)
+        return Result<PupilFile>::failure(unreadableMessage(windowsPath));
+    return PupilFile(std::move(*reader));
+}
+
+PupilRecord PupilFile::next()
+{
+    const QStringList fields = m_reader.record(3);
+    return {fields[0], fields[1], fields[2]};
+}
+
+int PupilFile::remaining() const
+{
+    FieldReader counter = m_reader;
+    int count = 0;
+    while (!counter.atEnd()) {
+        counter.record(3);
+        ++count;
+    }
+    return count;
+}

@@ -1,0 +1,27 @@
+#include "subjectfolders.h"
+
+#include "provisioningfolders.h"
+#include "pupilnaming.h"
+#include "services.h"
+#include "shell/shell.h"
+
+void SubjectFolders::run(const Input &input)
+{
+    const QString &folder = input.subjectsFolder;
+    if (input.createFolders) {
+        makeFolder(m_services, folder);
+        for (const QString &subject : input.subjects) {
+            // An empty entry names the subjects folder itself, as it always has; a subject that would
+            // climb out of the subjects folder gets neither folder nor script.
+            if (!subject.isEmpty() && !PupilNaming::isFolderName(subject))
+                continue;
+            const QString subjectFolder = folder + QLatin1Char('\\') + subject;
+            makeFolder(m_services, subjectFolder);
+            m_services.shell->start(m_services.programFolder() + QStringLiteral("\\matiere.bat ") + subjectFolder
+                    + QLatin1Char(' ') + subject,
+                WindowStyle::Minimized);
+        }
+    }
+    m_services.shell->start(QStringLiteral("cmd.exe /c net share Matieres=") + folder + QStringLiteral(" /unlimited"),
+        WindowStyle::Minimized);
+}

@@ -1,0 +1,166 @@
+#include "provisioningfixture.h"
+
+#include "directory/directoryfactory.h"
+#include "directory/sqlitedirectory.h"
+#include "provisioningpanel.h"
+#include "text/cp1252.h"
+#include "ui/formbuilder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+
+QString FakeMainValues::publicFolder() const
+{
+    return panel->txtPublic->text();
+}
+
+QString FakeMainValues::subjectsFolder() const
+{
+    return panel->txtMatiere->text();
+}
+
+QString FakeMainValues::homeRoot() const
+{
+    return panel->txtPerso->text();
+}
+
+QString FakeMainValues::pupilFile() const
+{
+    return panel->txtOrvo->text();
+}
+
+Status ProbingShell::start(const QString &commandLine, WindowStyle style)
+{
+    if (onStart)
+        onStart(commandLine);
+    return RecordingShell::start(commandLine, style);
+}
+
+void ProbingPrompts::message(const QString &text, const QString &title)
+{
+    if (onMessage)
+        onMessage(text);
+    ScriptedPrompts::message(text, title);
+}
+
+PanelFixture::PanelFixture(std::unique_ptr<Directory> givenDirectory)
+{
+    folder.writeSettings();
+    directory = givenDirectory ? std::move(givenDirectory) : openDirectory(folder.paths());
+    services.paths = &folder.paths();
+    services.directory = directory.get();
+    services.shell = &shell;
+    services.prompts = &prompts;
+    services.passwords = &passwords;
+    services.main = &main;
+
+    window.resize(870, 564);
+    FormBuilder form(&window);
+    panel = new ProvisioningPanel(form, services, &window);
+    form.finish();
+    main.panel = panel;
+}
+
+PanelFixture::~PanelFixture() = default;
+
+QString PanelFixture::host(const QString &windowsPath) const
+{
+    return folder.paths().toHost(windowsPath);
+}
+
+bool PanelFixture::folderExists(const QString &windowsPath) const
+{
+    return QFileInfo(host(windowsPath)).isDir();
+}
+
+QByteArray PanelFixture::read(const QString &windowsPath) const
+{
+    QFile file(host(windowsPath));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void PanelFixture::write(const QString &windowsPath, const QByteArray &bytes)
+{
+    const QString path = host(windowsPath);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+}
+
+QStringList PanelFixture::lines(const QString &windowsPath) const
+{
+    QString text = Cp1252::decode(read(windowsPath));
+    if (text.isEmpty())
+        return {};
+    if (text.endsWith(QStringLiteral("\r\n")))
+        text.chop(2);
+    return text.split(QStringLiteral("\r\n"));
+}
+
+QString PanelFixture::ads(const QString &suffix) const
+{
+    return QStringLiteral("WinNT://") + main.server + suffix;
+}
+
+bool PanelFixture::exists(const QString &adsPath)
+{
+    return directory->bind(adsPath).ok();
+}
+
+QVariant PanelFixture::property(const QString &adsPath, const QString &name)
+{
+    auto object = directory->bind(adsPath);
+    if (!object)
+        return {};
+    auto value = (*object)->get(name);
+    return value ? *value : QVariant();
+}
+
+QStringList PanelFixture::memberNames(const QString &groupAdsPath)
+{
+    QStringList names;
+    if (auto group = directory->bind(groupAdsPath))
+        (*group)->members([&](const DirEntry &entry) { names << entry.name; });
+    return names;
+}
+
+static QStringList childNames(Directory &directory, const QString &container, const QString &filter)
+{
+    QStringList names;
+    if (auto parent = directory.bind(container))
+        (*parent)->enumerate({filter}, [&](const DirEntry &entry) { names << entry.name; });
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
+QStringList PanelFixture::globalGroups()
+{
+    return childNames(*directory, ads(), QStringLiteral("GlobalGroup"));
+}
+
+QStringList PanelFixture::users()
+{
+    return childNames(*directory, ads(), QStringLiteral("User"));
+}
+
+QByteArray pupilFileBytes(const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += Cp1252::encode(line) + "\r\n";
+    return bytes;
+}
+
+bool PanelFixture::hasPassword(const QString &login, const QString &password)
+{
+    auto store = SqliteDirectory::open(host(folder.path() + QStringLiteral("\\annuaire.db")));
+    if (!store)
+        return false;
+    auto matches = (*store)->checkPassword(login, password);
+    return matches && *matches;
+}

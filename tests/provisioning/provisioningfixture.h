@@ -1,0 +1,96 @@
+#pragma once
+
+#include "directory/directory.h"
+#include "mainvalues.h"
+#include "passwordgenerator.h"
+#include "recordingshell.h"
+#include "scriptedprompts.h"
+#include "services.h"
+#include "tempprogramfolder.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class ProvisioningPanel;
+
+// The main window's values as the panel's boxes give them; names and volume as the settings would.
+class FakeMainValues : public MainValues
+{
+public:
+    ProvisioningPanel *panel = nullptr;
+    QString domain = QStringLiteral("ECOLE");
+    QString server = QStringLiteral("SERVEUR1");
+    QString volume = QStringLiteral("C:");
+
+    QString domainName() const override { return domain; }
+    QString serverName() const override { return server; }
+    QString systemVolume() const override { return volume; }
+    QString publicFolder() const override;
+    QString subjectsFolder() const override;
+    QString homeRoot() const override;
+    QString pupilFile() const override;
+    QString chosenGroup() const override { return {}; }
+};
+
+// A recording shell that lets a test look at the window at the moment each line starts.
+class ProbingShell : public RecordingShell
+{
+public:
+    using RecordingShell::RecordingShell;
+    std::function<void(const QString &line)> onStart;
+    Status start(const QString &commandLine, WindowStyle style) override;
+};
+
+// Message boxes answered for the administrator, looking at the window when each one shows.
+class ProbingPrompts : public ScriptedPrompts
+{
+public:
+    std::function<void(const QString &text)> onMessage;
+    void message(const QString &text, const QString &title = {}) override;
+};
+
+// The panel "Création d'un SI" on a plain window, with a temporary program folder (drives C: to H:
+// inside it), the embedded directory store of that folder, a recording shell and scripted boxes.
+class PanelFixture
+{
+public:
+    explicit PanelFixture(std::unique_ptr<Directory> directory = nullptr);
+    ~PanelFixture();
+
+    mutable TempProgramFolder folder; // its resolver is not const
+    std::unique_ptr<Directory> directory;
+    ProbingShell shell;
+    ProbingPrompts prompts;
+    PasswordGenerator passwords {20240901};
+    FakeMainValues main;
+    Services services;
+    QWidget window;
+    ProvisioningPanel *panel = nullptr;
+
+    // A host path for a Windows-form path, through the folder's drive map.
+    QString host(const QString &windowsPath) const;
+    bool folderExists(const QString &windowsPath) const;
+    QByteArray read(const QString &windowsPath) const;
+    void write(const QString &windowsPath, const QByteArray &bytes);
+    // The file's lines, split at CR LF (a final line end adds no line).
+    QStringList lines(const QString &windowsPath) const;
+
+    // Directory helpers.
+    bool exists(const QString &adsPath);
+    QVariant property(const QString &adsPath, const QString &name);
+    QStringList memberNames(const QString &groupAdsPath);
+    // Sorted without regard to case: the store lists them in an order of its own.
+    QStringList globalGroups();
+    QStringList users();
+    // True when the account holds this password, asked of the store file itself.
+    bool hasPassword(const QString &login, const QString &password);
+
+    // "WinNT://SERVEUR1" + suffix
+    QString ads(const QString &suffix = {}) const;
+};
+
+// Builds converted pupil file bytes from "surname,first names,class" lines, in Windows-1252.
+QByteArray pupilFileBytes(const QStringList &lines);

@@ -1,0 +1,410 @@
+#include "accountsheet.h"
+#include "bulkaccounts.h"
+#include "provisioningfixture.h"
+#include "provisioningpanel.h"
+#include "text/cp1252.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// A directory that refuses everything, for runs where only the files and the count matter.
+class RefusingDirectory : public Directory
+{
+public:
+    Result<DirObjectPtr> bind(const QString &) override
+    {
+        return Status::failure(QStringLiteral("Annuaire injoignable."));
+    }
+};
+
+struct SheetRow
+{
+    QString login, password, surname, firstNames, className;
+};
+
+QString cellText(const QString &line)
+{
+    if (!line.startsWith(QStringLiteral("<td>")) || !line.endsWith(QStringLiteral("</td>")))
+        return QStringLiteral("?") + line;
+    return line.mid(4, line.size() - 9);
+}
+
+} // namespace
+
+// Step 3, "Créer les utilisateurs et droits", on the embedded store after step 1 made the groups and
+// folders of the same pupil file.
+class TestBulkAccounts : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void logins_data();
+    void logins();
+    void sheetAndListSizes_data();
+    void sheetAndListSizes();
+    void captionsBarAndFilesWhileRunning();
+    void existingLogin();
+    void classWithoutGroup();
+    void valuesAreHtmlText();
+    void sheetReadableByItsOwnerOnly();
+    void loginLeavingItsFolder();
+    void unreadablePupilFile();
+    void sheetThatCannotBeWritten();
+    void moreThan32767Records();
+
+private:
+    std::unique_ptr<PanelFixture> f;
+    ProvisioningPanel *p = nullptr;
+
+    void writePupils(const QStringList &lines);
+    // Step 1 on the same file, then a clean record of what step 3 alone does.
+    void prepareGroups();
+    QList<SheetRow> sheetRows();
+    QString prog(const QString &rest) const { return f->folder.path() + rest; }
+    bool hasPassword(const QString &login, const QString &password) { return f->hasPassword(login, password); }
+};
+
+void TestBulkAccounts::init()
+{
+    f = std::make_unique<PanelFixture>();
+    p = f->panel;
+}
+
+void TestBulkAccounts::cleanup()
+{
+    f.reset();
+}
+
+void TestBulkAccounts::writePupils(const QStringList &lines)
+{
+    f->write(QStringLiteral("C:\\ORVO.txt"), pupilFileBytes(lines));
+}
+
+void TestBulkAccounts::prepareGroups()
+{
+    p->check1->click();
+    p->check3->click();
+    p->cmdCreergrp->click();
+    f->shell.started.clear();
+    f->prompts.clear();
+}
+
+QList<SheetRow> TestBulkAccounts::sheetRows()
+{
+    const QStringList lines = f->lines(QStringLiteral("C:\\comptes.html"));
+    QList<SheetRow> rows;
+    for (qsizetype i = 16; i + 6 < lines.size() - 4; i += 7)
+        rows.append({cellText(lines[i + 1]), cellText(lines[i + 2]), cellText(lines[i + 3]), cellText(lines[i + 4]),
+            cellText(lines[i + 5])});
+    return rows;
+}
+
+void TestBulkAccounts::logins_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<QString>("className");
+
+    QTest::newRow("ten characters") << "MARTIN,Paul,TS8"
+                                    << "TS8MARTINPaul"
+                                    << "TS8";
+    QTest::newRow("eleven cut to ten") << "DUPONT-LAJOIE,Jean-Pierre,TS8"
+                                       << "TS8DUPONT-LAJ"
+                                       << "TS8";
+    QTest::newRow("accents") << "LÉVÊQUE,Zoé,1S2"
+                             << "1S2LÉVÊQUEZoé"
+                             << "1S2";
+    QTest::newRow("spaces and apostrophe") << "DE L'ISLE,Anne Marie,2nde a"
+                                           << "2nde aDE L'ISLEA"
+                                           << "2nde a";
+}
+
+void TestBulkAccounts::logins()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, login);
+    QFETCH(QString, className);
+    writePupils({line});
+    prepareGroups();
+    p->cmdCreerutil->click();
+
+    const QStringList fields = line.split(u',');
+    const QString user = f->ads(u'/' + login);
+    QVERIFY2(f->exists(user + QStringLiteral(",user")), qPrintable(login));
+    QCOMPARE(f->property(user, QStringLiteral("FullName")).toString(), fields[0] + u' ' + fields[1]);
+    QCOMPARE(f->property(user, QStringLiteral("Description")).toString(),
+        QStringLiteral("membre de la classe : ") + className);
+    QCOMPARE(
+        f->property(user, QStringLiteral("HomeDirectory")).toString(), QStringLiteral("\\\\SERVEUR1\\") + login + u'$');
+    QCOMPARE(f->property(user, QStringLiteral("LoginScript")).toString(), className + QStringLiteral(".bat"));
+    QVERIFY(f->memberNames(f->ads(u'/' + className + QStringLiteral(",group"))).contains(login));
+    QVERIFY(f->memberNames(f->ads(QStringLiteral("/eleves,group"))).contains(login));
+
+    const QString folder = QStringLiteral("E:\\Perso\\eleves\\") + className + u'\\' + login;
+    QVERIFY(f->folderExists(folder));
+    QCOMPARE(f->shell.lines(), QStringList {prog(QStringLiteral("\\perso.bat ")) + folder + u' ' + login});
+    QVERIFY(f->shell.started[0].style == WindowStyle::Minimized && !f->shell.started[0].waited);
+
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), QStringList {login});
+    const QList<SheetRow> rows = sheetRows();
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].login, login);
+    QCOMPARE(rows[0].surname, fields[0]);
+    QCOMPARE(rows[0].firstNames, fields[1]);
+    QCOMPARE(rows[0].className, className);
+    QCOMPARE(rows[0].password.size(), 6);
+    QVERIFY(hasPassword(login, rows[0].password));
+    QVERIFY(!hasPassword(login, QStringLiteral("zzzzzz")));
+}
+
+void TestBulkAccounts::sheetAndListSizes_data()
+{
+    QTest::addColumn<int>("pupils");
+    QTest::newRow("empty file") << 0;
+    QTest::newRow("one pupil") << 1;
+    QTest::newRow("three pupils") << 3;
+}
+
+void TestBulkAccounts::sheetAndListSizes()
+{
+    QFETCH(int, pupils);
+    QStringList lines;
+    for (int i = 0; i < pupils; ++i)
+        lines << QStringLiteral("NOM%1,Prenom,TS8").arg(i);
+    writePupils(lines);
+    prepareGroups();
+    f->folder.writeFile(QStringLiteral("utilisateurs.txt"), "ANCIEN\r\n");
+    p->cmdCreerutil->click();
+
+    const QStringList sheet = f->lines(QStringLiteral("C:\\comptes.html"));
+    QCOMPARE(sheet.size(), pupils == 0 ? 19 : 15 + 1 + 7 * pupils + 4);
+    QCOMPARE(sheet.mid(0, 15), AccountSheet::headerLines());
+    QCOMPARE(sheet.mid(sheet.size() - 4), AccountSheet::closingLines());
+    if (pupils > 0)
+        QCOMPARE(sheet[15], QString());
+    QVERIFY(f->read(QStringLiteral("C:\\comptes.html")).endsWith("</html>\r\n"));
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")).size(), 1 + pupils);
+    QCOMPARE(p->bar1->maximum(), qMax(pupils, 1));
+    QCOMPARE(p->bar1->value(), 0);
+    QVERIFY(p->bar1->isVisible() || !p->bar1->isHidden());
+    QCOMPARE(f->prompts.shown.size(), 1);
+    QCOMPARE(f->prompts.shown[0].kind, QStringLiteral("message"));
+    QCOMPARE(f->prompts.shown[0].title, QString());
+    QCOMPARE(f->prompts.shown[0].text,
+        QStringLiteral("La création de %1 utilisateurs est achevée.\r"
+                       "Veuillez consulter le fichier C:\\comptes.html")
+            .arg(pupils));
+    QCOMPARE(f->users().size(), pupils);
+}
+
+void TestBulkAccounts::captionsBarAndFilesWhileRunning()
+{
+    writePupils({QStringLiteral("A,Un,TS8"), QStringLiteral("B,Deux,TS8"), QStringLiteral("C,Trois,TS8")});
+    prepareGroups();
+    struct Seen
+    {
+        QString caption;
+        bool barShown;
+        int listLines, sheetLines;
+    };
+    QList<Seen> seen;
+    f->shell.onStart = [&](const QString &) {
+        seen.append(
+            {p->cmdCreerutil->text(), !p->bar1->isHidden(), int(f->lines(QStringLiteral("utilisateurs.txt")).size()),
+                int(f->lines(QStringLiteral("C:\\comptes.html")).size())});
+    };
+    QString captionAtMessage;
+    f->prompts.onMessage = [&](const QString &) { captionAtMessage = p->cmdCreerutil->text(); };
+    p->cmdCreerutil->click();
+
+    QCOMPARE(seen.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(seen[i].caption, QStringLiteral("En cours ..."));
+        QVERIFY(seen[i].barShown);
+        // Each earlier pupil is complete on disk in both files when the next one is handled.
+        QCOMPARE(seen[i].listLines, i);
+        QCOMPARE(seen[i].sheetLines, i == 0 ? 15 : 16 + 7 * i);
+    }
+    QCOMPARE(p->bar1->maximum(), 3);
+    QCOMPARE(captionAtMessage, QStringLiteral("En cours ..."));
+    QCOMPARE(p->cmdCreerutil->text(), QStringLiteral("Créer les utilisateurs et droits"));
+    QCOMPARE(p->bar1->value(), 0);
+    QVERIFY(!p->bar1->isHidden());
+}
+
+void TestBulkAccounts::existingLogin()
+{
+    // Two pupils whose names agree in their first ten characters, then a second run.
+    writePupils({QStringLiteral("BERNARDINI,Marc,TS8"), QStringLiteral("BERNARDINI,Marie,TS8")});
+    prepareGroups();
+    p->cmdCreerutil->click();
+
+    QList<SheetRow> rows = sheetRows();
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0].login, QStringLiteral("TS8BERNARDINI"));
+    QCOMPARE(rows[1].login, QStringLiteral("TS8BERNARDINI"));
+    QVERIFY(hasPassword(rows[0].login, rows[0].password));
+    QCOMPARE(rows[1].password, QStringLiteral("compte non créé"));
+    QCOMPARE(rows[1].firstNames, QStringLiteral("Marie"));
+    QCOMPARE(f->users(), QStringList {QStringLiteral("TS8BERNARDINI")});
+    QCOMPARE(f->property(f->ads(QStringLiteral("/TS8BERNARDINI")), QStringLiteral("FullName")).toString(),
+        QStringLiteral("BERNARDINI Marc"));
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")).size(), 2);
+    QCOMPARE(f->prompts.messages().value(0),
+        QStringLiteral("La création de 2 utilisateurs est achevée.\rVeuillez consulter le fichier C:\\comptes.html"));
+
+    // A second run: every account exists, so no row shows a password.
+    const QString first = rows[0].password;
+    p->cmdCreerutil->click();
+    rows = sheetRows();
+    QCOMPARE(rows.size(), 2);
+    for (const SheetRow &row : rows)
+        QCOMPARE(row.password, QStringLiteral("compte non créé"));
+    QVERIFY(hasPassword(QStringLiteral("TS8BERNARDINI"), first));
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")).size(), 4);
+}
+
+void TestBulkAccounts::classWithoutGroup()
+{
+    writePupils({QStringLiteral("MARTIN,Paul,TS8")});
+    prepareGroups();
+    writePupils({QStringLiteral("MARTIN,Paul,TS9")});
+    p->cmdCreerutil->click();
+
+    QVERIFY(f->exists(f->ads(QStringLiteral("/TS9MARTINPaul,user"))));
+    QCOMPARE(f->memberNames(f->ads(QStringLiteral("/eleves,group"))), QStringList {QStringLiteral("TS9MARTINPaul")});
+    QVERIFY(!f->exists(f->ads(QStringLiteral("/TS9,group"))));
+    // No class folder, so no personal folder; the script is started all the same.
+    QVERIFY(!f->folderExists(QStringLiteral("E:\\Perso\\eleves\\TS9")));
+    QCOMPARE(f->shell.started.size(), 1);
+    QVERIFY(hasPassword(QStringLiteral("TS9MARTINPaul"), sheetRows().value(0).password));
+}
+
+void TestBulkAccounts::valuesAreHtmlText()
+{
+    writePupils({QStringLiteral("DURAND & FILS,Léa,TS8"), QStringLiteral("<b>X</b>,<script>,TS8")});
+    prepareGroups();
+    p->cmdCreerutil->click();
+
+    const QStringList sheet = f->lines(QStringLiteral("C:\\comptes.html"));
+    QCOMPARE(sheet.mid(16, 7),
+        (QStringList {QStringLiteral("<tr>"), QStringLiteral("<td>TS8DURAND &amp; F</td>"), sheet[18],
+            QStringLiteral("<td>DURAND &amp; FILS</td>"), QStringLiteral("<td>Léa</td>"),
+            QStringLiteral("<td>TS8</td>"), QStringLiteral("</tr>")}));
+    QVERIFY(hasPassword(QStringLiteral("TS8DURAND & F"), cellText(sheet[18])));
+    // The store refuses "<" in a name: the row is there, escaped, and says no account was made.
+    QCOMPARE(sheet.mid(23, 7),
+        (QStringList {QStringLiteral("<tr>"), QStringLiteral("<td>TS8&lt;b&gt;X&lt;/b&gt;&lt;s</td>"),
+            QStringLiteral("<td>compte non créé</td>"), QStringLiteral("<td>&lt;b&gt;X&lt;/b&gt;</td>"),
+            QStringLiteral("<td>&lt;script&gt;</td>"), QStringLiteral("<td>TS8</td>"), QStringLiteral("</tr>")}));
+    // Written in the ANSI code page, as every file.
+    QVERIFY(f->read(QStringLiteral("C:\\comptes.html")).contains("<td>L\xe9\x61</td>"));
+}
+
+void TestBulkAccounts::sheetReadableByItsOwnerOnly()
+{
+    writePupils({QStringLiteral("MARTIN,Paul,TS8")});
+    prepareGroups();
+    const QString sheet = f->host(QStringLiteral("C:\\comptes.html"));
+    f->write(QStringLiteral("C:\\comptes.html"), "ancienne feuille");
+    QFile::setPermissions(sheet, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+        | QFile::WriteOther | QFile::ExeOther;
+    p->cmdCreerutil->click();
+    QCOMPARE(QFile::permissions(sheet) & others, QFile::Permissions());
+    QVERIFY(QFile::permissions(sheet) & QFile::ReadOwner);
+    QVERIFY(f->read(QStringLiteral("C:\\comptes.html")).contains("TS8MARTINPaul"));
+
+    QFile::remove(sheet);
+    p->cmdCreerutil->click();
+    QCOMPARE(QFile::permissions(sheet) & others, QFile::Permissions());
+}
+
+void TestBulkAccounts::loginLeavingItsFolder()
+{
+    // A surname that would climb out of the class folder, a class that would climb out of eleves.
+    writePupils(
+        {QStringLiteral("..\\..\\..,x,TS8"), QStringLiteral("MARTIN,Paul,..\\profs"), QStringLiteral("PETIT,Luc,TS8")});
+    prepareGroups();
+    p->cmdCreerutil->click();
+
+    // Only the sound pupil gets a folder and a share.
+    QCOMPARE(f->shell.lines(),
+        QStringList {prog(QStringLiteral("\\perso.bat E:\\Perso\\eleves\\TS8\\TS8PETITLuc TS8PETITLuc"))});
+    QCOMPARE(QDir(f->host(QStringLiteral("E:\\Perso\\eleves\\TS8"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+        QStringList {QStringLiteral("TS8PETITLuc")});
+    QVERIFY(QDir(f->host(QStringLiteral("E:\\Perso\\profs"))).isEmpty());
+    QCOMPARE(QDir(f->host(QStringLiteral("E:\\Perso"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+        (QStringList {QStringLiteral("eleves"), QStringLiteral("profs")}));
+    // Every record still has its row and its line, and the count.
+    QCOMPARE(sheetRows().size(), 3);
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")).size(), 3);
+    QVERIFY(f->prompts.messages().value(0).startsWith(QStringLiteral("La création de 3 utilisateurs")));
+}
+
+void TestBulkAccounts::unreadablePupilFile()
+{
+    f->write(QStringLiteral("C:\\comptes.html"), "feuille du dernier passage");
+    f->folder.writeFile(QStringLiteral("utilisateurs.txt"), "ANCIEN\r\n");
+    p->txtOrvo->setText(QStringLiteral("C:\\absent.txt"));
+    p->cmdCreerutil->click();
+
+    QCOMPARE(f->prompts.messages(),
+        QStringList {QStringLiteral("Impossible de lire le fichier des élèves convertis : C:\\absent.txt.\r"
+                                    "Aucun compte n'a été créé.")});
+    // The last sheet, with its passwords, is kept; nothing else changed.
+    QCOMPARE(f->read(QStringLiteral("C:\\comptes.html")), QByteArray("feuille du dernier passage"));
+    QCOMPARE(f->folder.readFile(QStringLiteral("utilisateurs.txt")), QByteArray("ANCIEN\r\n"));
+    QVERIFY(f->users().isEmpty());
+    QVERIFY(f->shell.started.isEmpty());
+    QCOMPARE(p->cmdCreerutil->text(), QStringLiteral("Créer les utilisateurs et droits"));
+}
+
+void TestBulkAccounts::sheetThatCannotBeWritten()
+{
+    // The sheet's place is a folder: the passwords would be written nowhere, so no account is made.
+    writePupils({QStringLiteral("MARTIN,Paul,TS8")});
+    prepareGroups();
+    QDir().mkpath(f->host(QStringLiteral("C:\\comptes.html")));
+    p->cmdCreerutil->click();
+    QVERIFY(f->users().isEmpty());
+    QVERIFY(f->shell.started.isEmpty());
+    QCOMPARE(f->prompts.messages().size(), 1);
+    QVERIFY(f->prompts.messages()[0].contains(QStringLiteral("C:\\comptes.html")));
+    QVERIFY(f->prompts.messages()[0].contains(QStringLiteral("Aucun compte n'a été créé.")));
+}
+
+void TestBulkAccounts::moreThan32767Records()
+{
+    f = std::make_unique<PanelFixture>(std::make_unique<RefusingDirectory>());
+    p = f->panel;
+    const int pupils = 32767 + 233;
+    QByteArray bytes;
+    bytes.reserve(pupils * 20);
+    for (int i = 0; i < pupils; ++i)
+        bytes += "NOM" + QByteArray::number(i) + ",P,TS8\r\n";
+    f->write(QStringLiteral("C:\\ORVO.txt"), bytes);
+    p->cmdCreerutil->click();
+
+    QCOMPARE(f->lines(QStringLiteral("C:\\comptes.html")).size(), 15 + 1 + 7 * pupils + 4);
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")).size(), pupils);
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")).last(), QStringLiteral("TS8NOM%1P").arg(pupils - 1));
+    QCOMPARE(f->shell.started.size(), pupils);
+    QCOMPARE(p->bar1->maximum(), pupils);
+    QVERIFY(f->prompts.messages().value(0).startsWith(QStringLiteral("La création de 33000 utilisateurs")));
+}
+
+QTEST_MAIN(TestBulkAccounts)
+#include "tst_bulkaccounts.moc"

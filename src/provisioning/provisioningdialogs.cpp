@@ -1,8 +1,16 @@
 #include "provisioningdialogs.h"
 
+#include "ajouteleve.h"
+#include "ajoutprof.h"
 #include "services.h"
+#include "suppeleves.h"
+#include "suppprof.h"
+#include "ui/dialoghost.h"
 
 void defineProvisioningDialogs(Services &services)
 {
-    Q_UNUSED(services);
+    services.dialogs->define(QStringLiteral("ajouteleve"), [&services] { return AjoutEleve::open(services); });
+    services.dialogs->define(QStringLiteral("ajoutprof"), [&services] { return AjoutProf::open(services); });
+    services.dialogs->define(QStringLiteral("suppprof"), [&services] { return SuppProf::open(services); });
+    services.dialogs->define(QStringLiteral("suppeleves"), [&services] { return SuppEleves::open(services); });
 }

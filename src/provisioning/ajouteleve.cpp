@@ -1,0 +1,146 @@
+#include "ajouteleve.h"
+
+#include "directory/directory.h"
+#include "enrolsupport.h"
+#include "mainvalues.h"
+#include "pupilaccount.h"
+#include "services.h"
+#include "ui/formbuilder.h"
+#include "ui/paintnow.h"
+#include "ui/prompts.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace EnrolSupport;
+
+QString AjoutEleve::caption()
+{
+    return QStringLiteral("Ajouter un élève");
+}
+
+QWidget *AjoutEleve::open(Services &services)
+{
+    auto *dialog = new AjoutEleve(services);
+    if (const Status loaded = dialog->load(); !loaded) {
+        delete dialog;
+        services.prompts->message(cannotOpenMessage(caption(), loaded));
+        return nullptr;
+    }
+    return dialog;
+}
+
+AjoutEleve::AjoutEleve(Services &services)
+    : QWidget(nullptr, Qt::Window)
+    , m_services(services)
+{
+    setUpDialog(this, "ajouteleve", caption(), 7560, 4200);
+    FormBuilder form(this);
+    label4 = form.label(this, "Label4",
+        QStringLiteral("Cette fonction est utilisée pour créer un Eleve, ceci englobe la création du "
+                       "compte, des permissions et des des répertoires."),
+        240, 120, 7080, 495);
+    label4->setWordWrap(true);
+
+    form.label(this, "Label1", QStringLiteral("Nom :"), 240, 840, 1095, 255);
+    txtNom = form.textBox(this, "txt_nom", {}, 1440, 780, 3015, 285);
+    form.label(this, "Label7", QStringLiteral("(Entrer le nom sans espaces ni apostrophe, utiliser des tirets)"), 1440,
+        1110, 5880, 255);
+
+    form.label(this, "Label2", QStringLiteral("Prénoms :"), 240, 1620, 1095, 255);
+    txtPrenom = form.textBox(this, "txt_prenom", {}, 1440, 1560, 3015, 285);
+    form.label(this, "Label6", QStringLiteral("(Inscrire tous les prenoms sans espaces, utiliser des tirets)"), 1440,
+        1890, 5880, 255);
+
+    form.label(this, "Label3", QStringLiteral("Groupe :"), 240, 2400, 1095, 255);
+    listSec = form.comboBox(this, "list_sec", 1440, 2340, 3015, 315);
+    listSec->setEditable(true);
+    listSec->setInsertPolicy(QComboBox::NoInsert);
+    auto *label5 = form.label(this, "Label5",
+        QStringLiteral("(Le groupe correspond à la section dans laquelle se trouve l'élève, par ex: TS8)"), 1440, 2700,
+        5880, 495);
+    label5->setWordWrap(true);
+
+    cmdCrer = form.button(this, "cmd_crer", QStringLiteral("Créer"), 1440, 3480, 1575, 375);
+    cmdAnnul = form.button(this, "cmd_annul", QStringLiteral("Annuler"), 3480, 3480, 1575, 375);
+    form.finish();
+    cmdCrer->setDefault(true);
+
+    connect(cmdCrer, &QPushButton::clicked, this, &AjoutEleve::create);
+    connect(cmdAnnul, &QPushButton::clicked, this, &QWidget::close);
+}
+
+Status AjoutEleve::load()
+{
+    const auto names = readNames(m_services);
+    if (!names)
+        return names.status();
+    m_domain = names->domain;
+    m_server = names->server;
+
+    auto server = m_services.directory->bind(containerPath(m_server));
+    if (!server)
+        return server.status();
+    // Every group of the server is offered, not only the class groups.
+    const Status listed = (*server)->enumerate({}, [this](const DirEntry &entry) {
+        if (entry.className == QStringLiteral("Group"))
+            listSec->addItem(entry.name);
+    });
+    // The class is chosen, never taken by default.
+    listSec->setCurrentIndex(-1);
+    listSec->setEditText(QString());
+    return listed;
+}
+
+QString AjoutEleve::createdMessage(const QString &login, const QString &password)
+{
+    return QStringLiteral("Vous venez d'ajouter l' utilisateur: ") + login
+        + QStringLiteral(" ses droits et répertoires ont été créés.") + u'\r'
+        + QStringLiteral(" ATTENTION SON MOT DE PASSE EST : ") + password + QStringLiteral("  notez le !!");
+}
+
+void AjoutEleve::create()
+{
+    PupilRecord pupil {txtNom->text(), txtPrenom->text(), listSec->currentText()};
+    // An account named after the class alone, or without a class, is never what was meant.
+    if (pupil.surname.trimmed().isEmpty() || pupil.firstNames.trimmed().isEmpty()
+        || pupil.className.trimmed().isEmpty()) {
+        m_services.prompts->message(QStringLiteral("Veuillez indiquer le nom, les prénoms et le groupe de l'élève : "
+                                                   "aucun compte n'a été créé."));
+        return;
+    }
+
+    BusyCaption busy(cmdCrer, QStringLiteral("En cours ..."));
+    PupilAccountSteps steps(m_services, m_server, m_services.main->homeRoot());
+    PupilAccount account = steps.create(pupil);
+    // The list line comes before the share script, so that the list holds the pupil whatever the
+    // script does.
+    const Status listed = steps.recordLogin(account);
+    steps.startShareScript(pupil, account);
+
+    QString text;
+    if (account.holdsPassword()) {
+        text = createdMessage(account.login, account.password);
+    } else if (account.created) {
+        text = QStringLiteral("Le compte ") + account.login
+            + QStringLiteral(" a été créé, mais son mot de passe n'a pas pu être défini.") + u'\r'
+            + QStringLiteral("Donnez-lui un mot de passe avant de le communiquer à l'élève.");
+    } else {
+        // The drawn password belongs to no account: showing it would hand out a password that fails.
+        text = QStringLiteral("Le compte ") + account.login
+            + QStringLiteral(" n'a pas pu être créé : un compte de ce nom existe peut-être déjà.") + u'\r'
+            + QStringLiteral("Aucun mot de passe ne lui a été attribué.");
+    }
+    // Without its line the account would escape the removal of all pupils at the end of the year.
+    if (!listed)
+        text += u'\r' + QStringLiteral("Il n'a pas été ajouté à la liste des comptes : ") + listed.message();
+    m_services.prompts->message(text);
+    text.clear();
+    account.password.clear();
+
+    txtNom->clear();
+    txtPrenom->clear();
+    listSec->setEditText(QString());
+}

@@ -1,0 +1,66 @@
+#include "enrolsupport.h"
+
+#include "services.h"
+#include "ui/formbuilder.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace EnrolSupport {
+
+void setUpDialog(QWidget *dialog, const char *windowName, const QString &caption, int widthTwips, int heightTwips)
+{
+    dialog->setObjectName(QString::fromLatin1(windowName));
+    dialog->setWindowTitle(caption);
+    dialog->setFixedSize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        dialog->move(screen->availableGeometry().center() - dialog->rect().center());
+}
+
+QString containerPath(const QString &serverName)
+{
+    return QStringLiteral("WinNT://") + serverName;
+}
+
+QString objectPath(const QString &serverName, const QString &name, const QString &classSuffix)
+{
+    QString path = containerPath(serverName) + u'/' + name;
+    if (!classSuffix.isEmpty())
+        path += u',' + classSuffix;
+    return path;
+}
+
+Result<DomainNames> readNames(const Services &services)
+{
+    auto names = SettingsFiles::readDomainNames(*services.paths);
+    if (!names)
+        return names.status();
+    if (names->server.trimmed().isEmpty())
+        return Status::failure(QStringLiteral("Le fichier parametres.txt ne donne pas le nom du serveur : "
+                                              "indiquez-le dans Fichier > Paramètres."));
+    return names;
+}
+
+QString cannotOpenMessage(const QString &caption, const Status &why)
+{
+    QString text = QStringLiteral("La fenêtre « %1 » ne peut pas s'ouvrir.").arg(caption);
+    if (!why.message().isEmpty())
+        text += u'\r' + why.message();
+    return text;
+}
+
+bool isCommandWord(const QString &name)
+{
+    static const QString refused = QStringLiteral("\\/:*?\"<>|&^%!(),;=");
+    if (name.isEmpty() || name.contains(QStringLiteral("..")))
+        return false;
+    for (const QChar c : name) {
+        if (c.isSpace() || c.unicode() < 32 || refused.contains(c))
+            return false;
+    }
+    // Windows drops trailing dots from a name: "abc." would address "abc".
+    return !name.endsWith(u'.');
+}
+
+} // namespace EnrolSupport

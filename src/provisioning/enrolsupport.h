@@ -1,0 +1,35 @@
+#pragma once
+
+#include "settingsfiles.h"
+#include "text/result.h"
+
+#include <QString>
+
+class QWidget;
+struct Services;
+
+// What the four enrolment and removal dialogs share: their window frame, the names read from the
+// settings when they open, and how a dialog that cannot open says so.
+namespace EnrolSupport {
+
+// An ownerless window of fixed size, known by its window name, centred on the screen.
+void setUpDialog(QWidget *dialog, const char *windowName, const QString &caption, int widthTwips, int heightTwips);
+
+// "WinNT://" + server name: the container of every account and group.
+QString containerPath(const QString &serverName);
+// Container + "/" + name, with ",user" or ",group" appended when a class is given.
+QString objectPath(const QString &serverName, const QString &name, const QString &classSuffix = {});
+
+// The names of "parametres.txt"; a file that cannot be read, or one that names no server, is a
+// failure: no directory path could be built from it.
+Result<DomainNames> readNames(const Services &services);
+
+// The box shown when a dialog cannot open: which window, then why.
+QString cannotOpenMessage(const QString &caption, const Status &why);
+
+// True when the text can be put on a command line as one word naming one folder or share: not
+// empty, no space, no character that Windows refuses in a name or that the command interpreter
+// reads as an operator, and no "..". Anything else would make the line address another folder.
+bool isCommandWord(const QString &name);
+
+} // namespace EnrolSupport

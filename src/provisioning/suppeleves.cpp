@@ -1,0 +1,187 @@
+#include "suppeleves.h"
+
+#include "directory/directory.h"
+#include "enrolsupport.h"
+#include "mainvalues.h"
+#include "services.h"
+#include "shell/shell.h"
+#include "text/fieldreader.h"
+#include "text/pathresolver.h"
+#include "text/textwriter.h"
+#include "ui/formbuilder.h"
+#include "ui/paintnow.h"
+#include "ui/prompts.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+using namespace EnrolSupport;
+
+namespace {
+
+// A file that is missing or cannot be read has no entries: the removal goes on with the rest.
+QStringList readFields(const QString &hostPath, int perRecord, int kept)
+{
+    QStringList values;
+    auto reader = FieldReader::open(hostPath);
+    if (!reader)
+        return values;
+    while (!reader->atEnd()) {
+        const QString value = reader->record(perRecord).at(kept);
+        // A blank line names no class and no pupil.
+        if (!value.trimmed().isEmpty())
+            values.append(value);
+    }
+    return values;
+}
+
+void start(Services &services, const QString &line)
+{
+    services.shell->start(line, WindowStyle::Minimized);
+}
+
+} // namespace
+
+QString SuppEleves::caption()
+{
+    return QStringLiteral("suppression de tous les élèves");
+}
+
+QWidget *SuppEleves::open(Services &services)
+{
+    auto *dialog = new SuppEleves(services);
+    if (const Status loaded = dialog->load(); !loaded) {
+        delete dialog;
+        services.prompts->message(cannotOpenMessage(caption(), loaded));
+        return nullptr;
+    }
+    return dialog;
+}
+
+SuppEleves::SuppEleves(Services &services)
+    : QWidget(nullptr, Qt::Window)
+    , m_services(services)
+{
+    setUpDialog(this, "suppeleves", caption(), 5520, 2880);
+    FormBuilder form(this);
+    auto *label1 = form.label(this, "Label1",
+        QStringLiteral("Attention, ceci est la fonction qui supprime tous les comptes élèves ainsi "
+                       "que leurs répertoires personnels respectifs"),
+        240, 120, 5040, 1095);
+    label1->setWordWrap(true);
+    label1->setAlignment(Qt::AlignCenter);
+    // Where Arial Black is missing, the heaviest weight of the fallback still gives the warning its weight.
+    label1->setFont(QFont(QStringLiteral("Arial Black"), 10, QFont::Black));
+
+    bar1 = form.progressBar(this, "bar1", 240, 1440, 5040, 255);
+    bar1->setAccessibleName(QStringLiteral("Comptes élèves supprimés"));
+    cmdOk = form.button(this, "cmd_ok", QStringLiteral("Effacer"), 1080, 2040, 1575, 375);
+    cmdCancel = form.button(this, "cmd_cancel", QStringLiteral("Annuler"), 2880, 2040, 1575, 375);
+    form.finish();
+
+    connect(cmdOk, &QPushButton::clicked, this, &SuppEleves::eraseAll);
+    connect(cmdCancel, &QPushButton::clicked, this, &QWidget::close);
+}
+
+Status SuppEleves::load()
+{
+    const auto names = readNames(m_services);
+    if (!names)
+        return names.status();
+    m_domain = names->domain;
+    m_server = names->server;
+    return {};
+}
+
+QStringList SuppEleves::classNames() const
+{
+    return readFields(m_services.programFile(QStringLiteral("div.txt")), 2, 1);
+}
+
+QStringList SuppEleves::logins() const
+{
+    return readFields(m_services.programFile(QStringLiteral("utilisateurs.txt")), 1, 0);
+}
+
+QString SuppEleves::removeFolder(
+    const QString &command, const QString &box, const QString &below, const QString &leftAlone)
+{
+    // An empty box would make the command act on the current folder, a drive root on the whole drive.
+    if (PathResolver::isDriveRootOrEmpty(box))
+        return leftAlone;
+    start(m_services, command + box + below);
+    return {};
+}
+
+void SuppEleves::eraseAll()
+{
+    BusyCaption busy(cmdOk, QStringLiteral("En cours ..."));
+    if (!m_services.prompts->confirm(QStringLiteral("Attention, êtes vous sûre ?"))) {
+        busy.restore();
+        close();
+        return;
+    }
+
+    for (const QString &className : classNames())
+        start(m_services, QStringLiteral("cmd.exe /c net share ") + className + QStringLiteral(" /del /y"));
+    start(m_services, QStringLiteral("cmd.exe /c net share public /del /y"));
+    start(m_services, QStringLiteral("cmd.exe /c net share matieres /del /y"));
+
+    auto container = m_services.directory->bind(containerPath(m_server));
+    const QStringList pupils = logins();
+    // A range of 0 to 0 would show a busy bar instead of an empty one.
+    bar1->setRange(0, qMax<int>(1, pupils.size()));
+    bar1->setValue(0);
+    int processed = 0;
+    QStringList remaining;
+    for (const QString &login : pupils) {
+        ++processed;
+        if (!container || !(*container)->deleteObject(QStringLiteral("User"), login)) {
+            // An account removed by hand earlier is gone all the same; one still there stays listed.
+            if (!container || m_services.directory->bind(objectPath(m_server, login, QStringLiteral("user"))))
+                remaining.append(login);
+        }
+        start(m_services, QStringLiteral("cmd.exe /c net share ") + login + QStringLiteral("$ /del /y"));
+        bar1->setValue(processed);
+    }
+
+    const QString homeRoot = m_services.main->homeRoot();
+    QStringList leftAlone;
+    leftAlone << removeFolder(QStringLiteral("cmd.exe /c rd /s/q "), homeRoot, QStringLiteral("\\eleves"),
+        QStringLiteral("Les répertoires personnels des élèves n'ont pas été supprimés : "
+                       "le chemin des répertoires personnels est vide ou désigne la racine "
+                       "d'un lecteur."));
+    leftAlone << removeFolder(QStringLiteral("cmd.exe /c del /s/q "), m_services.main->subjectsFolder(), {},
+        QStringLiteral("Les fichiers des matières n'ont pas été supprimés : le chemin du "
+                       "répertoire des matières est vide ou désigne la racine d'un lecteur."));
+    leftAlone << removeFolder(QStringLiteral("cmd.exe /c rd /s/q "), m_services.main->publicFolder(), {},
+        QStringLiteral("Le répertoire public n'a pas été supprimé : son chemin est vide ou "
+                       "désigne la racine d'un lecteur."));
+    leftAlone.removeAll(QString());
+
+    // The account list is the only record of the pupils' logins: the accounts that could not be
+    // removed stay in it, so that a later run can remove them.
+    Status kept;
+    if (!remaining.isEmpty())
+        kept = replaceFile(m_services.programFile(QStringLiteral("utilisateurs.txt")), remaining);
+
+    QString text = QStringLiteral("Suppression de %1 élèves effectuée").arg(processed);
+    for (const QString &sentence : std::as_const(leftAlone))
+        text += u'\r' + sentence;
+    if (!remaining.isEmpty()) {
+        text += u'\r' + QStringLiteral("%1 comptes n'ont pas pu être supprimés de l'annuaire").arg(remaining.size());
+        if (!container)
+            text += QStringLiteral(" (") + container.message() + u')';
+        text += kept ? QStringLiteral(" : ils restent dans la liste utilisateurs.txt.")
+                     : QStringLiteral(" et la liste utilisateurs.txt n'a pas pu être récrite : ") + kept.message();
+    }
+    m_services.prompts->message(text);
+    busy.restore();
+
+    if (remaining.isEmpty())
+        start(m_services,
+            QStringLiteral("cmd.exe /c del ") + m_services.programFolder() + QStringLiteral("\\utilisateurs.txt"));
+    close();
+}

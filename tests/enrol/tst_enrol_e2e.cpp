@@ -1,7 +1,10 @@
 #include "ajouteleve.h"
 #include "ajoutprof.h"
+#include "bulkaccounts.h"
+#include "classgroups.h"
 #include "enrolfixture.h"
 #include "shell/processshell.h"
+#include "subjectfolders.h"
 #include "suppeleves.h"
 #include "suppprof.h"
 #include "text/fieldreader.h"
@@ -69,22 +72,23 @@ void TestEnrolEndToEnd::runYear(EnrolFixture &f)
     ProcessShell real(f.folder.paths());
     RecordingShell shell(&real);
     f.services.shell = &shell;
-    const QString programs = f.folder.path() + u'\\';
 
-    // What the provisioning steps left: the groups, the trees, the public, subject and class shares.
-    for (const QString group : {"eleves", "profs", "TS8", "2NDE1"})
-        QVERIFY(f.createGroup(group));
-    for (const QString folder : {"E:\\Perso\\eleves\\TS8", "E:\\Perso\\eleves\\2NDE1", "E:\\Perso\\profs", "E:\\Public",
-             "E:\\Matieres\\Anglais"})
-        QVERIFY(f.makeFolders(folder));
+    // The start of the year: the three steps of the panel on a converted pupil file of two classes.
+    QVERIFY(f.makeFolders(QStringLiteral("E:\\")));
+    f.folder.writeFile(QStringLiteral("drives/c/ORVO.txt"), "DURAND,Lea,TS8\r\nGROS,Luc,2NDE1\r\n");
+    f.folder.writeFile(QStringLiteral("div.txt"), "T08,TS8\r\n201,2NDE1\r\n");
+    ClassGroups(f.services)
+        .run({f.server, true, true, f.main.publicPath, f.main.subjectsPath, f.main.homePath, f.main.pupils});
+    QVERIFY(real.waitForIdle(60000));
+    SubjectFolders(f.services).run({true, f.main.subjectsPath, {"Anglais"}});
+    QVERIFY(real.waitForIdle(60000));
     f.folder.writeFile(QStringLiteral("drives/e/Matieres/Anglais/cours.txt"), "lecon\r\n");
     QVERIFY(QFileInfo::exists(f.host(QStringLiteral("E:\\Matieres\\Anglais\\cours.txt"))));
-    f.folder.writeFile(QStringLiteral("div.txt"), "T08,TS8\r\n201,2NDE1\r\n");
-    QVERIFY(real.startAndWait(programs + "partage.bat public E:\\Public /unlimited", WindowStyle::Minimized));
-    QVERIFY(real.startAndWait(programs + "partage.bat matieres E:\\Matieres /unlimited", WindowStyle::Minimized));
-    QVERIFY(real.startAndWait(programs + "public.bat E:\\Public\\TS8 TS8", WindowStyle::Minimized));
-    QVERIFY(real.startAndWait(programs + "public.bat E:\\Public\\2NDE1 2NDE1", WindowStyle::Minimized));
-    QCOMPARE(shares(f).keys(), QStringList({"2nde1", "matieres", "public", "ts8"}));
+    QCOMPARE(BulkAccounts(f.services).run({f.server, f.main.volume, f.main.homePath, f.main.pupils}), 2);
+    QVERIFY(real.waitForIdle(60000));
+    QCOMPARE(shares(f).keys(), QStringList({"2nde1", "2nde1grosluc$", "matieres", "public", "ts8", "ts8durandlea$"}));
+    QCOMPARE(f.lines(QStringLiteral("utilisateurs.txt")), QStringList({"TS8DURANDLea", "2NDE1GROSLuc"}));
+    f.prompts.clear();
 
     // A late pupil, then one in another class.
     {
@@ -100,10 +104,11 @@ void TestEnrolEndToEnd::runYear(EnrolFixture &f)
         delete dialog;
     }
     QVERIFY(real.waitForIdle(60000));
-    QCOMPARE(f.lines(QStringLiteral("utilisateurs.txt")), QStringList({"TS8MARTINPaul", "2NDE1DUPONT-LAJ"}));
-    QCOMPARE(f.membersOf("TS8"), QStringList {"TS8MARTINPaul"});
-    QCOMPARE(f.membersOf("2NDE1"), QStringList {"2NDE1DUPONT-LAJ"});
-    QCOMPARE(f.membersOf("eleves").size(), 2);
+    QCOMPARE(f.lines(QStringLiteral("utilisateurs.txt")),
+        QStringList({"TS8DURANDLea", "2NDE1GROSLuc", "TS8MARTINPaul", "2NDE1DUPONT-LAJ"}));
+    QVERIFY(f.membersOf("TS8").contains("TS8MARTINPaul"));
+    QVERIFY(f.membersOf("2NDE1").contains("2NDE1DUPONT-LAJ"));
+    QCOMPARE(f.membersOf("eleves").size(), 4);
     QCOMPARE(f.property("TS8MARTINPaul", "HomeDirectory").toString(), QStringLiteral("\\\\SRVPEDA\\TS8MARTINPaul$"));
     QVERIFY(QFileInfo(f.host(QStringLiteral("E:\\Perso\\eleves\\TS8\\TS8MARTINPaul"))).isDir());
     QCOMPARE(shares(f).value("ts8martinpaul$"), QStringLiteral("E:\\Perso\\eleves\\TS8\\TS8MARTINPaul"));
@@ -155,9 +160,9 @@ void TestEnrolEndToEnd::runYear(EnrolFixture &f)
         delete dialog;
     }
     QVERIFY(real.waitForIdle(60000));
-    QCOMPARE(f.prompts.messages(), QStringList {"Suppression de 2 élèves effectuée"});
-    QVERIFY(!f.exists(QStringLiteral("TS8MARTINPaul")));
-    QVERIFY(!f.exists(QStringLiteral("2NDE1DUPONT-LAJ")));
+    QCOMPARE(f.prompts.messages(), QStringList {"Suppression de 4 élèves effectuée"});
+    for (const QString pupil : {"TS8DURANDLea", "2NDE1GROSLuc", "TS8MARTINPaul", "2NDE1DUPONT-LAJ"})
+        QVERIFY2(!f.exists(pupil), qPrintable(pupil));
     QVERIFY(f.membersOf("eleves").isEmpty());
     for (const QString group : {"eleves", "profs", "TS8", "2NDE1"})
         QVERIFY2(f.exists(group), qPrintable(group));

@@ -1,5 +1,7 @@
 #include "directoryfactory.h"
 
+#include "ldap/ldapconfig.h"
+#include "ldap/ldapdirectory.h"
 #include "sqlitedirectory.h"
 #include "text/pathresolver.h"
 
@@ -33,13 +35,24 @@ std::unique_ptr<Directory> openDirectory(const PathResolver &paths, QString *pro
 {
     const QString folder = paths.programFolder();
 
-    // A directory server, when the program folder says which one, replaces the embedded store.
-    // This version knows none: better to say so than to work on a store nobody else sees.
+    // A domain controller, when the program folder says which one, replaces the embedded store.
+    // A configuration that cannot be used leaves the program without a directory rather than on a
+    // store nobody else sees.
     const QString configuration = paths.toHost(folder + QStringLiteral("\\annuaire.conf"));
-    if (QFileInfo::exists(configuration))
-        return unavailable(QStringLiteral("Le fichier « annuaire.conf » désigne un serveur d'annuaire, "
-                                          "que cette version du programme ne sait pas joindre."),
-            problem);
+    if (QFileInfo::exists(configuration)) {
+        auto config = LdapConfig::read(configuration, folder);
+        if (!config)
+            return unavailable(config.message(), problem);
+        auto server = LdapDirectory::open(*config);
+        if (!server)
+            return unavailable(server.message(), problem);
+        // Reached now so that a wrong setting shows at start; a server that is down is tried
+        // again at every call.
+        const Status reached = (*server)->connect();
+        if (problem)
+            *problem = reached.message();
+        return std::move(*server);
+    }
 
     auto store = SqliteDirectory::open(paths.toHost(folder + QStringLiteral("\\annuaire.db")));
     if (!store)

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "ldapconfig.h"
+#include "socketwatchdog.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+struct ldap;
+
+// One entry of a search: its DN and its values, attribute names in lower case.
+struct LdapEntry
+{
+    QString dn;
+    QHash<QString, QList<QByteArray>> attributes;
+
+    QList<QByteArray> values(const QString &name) const { return attributes.value(name.toLower()); }
+    QByteArray first(const QString &name) const;
+    QString text(const QString &name) const { return QString::fromUtf8(first(name)); }
+    bool has(const QString &name) const { return attributes.contains(name.toLower()); }
+};
+
+struct LdapMod
+{
+    enum Op { Add, Delete, Replace };
+    Op op;
+    QString attribute;
+    QList<QByteArray> values;
+};
+
+// What came back from one request: the LDAP result code (negative for the client library's own,
+// such as a server out of reach) and the server's own words.
+struct LdapReply
+{
+    int code = 0;
+    QString diagnostic;
+    bool opening = false; // the connection itself could not be opened
+
+    bool ok() const { return code == 0; }
+    // The connection is gone or never came up.
+    bool unreachable() const;
+};
+
+// The program's one connection to the domain controller, opened on first use (TLS first, then the
+// bind) and opened again, once, when it has dropped under a request. Every request is bounded in
+// time; none is ever sent before the connection is encrypted.
+class LdapConnection
+{
+public:
+    enum class Scope { Base, Subtree };
+    struct Timeouts
+    {
+        int connectMs = 5000;
+        int operationMs = 30000;
+    };
+
+    LdapConnection(LdapConfig config, QByteArray password, Timeouts timeouts);
+    ~LdapConnection();
+    LdapConnection(const LdapConnection &) = delete;
+    LdapConnection &operator=(const LdapConnection &) = delete;
+
+    const LdapConfig &config() const { return m_config; }
+
+    LdapReply open();
+    void close();
+    bool isOpen() const { return m_ld != nullptr; }
+    bool isEncrypted() const { return m_ld != nullptr && m_encrypted; }
+
+    // pageSize > 0 asks for pages of that many entries (Windows servers cap a page at 1,000).
+    // References to other partitions are left aside.
+    LdapReply search(const QString &base, Scope scope, const QString &filter, const QStringList &attributes,
+        QList<LdapEntry> *entries, int pageSize = 0);
+    LdapReply add(const QString &dn, const QList<LdapMod> &attributes);
+    LdapReply modify(const QString &dn, const QList<LdapMod> &mods);
+    // treeDelete also removes what lies below the entry.
+    LdapReply remove(const QString &dn, bool treeDelete = false);
+
+    // Binds as someone else on a connection of its own, closed at once: does this password open
+    // this account? The program's connection is left as it was.
+    LdapReply bindAs(const QString &dn, const QByteArray &password) const;
+
+    // A French sentence for a failure of the connection itself, or an empty text.
+    QString connectionProblem(const LdapReply &reply) const;
+
+private:
+    LdapReply openSocket(int *fd) const;
+    LdapReply connect(ldap **handle, const QString &dn, const QByteArray &password) const;
+    LdapReply run(const std::function<LdapReply(ldap *)> &request);
+
+    LdapConfig m_config;
+    QByteArray m_password;
+    Timeouts m_timeouts;
+    mutable SocketWatchdog m_watchdog;
+    ldap *m_ld = nullptr;
+    bool m_encrypted = false;
+};

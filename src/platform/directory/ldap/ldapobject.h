@@ -1,0 +1,77 @@
+#pragma once
+
+#include "directory.h"
+#include "ldapsession.h"
+
+#include <QHash>
+
+#include <memory>
+#include <optional>
+
+// A handle on the domain (the container), on an account or group of the domain controller, or on one
+// created and not stored yet. A stored object is named by its GUID, so a handle keeps to its object
+// and never reaches a later one of the same name. Reads go to the server; writes wait in the handle
+// until setInfo(), which sends them in one request.
+class LdapObject : public DirObject
+{
+public:
+    static DirObjectPtr container(std::shared_ptr<LdapSession> session, const QString &server);
+    static DirObjectPtr found(
+        std::shared_ptr<LdapSession> session, const QString &server, const LdapSession::Account &account);
+
+    QString name() const override { return m_name; }
+    QString className() const override;
+    QString adsPath() const override;
+
+    Status enumerate(const QStringList &filter, const DirVisitor &visit) override;
+    Result<DirObjectPtr> create(const QString &className, const QString &name) override;
+    Status deleteObject(const QString &className, const QString &name) override;
+
+    Result<QVariant> get(const QString &property) override;
+    Status put(const QString &property, const QVariant &value) override;
+    Status setPassword(const QString &password) override;
+    Status setInfo() override;
+
+    Status members(const DirVisitor &visit) override;
+    Status add(const QString &memberAdsPath) override;
+    Status remove(const QString &memberAdsPath) override;
+
+    enum class Kind { Container, User, Group };
+    enum class Property {
+        Name,
+        Class,
+        ADsPath,
+        FullName,
+        Description,
+        HomeDirectory,
+        LoginScript,
+        GroupType,
+        IsAccountLocked,
+        LastLogin
+    };
+
+private:
+    LdapObject(std::shared_ptr<LdapSession> session, QString server, Kind kind, QString name);
+
+    Status needContainer() const;
+    Status needStoredGroup() const;
+    Status applies(Property property, const QString &asked) const;
+    // How requests name this object: its GUID, or the DN it was just created under.
+    QString target() const;
+    Result<LdapEntry> read(const QStringList &attributes);
+    Status storeNew();
+    Status storeChanges();
+    Status passwordAllowed() const;
+    Result<LdapSession::Account> memberFromPath(const QString &memberAdsPath, const QString &doing);
+    QString gone() const;
+
+    std::shared_ptr<LdapSession> m_session;
+    QString m_server;
+    Kind m_kind;
+    QString m_name;
+    QString m_dn;
+    QByteArray m_guid;
+    bool m_stored = false;
+    QHash<Property, QVariant> m_pending;
+    std::optional<QString> m_password;
+};

@@ -1,0 +1,107 @@
+#include "dcfixture.h"
+
+#include <QFile>
+#include <QProcess>
+
+namespace {
+
+// Provisioning is done by the test fixture before; starting from the tarball takes seconds, more on
+// a loaded machine.
+constexpr int scriptTimeoutMs = 180 * 1000;
+
+} // namespace
+
+DcFixture::~DcFixture()
+{
+    if (m_started)
+        stop();
+}
+
+QString DcFixture::work()
+{
+    return QStringLiteral(VELMAR_DC_WORK);
+}
+
+Status DcFixture::runScript(const QString &action) const
+{
+    QProcess script;
+    script.setProcessChannelMode(QProcess::MergedChannels);
+    script.start(QStringLiteral(VELMAR_DC_SCRIPT), {action, work()});
+    if (!script.waitForStarted())
+        return Status::failure(QStringLiteral("dc %1 : %2").arg(action, script.errorString()));
+    if (!script.waitForFinished(scriptTimeoutMs)) {
+        script.kill();
+        script.waitForFinished();
+        return Status::failure(QStringLiteral("dc %1 : pas fini en %2 s").arg(action).arg(scriptTimeoutMs / 1000));
+    }
+    if (script.exitStatus() != QProcess::NormalExit || script.exitCode() != 0)
+        return Status::failure(QStringLiteral("dc %1 a échoué :\n%2").arg(action, QString::fromUtf8(script.readAll())));
+    return {};
+}
+
+Status DcFixture::start()
+{
+    m_admin.reset();
+    Status started = runScript(QStringLiteral("start"));
+    m_started = started.ok();
+    return started;
+}
+
+Status DcFixture::stop()
+{
+    m_admin.reset();
+    m_started = false;
+    return runScript(QStringLiteral("stop"));
+}
+
+Status DcFixture::restart()
+{
+    if (Status s = stop(); !s)
+        return s;
+    return start();
+}
+
+Result<LdapConfig> DcFixture::config() const
+{
+    return LdapConfig::read(work() + QStringLiteral("/annuaire.conf"), work());
+}
+
+Result<LdapConfig> DcFixture::config(const QString &otherBase) const
+{
+    auto read = config();
+    if (read)
+        read->base = otherBase;
+    return read;
+}
+
+QString DcFixture::adminPassword() const
+{
+    QFile file(work() + QStringLiteral("/bindpass"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+LdapConnection &DcFixture::admin()
+{
+    if (!m_admin) {
+        auto read = config();
+        m_admin = std::make_unique<LdapConnection>(
+            read ? *read : LdapConfig(), adminPassword().toUtf8(), LdapConnection::Timeouts());
+    }
+    return *m_admin;
+}
+
+Result<QString> DcFixture::freshUnit(const QString &name)
+{
+    const QString unit = QStringLiteral("OU=%1,%2").arg(name, QString::fromLatin1(base));
+    LdapReply reply = admin().remove(unit, true);
+    if (!reply.ok() && reply.code != 32 /* no such object */)
+        return Result<QString>::failure(QStringLiteral("suppression de %1 : %2").arg(unit, reply.diagnostic));
+    reply = admin().add(unit, {LdapMod {LdapMod::Add, QStringLiteral("objectClass"), {"organizationalUnit"}}});
+    if (!reply.ok())
+        return Result<QString>::failure(QStringLiteral("création de %1 : %2").arg(unit, reply.diagnostic));
+    reply = admin().add(
+        QStringLiteral("CN=Users,") + unit, {LdapMod {LdapMod::Add, QStringLiteral("objectClass"), {"container"}}});
+    if (!reply.ok())
+        return Result<QString>::failure(QStringLiteral("création de CN=Users,%1 : %2").arg(unit, reply.diagnostic));
+    return unit;
+}

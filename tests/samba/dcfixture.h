@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ldap/ldapconfig.h"
+#include "ldap/ldapconnection.h"
+#include "text/result.h"
+
+#include <QString>
+
+#include <memory>
+
+// The throwaway domain controller of scripts/dc/dc, restored from its tarball and started for one
+// test program, stopped at its end. Only one runs on a machine at a time.
+class DcFixture
+{
+public:
+    static constexpr const char *domain = "VELMAR";
+    static constexpr const char *realm = "VELMAR.TEST";
+    static constexpr const char *base = "DC=velmar,DC=test";
+
+    ~DcFixture();
+
+    // Restores and starts the DC; a failure says why (the DC did not come up within its bounded wait).
+    Status start();
+    Status stop();
+    // Stops and starts it again, from the tarball: everything written since is gone.
+    Status restart();
+
+    // The working folder of the script: annuaire.conf, bindpass, the DC's folder dc/.
+    static QString work();
+    // What the script wrote to reach the DC: ldaps, TLS demanded against the test CA.
+    Result<LdapConfig> config() const;
+    // The same, for another part of the domain.
+    Result<LdapConfig> config(const QString &base) const;
+    QString adminPassword() const;
+    QString caFile() const { return work() + QStringLiteral("/dc/tls/ca.pem"); }
+    QString sambaConf() const { return work() + QStringLiteral("/dc/etc/smb.conf"); }
+
+    // A connection as the domain's administrator, for setting up and checking behind the program's back.
+    LdapConnection &admin();
+
+    // Empties the organisational unit OU=name below the domain (made when missing) and gives it a
+    // "CN=Users" container; returns its DN.
+    Result<QString> freshUnit(const QString &name);
+
+private:
+    Status runScript(const QString &action) const;
+    std::unique_ptr<LdapConnection> m_admin;
+    bool m_started = false;
+};

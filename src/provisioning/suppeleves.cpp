@@ -12,6 +12,7 @@
 #include "ui/paintnow.h"
 #include "ui/prompts.h"
 
+#include <QFileInfo>
 #include <QFont>
 #include <QLabel>
 #include <QProgressBar>
@@ -21,13 +22,16 @@ using namespace EnrolSupport;
 
 namespace {
 
-// A file that is missing or cannot be read has no entries: the removal goes on with the rest.
-QStringList readFields(const QString &hostPath, int perRecord, int kept)
+// The field kept of each record of a list; a missing list has none. A list that is there but cannot
+// be read is a failure, so that it is never deleted unread.
+Result<QStringList> readFields(const QString &hostPath, int perRecord, int kept)
 {
-    QStringList values;
+    if (!QFileInfo::exists(hostPath))
+        return QStringList();
     auto reader = FieldReader::open(hostPath);
     if (!reader)
-        return values;
+        return reader.status();
+    QStringList values;
     while (!reader->atEnd()) {
         const QString value = reader->record(perRecord).at(kept);
         // A blank line names no class and no pupil.
@@ -97,10 +101,12 @@ Status SuppEleves::load()
 
 QStringList SuppEleves::classNames() const
 {
-    return readFields(m_services.programFile(QStringLiteral("div.txt")), 2, 1);
+    // Without the class list the class shares stay; the rest of the removal goes on.
+    auto classes = readFields(m_services.programFile(QStringLiteral("div.txt")), 2, 1);
+    return classes ? *classes : QStringList();
 }
 
-QStringList SuppEleves::logins() const
+Result<QStringList> SuppEleves::logins() const
 {
     return readFields(m_services.programFile(QStringLiteral("utilisateurs.txt")), 1, 0);
 }
@@ -130,7 +136,8 @@ void SuppEleves::eraseAll()
     start(m_services, QStringLiteral("cmd.exe /c net share matieres /del /y"));
 
     auto container = m_services.directory->bind(containerPath(m_server));
-    const QStringList pupils = logins();
+    const auto listed = logins();
+    const QStringList pupils = listed ? *listed : QStringList();
     // A range of 0 to 0 would show a busy bar instead of an empty one.
     bar1->setRange(0, qMax<int>(1, pupils.size()));
     bar1->setValue(0);
@@ -177,10 +184,14 @@ void SuppEleves::eraseAll()
         text += kept ? QStringLiteral(" : ils restent dans la liste utilisateurs.txt.")
                      : QStringLiteral(" et la liste utilisateurs.txt n'a pas pu être récrite : ") + kept.message();
     }
+    if (!listed) {
+        text += u'\r' + QStringLiteral("La liste utilisateurs.txt n'a pas pu être lue ; elle est conservée : ")
+            + listed.message();
+    }
     m_services.prompts->message(text);
     busy.restore();
 
-    if (remaining.isEmpty())
+    if (remaining.isEmpty() && listed)
         start(m_services,
             QStringLiteral("cmd.exe /c del ") + m_services.programFolder() + QStringLiteral("\\utilisateurs.txt"));
     close();

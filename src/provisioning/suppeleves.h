@@ -38,7 +38,7 @@ private:
     // The second field of each record of "div.txt"; none when the file is missing.
     QStringList classNames() const;
     // The logins of "utilisateurs.txt"; none when the file is missing.
-    QStringList logins() const;
+    Result<QStringList> logins() const;
     // Starts the folder command unless the box is empty or names a drive root; then gives the
     // sentence that tells the administrator what was left alone.
     QString removeFolder(const QString &command, const QString &box, const QString &below, const QString &leftAlone);

@@ -23,6 +23,7 @@ private Q_SLOTS:
     void emptyOrRootBoxesLeftAlone();
     void accountsNotRemovedStayListed_data();
     void accountsNotRemovedStayListed();
+    void unreadableListKept();
     void cannotOpenWithoutSettings();
 
 private:
@@ -309,6 +310,20 @@ void TestSuppEleves::accountsNotRemovedStayListed()
     QVERIFY2(text.endsWith(QStringLiteral(" : ils restent dans la liste utilisateurs.txt.")), qPrintable(text));
     QCOMPARE(text.contains(QStringLiteral("Le serveur ne répond pas.")), serverOutOfReach);
     QCOMPARE(m_dialog->bar1->value(), 2);
+}
+
+void TestSuppEleves::unreadableListKept()
+{
+    // Something that cannot be read stands where the list should be: it is neither used nor deleted.
+    QVERIFY(QDir().mkdir(f->folder.path() + QStringLiteral("/utilisateurs.txt")));
+    QVERIFY(openDialog());
+    QTest::mouseClick(m_dialog->cmdOk, Qt::LeftButton);
+    QVERIFY(!f->shell.lines().contains(delList()));
+    QVERIFY(f->shell.lines().contains("cmd.exe /c rd /s/q E:\\Perso\\eleves"));
+    QCOMPARE(f->prompts.messages().size(), 1);
+    QVERIFY(f->prompts.messages().first().startsWith(
+        QStringLiteral("Suppression de 0 élèves effectuée\rLa liste utilisateurs.txt n'a pas pu être lue ; elle est "
+                       "conservée : ")));
 }
 
 void TestSuppEleves::cannotOpenWithoutSettings()

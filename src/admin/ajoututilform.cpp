@@ -44,7 +44,7 @@ AjoutUtilForm::AjoutUtilForm(Services &services)
     : QWidget(nullptr, Qt::Window)
     , m_services(services)
 {
-    setUpDialog(this, "ajoututilform", kCaption, 6600, 5040);
+    setUpDialog(this, "ajoututilform", kCaption, 6600, 4800);
     FormBuilder form(this);
     label1 = form.label(this, "Label1",
         QStringLiteral("Attention, les informations sur l'utilisateur ci-dessous ne sont pas "
@@ -53,7 +53,7 @@ AjoutUtilForm::AjoutUtilForm(Services &services)
         120, 120, 6360, 615);
     label1->setWordWrap(true);
 
-    QGroupBox *frame = form.frame(this, "Frame1", QStringLiteral("Infos utilisateur"), 120, 840, 6360, 3480);
+    QGroupBox *frame = form.frame(this, "Frame1", QStringLiteral("Infos utilisateur"), 120, 840, 6360, 3240);
     auto row = [&](const char *labelName, const QString &text, int top) {
         QLabel *label = form.label(frame, labelName, text, 120, top + 45, 2280, 255);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -83,8 +83,8 @@ AjoutUtilForm::AjoutUtilForm(Services &services)
     palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(160, 160, 160));
     labelok->setPalette(palette);
 
-    cmdOk = form.button(this, "cmd_ok", QStringLiteral("Ok"), 1560, 4485, 1455, 375);
-    cmdNon = form.button(this, "cmd_non", QStringLiteral("Annuler"), 3585, 4485, 1455, 375);
+    cmdOk = form.button(this, "cmd_ok", QStringLiteral("Ok"), 1560, 4245, 1455, 375);
+    cmdNon = form.button(this, "cmd_non", QStringLiteral("Annuler"), 3585, 4245, 1455, 375);
     form.finish();
 
     connect(txtConf, &QLineEdit::textChanged, this, &AjoutUtilForm::confirmationChanged);

@@ -18,7 +18,7 @@ Deverouillage::Deverouillage(Services &services)
     : QWidget(nullptr, Qt::Window)
     , m_services(services)
 {
-    setUpDialog(this, "deverouillage", QStringLiteral("Déverouiller un utilisateur"), 6240, 1800);
+    setUpDialog(this, "deverouillage", QStringLiteral("Déverouiller un utilisateur"), 6240, 1500);
     FormBuilder form(this);
     label1 = form.label(this, "Label1",
         QStringLiteral("Cette fonction est utile lorsqu'un utilisateur se fait verouiller son compte "

@@ -45,7 +45,17 @@ void ProbingPrompts::message(const QString &text, const QString &title)
     ScriptedPrompts::message(text, title);
 }
 
-PanelFixture::PanelFixture(std::unique_ptr<Directory> givenDirectory)
+static std::unique_ptr<ProcessShell> realShellFor(TempProgramFolder &folder, bool wanted)
+{
+    if (!wanted)
+        return nullptr;
+    folder.installPrograms();
+    return std::make_unique<ProcessShell>(folder.paths());
+}
+
+PanelFixture::PanelFixture(std::unique_ptr<Directory> givenDirectory, bool realShell)
+    : processShell(realShellFor(folder, realShell))
+    , shell(processShell.get())
 {
     folder.writeSettings();
     directory = givenDirectory ? std::move(givenDirectory) : openDirectory(folder.paths());
@@ -63,7 +73,12 @@ PanelFixture::PanelFixture(std::unique_ptr<Directory> givenDirectory)
     main.panel = panel;
 }
 
-PanelFixture::~PanelFixture() = default;
+PanelFixture::~PanelFixture()
+{
+    // Scripts still running write into the folder: let them end before it goes.
+    if (processShell)
+        processShell->waitForIdle(60000);
+}
 
 QString PanelFixture::host(const QString &windowsPath) const
 {

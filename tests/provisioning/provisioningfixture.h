@@ -6,6 +6,7 @@
 #include "recordingshell.h"
 #include "scriptedprompts.h"
 #include "services.h"
+#include "shell/processshell.h"
 #include "tempprogramfolder.h"
 
 #include <QStringList>
@@ -54,13 +55,16 @@ public:
 
 // The panel "Création d'un SI" on a plain window, with a temporary program folder (drives C: to H:
 // inside it), the embedded directory store of that folder, a recording shell and scripted boxes.
+// With realShell, the program folder gets the built interpreter and scripts, and the recording shell
+// hands every line on to a real shell that runs them.
 class PanelFixture
 {
 public:
-    explicit PanelFixture(std::unique_ptr<Directory> directory = nullptr);
+    explicit PanelFixture(std::unique_ptr<Directory> directory = nullptr, bool realShell = false);
     ~PanelFixture();
 
     mutable TempProgramFolder folder; // its resolver is not const
+    std::unique_ptr<ProcessShell> processShell;
     std::unique_ptr<Directory> directory;
     ProbingShell shell;
     ProbingPrompts prompts;

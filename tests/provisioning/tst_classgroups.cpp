@@ -176,7 +176,7 @@ void TestClassGroups::classLeavingItsFolder()
                  .filter(QStringLiteral("pris")),
         QStringList {});
     QCOMPARE(QDir(f->folder.drive(QStringLiteral("C"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-             QStringList{QStringLiteral("ORVO.txt")});
+        QStringList {QStringLiteral("ORVO.txt")});
     QCOMPARE(QDir(f->folder.drive(QStringLiteral("E"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
         (QStringList {QStringLiteral("Perso"), QStringLiteral("Public")}));
     QCOMPARE(QDir(f->host(QStringLiteral("E:\\Public"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot),

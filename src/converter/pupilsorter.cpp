@@ -27,15 +27,15 @@ void PupilSorter::reserve(qsizetype exportSize)
 
 const PupilSorter::CodeClass &PupilSorter::classOf(QByteArrayView code)
 {
-    if (m_lastClass && code == m_lastCode)
+    if (m_lastCode && code == *m_lastCode)
         return *m_lastClass;
     auto known = m_codes.constFind(QByteArray::fromRawData(code.data(), code.size()));
     if (known == m_codes.cend()) {
         const QByteArray value = m_table.classOf(code);
         known = m_codes.insert(code.toByteArray(), CodeClass {value, groupOf(value)});
     }
-    // Entries move when the table grows, which happens only above, before this is set again.
-    m_lastCode = known.key();
+    // Entries move when the table grows, which happens only above, before these are set again.
+    m_lastCode = &known.key();
     m_lastClass = &known.value();
     return *m_lastClass;
 }

@@ -60,7 +60,7 @@ private:
     QSet<QString> m_listedKeys;
     QHash<QByteArray, CodeClass> m_codes;
     // Exports come sorted by class more often than not: the code just seen is asked again.
-    QByteArray m_lastCode;
+    const QByteArray *m_lastCode = nullptr;
     const CodeClass *m_lastClass = nullptr;
     QHash<QString, qint32> m_groupByKey;
     QList<Group> m_groups;

@@ -1,7 +1,7 @@
 // cmd: the program folder's command interpreter. Velmar starts it for "cmd.exe /c ..." lines and for
 // the batch scripts of its program folder.
-#include "filesharestore.h"
 #include "interpreter.h"
+#include "sharestorefactory.h"
 #include "text/pathresolver.h"
 #include "text/programfolder.h"
 
@@ -15,8 +15,8 @@ int main(int argc, char *argv[])
     const QStringList arguments = QCoreApplication::arguments().mid(1);
 
     const PathResolver paths(ProgramFolder::ofRunningExecutable());
-    FileShareStore shares(paths.programFolder());
-    Interpreter interpreter(paths, shares);
+    const auto shares = openShareStore(paths);
+    Interpreter interpreter(paths, *shares);
 
     if (!arguments.isEmpty() && arguments.first().compare(QStringLiteral("/c"), Qt::CaseInsensitive) == 0)
         return interpreter.runCommand(arguments.mid(1));

@@ -1,0 +1,42 @@
+#include "sharestorefactory.h"
+
+#include "filesharestore.h"
+#include "ldapconfig.h"
+#include "sambasharestore.h"
+#include "text/pathresolver.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// A configuration that cannot be read: every share command says why, none lands in the wrong place.
+class UnusableShareStore : public ShareStore
+{
+public:
+    explicit UnusableShareStore(QString reason)
+        : m_reason(std::move(reason))
+    {
+    }
+    Status add(const Share &) override { return Status::failure(m_reason); }
+    Status remove(const QString &) override { return Status::failure(m_reason); }
+    Result<QList<Share>> list() const override { return Status::failure(m_reason); }
+
+private:
+    QString m_reason;
+};
+
+} // namespace
+
+std::unique_ptr<ShareStore> openShareStore(const PathResolver &paths)
+{
+    const QString programFolder = paths.programFolder();
+    const QString configuration = paths.toHost(programFolder + QStringLiteral("\\annuaire.conf"));
+    if (QFileInfo::exists(configuration)) {
+        auto config = LdapConfig::read(configuration, programFolder);
+        if (!config)
+            return std::make_unique<UnusableShareStore>(config.message());
+        if (!config->sambaConf.isEmpty())
+            return std::make_unique<SambaShareStore>(config->sambaConf);
+    }
+    return std::make_unique<FileShareStore>(programFolder);
+}

@@ -6,7 +6,73 @@
 #include <QTest>
 
 namespace {
+
 const QString kServer = QStringLiteral("WinNT://SERVEUR1");
+
+class FaultyObject : public DirObject
+{
+public:
+    FaultyObject(DirObjectPtr real, QString operation)
+        : m_real(std::move(real))
+        , m_operation(std::move(operation))
+    {
+    }
+
+    QString name() const override { return m_real->name(); }
+    QString className() const override { return m_real->className(); }
+    QString adsPath() const override { return m_real->adsPath(); }
+    Status enumerate(const QStringList &filter, const DirVisitor &visit) override
+    {
+        return m_real->enumerate(filter, visit);
+    }
+    Result<DirObjectPtr> create(const QString &className, const QString &name) override
+    {
+        return m_real->create(className, name);
+    }
+    Status deleteObject(const QString &className, const QString &name) override
+    {
+        return m_real->deleteObject(className, name);
+    }
+    Result<QVariant> get(const QString &property) override { return m_real->get(property); }
+    Status put(const QString &property, const QVariant &value) override { return m_real->put(property, value); }
+    Status setPassword(const QString &password) override { return m_real->setPassword(password); }
+    Status setInfo() override
+    {
+        if (m_operation == QStringLiteral("setInfo"))
+            return Status::failure(QStringLiteral("Accès refusé."));
+        return m_real->setInfo();
+    }
+    Status members(const DirVisitor &visit) override
+    {
+        if (m_operation != QStringLiteral("members"))
+            return m_real->members(visit);
+        bool first = true;
+        const Status listed = m_real->members([&](const DirEntry &member) {
+            if (first)
+                visit(member);
+            first = false;
+        });
+        return listed.ok() ? Status::failure(QStringLiteral("Le serveur ne répond plus.")) : listed;
+    }
+    Status add(const QString &memberAdsPath) override { return m_real->add(memberAdsPath); }
+    Status remove(const QString &memberAdsPath) override { return m_real->remove(memberAdsPath); }
+
+private:
+    DirObjectPtr m_real;
+    QString m_operation;
+};
+
+} // namespace
+
+Result<DirObjectPtr> ObservingDirectory::bind(const QString &adsPath)
+{
+    binds << adsPath;
+    if (onBind)
+        onBind(adsPath);
+    auto bound = m_real.bind(adsPath);
+    if (!bound || adsPath != faultyPath)
+        return bound;
+    return DirObjectPtr(new FaultyObject(std::move(*bound), faultyOperation));
 }
 
 AdminFixture::AdminFixture()

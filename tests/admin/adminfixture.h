@@ -16,8 +16,9 @@
 
 class SqliteDirectory;
 
-// Passes every call on to the real directory, and lets a test look at the screen at each bind:
-// what a button reads while its work runs.
+// Passes every call on to the real directory, and lets a test look at the screen at each bind
+// (what a button reads while its work runs) or make one operation of one object fail, as a
+// directory out of reach or refusing a change would.
 class ObservingDirectory : public Directory
 {
 public:
@@ -25,23 +26,19 @@ public:
         : m_real(real)
     {
     }
-    Result<DirObjectPtr> bind(const QString &adsPath) override
-    {
-        binds << adsPath;
-        if (onBind)
-            onBind(adsPath);
-        return m_real.bind(adsPath);
-    }
+    Result<DirObjectPtr> bind(const QString &adsPath) override;
 
     std::function<void(const QString &)> onBind;
     QStringList binds;
+    // The object bound by this path fails this operation: "setInfo", or "members" (after the
+    // first member has been given).
+    QString faultyPath;
+    QString faultyOperation;
 
 private:
     Directory &m_real;
 };
 
-// What the main window offers the panel and the dialogs, without a main window: fixed names, and
-// the group chosen in whatever list stands for grp.
 class FakeMainValues : public MainValues
 {
 public:

@@ -73,6 +73,7 @@ private Q_SLOTS:
     void unlockListsAccounts();
     void unlock_data();
     void unlock();
+    void refusedUnlockIsReported();
 };
 
 void TestAccountDialogs::creationOpens()
@@ -340,6 +341,22 @@ void TestAccountDialogs::unlock()
     const bool unlocked = message == QStringLiteral("Utilisateur déverouillé.");
     QCOMPARE(f.property(QStringLiteral("alice"), QStringLiteral("IsAccountLocked")).toBool(), !unlocked);
     QCOMPARE(f.property(QStringLiteral("bob"), QStringLiteral("IsAccountLocked")).toBool(), false);
+    QTRY_VERIFY(d.isNull());
+}
+
+void TestAccountDialogs::refusedUnlockIsReported()
+{
+    DialogFixture f;
+    f.lock(QStringLiteral("alice"));
+    QPointer<Deverouillage> d = f.open<Deverouillage>("deverouillage");
+    d->listUtilisateurs->setEditText(QStringLiteral("alice"));
+    f.observer->faultyPath = QStringLiteral("WinNT://SERVEUR1/alice");
+    f.observer->faultyOperation = QStringLiteral("setInfo");
+    d->cmdDever->click();
+    // A refused change is never announced as done.
+    QCOMPARE(f.prompts.messages(),
+        QStringList({QStringLiteral("Le compte « alice » n'a pas pu être déverrouillé.\rAccès refusé.")}));
+    QVERIFY(f.property(QStringLiteral("alice"), QStringLiteral("IsAccountLocked")).toBool());
     QTRY_VERIFY(d.isNull());
 }
 

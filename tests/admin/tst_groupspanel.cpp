@@ -62,6 +62,7 @@ private Q_SLOTS:
     void chooseGroupListsUserMembersOnly_data();
     void chooseGroupListsUserMembersOnly();
     void chooseGroupStopsAndReports();
+    void chooseGroupKeepsMembersReadBeforeFailure();
     void clickOnChosenGroupListsAgain();
     void chooseMemberEnablesItsButtons();
     void details_data();
@@ -239,6 +240,25 @@ void TestGroupsPanel::chooseGroupStopsAndReports()
                  QStringLiteral("Les membres du groupe « 6B » n'ont pas pu être lus.\r")),
         qPrintable(f.prompts.messages().first()));
     QCOMPARE(f.enabled(), QStringLiteral("11001"));
+}
+
+void TestGroupsPanel::chooseGroupKeepsMembersReadBeforeFailure()
+{
+    PanelFixture f;
+    f.addGroup(QStringLiteral("6A"));
+    f.addUser(QStringLiteral("alice"));
+    f.addUser(QStringLiteral("bob"));
+    f.addMember(QStringLiteral("6A"), QStringLiteral("alice"));
+    f.addMember(QStringLiteral("6A"), QStringLiteral("bob"));
+    f.panel.refresh();
+    f.observer->faultyPath = QStringLiteral("WinNT://SERVEUR1/6A");
+    f.observer->faultyOperation = QStringLiteral("members");
+
+    f.choose(QStringLiteral("6A"));
+    QCOMPARE(f.panel.util->count(), 1);
+    QCOMPARE(f.prompts.messages(),
+        QStringList({QStringLiteral("Les membres du groupe « 6A » n'ont pas pu être lus.\r"
+                                    "Le serveur ne répond plus.")}));
 }
 
 void TestGroupsPanel::clickOnChosenGroupListsAgain()

@@ -1,0 +1,186 @@
+// Step 3 of the provisioning panel, "Créer les utilisateurs et droits", on a school's worth of pupils:
+// the embedded store, the program folder's own interpreter running one perso.bat per pupil, the
+// account list and the account sheet written pupil by pupil.
+//
+//   bench_bulkaccounts [--sans-scripts] [COUNT...]      (default: 1000 5000)
+//
+// For each count it prints the pupils per second of the action itself (until its final message),
+// of the whole run (until every personal folder is shared), and the most processes that ran at once.
+// With --sans-scripts the lines are recorded and never run: the action's own cost, store included.
+#include "bulkaccounts.h"
+#include "directory/directoryfactory.h"
+#include "passwordgenerator.h"
+#include "services.h"
+#include "shell/processshell.h"
+#include "text/pathresolver.h"
+#include "ui/prompts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kPupilsPerClass = 30;
+
+// Takes every line and runs none.
+class IdleShell : public Shell
+{
+public:
+    Status start(const QString &, WindowStyle) override { return {}; }
+    Status startAndWait(const QString &, WindowStyle, int) override { return {}; }
+    void pause(int) override { }
+};
+
+class SilentPrompts : public Prompts
+{
+public:
+    void message(const QString &text, const QString &) override { last = text; }
+    bool confirm(const QString &, const QString &) override { return true; }
+    std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
+    QString last;
+};
+
+// A program folder of its own: the built interpreter and perso.bat, drives C: and E: inside it.
+bool layProgramFolder(const QString &folder)
+{
+    const QString built = QStringLiteral(VELMAR_BUILT_PROGRAM_FOLDER);
+    for (const QString &name : {QStringLiteral("cmd"), QStringLiteral("perso.bat")}) {
+        const QString from = built + u'/' + name;
+        const QString to = folder + u'/' + name;
+        // A hard link, so that the interpreter finds this folder as its program folder.
+        if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0
+            && !QFile::copy(from, to))
+            return false;
+    }
+    QDir().mkpath(folder + QStringLiteral("/drives/c"));
+    QDir().mkpath(folder + QStringLiteral("/drives/e"));
+    QFile map(folder + QStringLiteral("/lecteurs.txt"));
+    if (!map.open(QIODevice::WriteOnly))
+        return false;
+    map.write("C:," + QFile::encodeName(folder) + "/drives/c\r\nE:," + QFile::encodeName(folder) + "/drives/e\r\n");
+    return true;
+}
+
+QString className(int pupil)
+{
+    return QStringLiteral("C%1").arg(pupil / kPupilsPerClass);
+}
+
+// What step 1 leaves behind: the groups and the class folders; and the converted pupil file.
+bool prepare(const PathResolver &paths, Directory &directory, int count)
+{
+    auto container = directory.bind(QStringLiteral("WinNT://SERVEUR1"));
+    if (!container)
+        return false;
+    auto makeGroup = [&](const QString &name) {
+        auto made = (*container)->create(QStringLiteral("Group"), name);
+        return made && (*made)->put(QStringLiteral("groupType"), 2) && (*made)->setInfo();
+    };
+    if (!makeGroup(QStringLiteral("eleves")))
+        return false;
+    QByteArray pupils;
+    for (int i = 0; i < count; ++i) {
+        if (i % kPupilsPerClass == 0) {
+            if (!makeGroup(className(i)))
+                return false;
+            QDir().mkpath(paths.toHost(QStringLiteral("E:\\Perso\\eleves\\") + className(i)));
+        }
+        pupils += "NOM" + QByteArray::number(i) + ",Prenom," + className(i).toLatin1() + "\r\n";
+    }
+    QFile file(paths.toHost(QStringLiteral("C:\\ORVO.txt")));
+    return file.open(QIODevice::WriteOnly) && file.write(pupils) == pupils.size();
+}
+
+int runOnce(int count, bool runScripts)
+{
+    QTemporaryDir dir;
+    if (!dir.isValid() || !layProgramFolder(dir.path())) {
+        std::fprintf(stderr, "cannot lay out a program folder in %s\n", qPrintable(dir.path()));
+        return 1;
+    }
+    const PathResolver paths(dir.path());
+    QString problem;
+    std::unique_ptr<Directory> directory = openDirectory(paths, &problem);
+    if (!problem.isEmpty() || !prepare(paths, *directory, count)) {
+        std::fprintf(stderr, "cannot prepare the store: %s\n", qPrintable(problem));
+        return 1;
+    }
+
+    ProcessShell shell(paths);
+    IdleShell idleShell;
+    SilentPrompts prompts;
+    PasswordGenerator passwords(7);
+    Services services;
+    services.paths = const_cast<PathResolver *>(&paths);
+    services.directory = directory.get();
+    services.shell = runScripts ? static_cast<Shell *>(&shell) : &idleShell;
+    services.prompts = &prompts;
+    services.passwords = &passwords;
+
+    // The scripts' own messages would drown the figures.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const int savedOut = ::dup(STDOUT_FILENO);
+    const int savedErr = ::dup(STDERR_FILENO);
+    const int devNull = ::open("/dev/null", O_WRONLY);
+    ::dup2(devNull, STDOUT_FILENO);
+    ::dup2(devNull, STDERR_FILENO);
+
+    QElapsedTimer timer;
+    timer.start();
+    const int handled = BulkAccounts(services).run({QStringLiteral("SERVEUR1"), QStringLiteral("C:"),
+        QStringLiteral("E:\\Perso"), QStringLiteral("C:\\ORVO.txt")});
+    const qint64 actionMs = timer.elapsed();
+    const bool idle = shell.waitForIdle(60 * 60 * 1000);
+    const qint64 totalMs = timer.elapsed();
+
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ::dup2(savedOut, STDOUT_FILENO);
+    ::dup2(savedErr, STDERR_FILENO);
+    ::close(devNull);
+    ::close(savedOut);
+    ::close(savedErr);
+
+    int folders = 0;
+    for (int c = 0; c * kPupilsPerClass < count; ++c)
+        folders += int(QDir(paths.toHost(QStringLiteral("E:\\Perso\\eleves\\C%1").arg(c)))
+                           .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                           .size());
+    std::printf("%5d pupils: action %7.1f s, %6.1f pupils/s | until every share exists %7.1f s, %6.1f pupils/s | "
+                "peak processes %d (bound %d) | handled %d, personal folders %d%s\n",
+        count, actionMs / 1000.0, count * 1000.0 / qMax<qint64>(actionMs, 1), totalMs / 1000.0,
+        count * 1000.0 / qMax<qint64>(totalMs, 1), shell.peakRunning(), shell.maxRunning(), handled, folders,
+        idle ? "" : " (scripts still running)");
+    std::fflush(stdout);
+    return handled == count && (folders == count || !runScripts) && idle ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QList<int> counts;
+    bool runScripts = true;
+    for (const QString &argument : QCoreApplication::arguments().mid(1)) {
+        if (argument == QStringLiteral("--sans-scripts"))
+            runScripts = false;
+        else
+            counts << argument.toInt();
+    }
+    if (counts.isEmpty())
+        counts = {1000, 5000};
+    int failures = 0;
+    for (int count : counts)
+        failures += runOnce(count, runScripts);
+    return failures == 0 ? 0 : 1;
+}

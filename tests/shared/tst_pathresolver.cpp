@@ -52,6 +52,8 @@ void TestPathResolver::mapping_data()
     QTest::newRow("dot-dot stops at the drive root") << "E:\\..\\..\\Perso" << "srv/e/Perso";
     QTest::newRow("forward slashes too") << "E:/Perso/Eleves" << "srv/e/Perso/Eleves";
     QTest::newRow("relative to program folder") << "parametres.txt" << "parametres.txt";
+    QTest::newRow("leading backslash stays on drive C") << "\\eleves\\TS8" << "srv/c/eleves/TS8";
+    QTest::newRow("leading backslash cannot climb out") << "\\..\\etc" << "srv/c/etc";
 }
 
 void TestPathResolver::mapping()

@@ -83,6 +83,10 @@ bool PathResolver::isDriveRootOrEmpty(const QString &windowsPath)
 QString PathResolver::toHost(const QString &windowsPath) const
 {
     QString path = windowsPath;
+    // A Windows path that starts with a backslash names the root of the current drive, never the
+    // root of this machine: it is taken on drive C:.
+    if (path.startsWith(u'\\'))
+        path = QStringLiteral("C:") + path;
     path.replace(u'\\', u'/');
 
     QString base;

@@ -8,7 +8,8 @@
 // program folder (lines such as "E:,/srv/ecole/e"); an unlisted drive maps to the program folder's
 // "lecteurs/e/", made on first use. Backslashes separate components, and each component that exists
 // is matched without regard to letter case, as the Windows file system does; a new component keeps
-// the case it was given. A path that does not start with a drive or "/" is taken in the program
+// the case it was given. A path that starts with a backslash lies on drive C:, one that starts with
+// "/" is already a host path (the program folder is one), and any other is taken in the program
 // folder. ".." never climbs above a drive's root.
 class PathResolver
 {

@@ -202,7 +202,7 @@ void ProvisioningPanel::createAccounts()
     BusyCaption busy(cmdCreerutil, QStringLiteral("En cours ..."));
     const MainValues &main = *m_services.main;
 
-    // The bar is painted at most a few times a second: each paint costs far more than a pupil.
+    // The bar is painted a few times a second, not once per pupil: a school has thousands.
     QElapsedTimer sincePaint;
     int total = 0;
     BulkAccounts::Progress progress;

@@ -395,7 +395,16 @@ void TestSambaDirectory::reconnectsAfterTheServerRestarted()
     CHECK_OK(m_dc.restart());
     // The DC came back from its tarball: the unit and the account made before are gone.
     CHECK_OK(m_dc.freshUnit(ownUnit));
-    // The connection dropped under the program: the next call opens it again.
+    // Someone else makes an account meanwhile.
+    QVERIFY(m_dc.admin()
+                .add(QStringLiteral("CN=martin,CN=Users,OU=Velmar,") + QString::fromLatin1(DcFixture::base),
+                    {LdapMod {LdapMod::Add, QStringLiteral("objectClass"), {"user"}},
+                        LdapMod {LdapMod::Add, QStringLiteral("sAMAccountName"), {"martin"}}})
+                .ok());
+    // The connection dropped under the program: the next call opens it again, and what was known
+    // from before counts no more.
+    auto user = m_dir->bind(P + QStringLiteral("/martin"));
+    CHECK_OK(user);
     auto gone = m_dir->bind(P + QStringLiteral("/dupont"));
     QVERIFY(!gone.ok());
     QVERIFY2(gone.message().contains(QStringLiteral("introuvable")), qPrintable(gone.message()));

@@ -301,6 +301,8 @@ LdapReply LdapConnection::open()
     LdapReply reply = connect(&m_ld, m_config.bindDn, m_password);
     m_encrypted = reply.ok();
     reply.opening = !reply.ok();
+    if (reply.ok())
+        ++m_generation;
     return reply;
 }
 

@@ -70,6 +70,8 @@ public:
     void close();
     bool isOpen() const { return m_ld != nullptr; }
     bool isEncrypted() const { return m_ld != nullptr && m_encrypted; }
+    // Counts the connections opened: a new one may lead to another state of the server.
+    int generation() const { return m_generation; }
 
     // pageSize > 0 asks for pages of that many entries (Windows servers cap a page at 1,000).
     // References to other partitions are left aside.
@@ -98,4 +100,5 @@ private:
     mutable SocketWatchdog m_watchdog;
     ldap *m_ld = nullptr;
     bool m_encrypted = false;
+    int m_generation = 0;
 };

@@ -194,6 +194,7 @@ Result<LdapEntry> LdapObject::read(const QStringList &attributes)
     if (!reply.ok())
         return Result<LdapEntry>::failure(
             m_session->failure(reply, QStringLiteral("La lecture de « %1 »").arg(m_name)));
+    m_seen = std::chrono::steady_clock::now();
     return entries.first();
 }
 
@@ -206,17 +207,24 @@ Status LdapObject::enumerate(const QStringList &filter, const DirVisitor &visit)
         return {};
     // Everything is read before the first visit: the visitor may well call the directory again.
     QList<LdapEntry> entries;
-    const LdapReply reply
-        = m_session->connection().search(m_session->config().base, LdapConnection::Scope::Subtree, ldapFilter,
-            {QStringLiteral("sAMAccountName"), QStringLiteral("objectClass")}, &entries, m_session->limits().pageSize);
+    const LdapReply reply = m_session->connection().search(m_session->config().base, LdapConnection::Scope::Subtree,
+        ldapFilter, {QStringLiteral("sAMAccountName"), QStringLiteral("objectClass"), QStringLiteral("objectGUID")},
+        &entries, m_session->limits().pageSize);
     if (!reply.ok())
         return Status::failure(m_session->failure(reply, QStringLiteral("La lecture de l'annuaire")));
+    QList<DirEntry> found;
     for (const LdapEntry &entry : std::as_const(entries)) {
         const QString className = LdapSession::classOf(entry);
         const QString name = entry.text(QStringLiteral("sAMAccountName"));
-        if (!className.isEmpty() && !name.isEmpty())
-            visit(DirEntry {name, className, DirNames::objectPath(m_server, name)});
+        if (className.isEmpty() || name.isEmpty())
+            continue;
+        // Listed objects are usually bound next: no need to look them up again.
+        m_session->remember(
+            LdapSession::Account {entry.dn, entry.first(QStringLiteral("objectGUID")), name, className});
+        found.append(DirEntry {name, className, DirNames::objectPath(m_server, name)});
     }
+    for (const DirEntry &entry : std::as_const(found))
+        visit(entry);
     return {};
 }
 
@@ -256,6 +264,7 @@ Status LdapObject::deleteObject(const QString &className, const QString &name)
                 .arg(name, reply.diagnostic));
     if (!reply.ok())
         return Status::failure(m_session->failure(reply, QStringLiteral("La suppression de « %1 »").arg(name)));
+    m_session->forget(name);
     return {};
 }
 
@@ -454,6 +463,8 @@ Status LdapObject::storeNew()
         return Status::failure(m_session->failure(reply, QStringLiteral("La création de « %1 »").arg(m_name)));
     m_dn = dn;
     m_stored = true;
+    m_session->remember(LdapSession::Account {m_dn, QByteArray(), m_name, className()});
+    m_seen = std::chrono::steady_clock::now();
     return {};
 }
 
@@ -489,7 +500,10 @@ Status LdapObject::storeChanges()
                 LdapMod {LdapMod::Replace, QStringLiteral("userAccountControl"), {QByteArray::number(enabled)}});
     }
     if (changes.isEmpty()) {
-        // Nothing to write (a group's setInfo() after add()); still say so if the object is gone.
+        // Nothing to write (a group's setInfo() after add()); still say so if the object is gone,
+        // unless the server has just shown it to be there.
+        if (std::chrono::steady_clock::now() - m_seen < std::chrono::milliseconds(m_session->limits().trustMs))
+            return {};
         auto entry = read({QStringLiteral("1.1")});
         return entry ? Status() : entry.status();
     }
@@ -501,6 +515,7 @@ Status LdapObject::storeChanges()
                                    .arg(m_name, reply.diagnostic));
     if (!reply.ok())
         return Status::failure(m_session->failure(reply, QStringLiteral("La mise à jour de « %1 »").arg(m_name)));
+    m_seen = std::chrono::steady_clock::now();
     return {};
 }
 
@@ -544,16 +559,19 @@ Status LdapObject::members(const DirVisitor &visit)
         filter += u')';
         QList<LdapEntry> entries;
         const LdapReply reply = m_session->connection().search(m_session->config().base, LdapConnection::Scope::Subtree,
-            filter, {QStringLiteral("sAMAccountName"), QStringLiteral("objectClass")}, &entries,
-            m_session->limits().pageSize);
+            filter, {QStringLiteral("sAMAccountName"), QStringLiteral("objectClass"), QStringLiteral("objectGUID")},
+            &entries, m_session->limits().pageSize);
         if (!reply.ok())
             return Status::failure(
                 m_session->failure(reply, QStringLiteral("La lecture des membres de « %1 »").arg(m_name)));
         for (const LdapEntry &entry : std::as_const(entries)) {
             const QString className = LdapSession::classOf(entry);
             const QString name = entry.text(QStringLiteral("sAMAccountName"));
-            if (!className.isEmpty() && !name.isEmpty())
-                byDn.insert(entry.dn.toLower(), DirEntry {name, className, DirNames::objectPath(m_server, name)});
+            if (className.isEmpty() || name.isEmpty())
+                continue;
+            m_session->remember(
+                LdapSession::Account {entry.dn, entry.first(QStringLiteral("objectGUID")), name, className});
+            byDn.insert(entry.dn.toLower(), DirEntry {name, className, DirNames::objectPath(m_server, name)});
         }
     }
     // Members that are neither accounts nor groups (computers, contacts, other domains' principals) are left out.
@@ -595,6 +613,7 @@ Status LdapObject::add(const QString &memberAdsPath)
     if (!reply.ok())
         return Status::failure(
             m_session->failure(reply, QStringLiteral("L'ajout de « %1 » au groupe « %2 »").arg(member->name, m_name)));
+    m_seen = std::chrono::steady_clock::now();
     return {};
 }
 
@@ -614,5 +633,6 @@ Status LdapObject::remove(const QString &memberAdsPath)
     if (!reply.ok())
         return Status::failure(m_session->failure(
             reply, QStringLiteral("Le retrait de « %1 » du groupe « %2 »").arg(member->name, m_name)));
+    m_seen = std::chrono::steady_clock::now();
     return {};
 }

@@ -5,6 +5,7 @@
 
 #include <QHash>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -72,6 +73,8 @@ private:
     QString m_dn;
     QByteArray m_guid;
     bool m_stored = false;
+    // When the server last showed the object to be there.
+    std::chrono::steady_clock::time_point m_seen;
     QHash<Property, QVariant> m_pending;
     std::optional<QString> m_password;
 };

@@ -1,5 +1,6 @@
 #include "ldapsession.h"
 
+#include "directorypath.h"
 #include "ldapnames.h"
 
 #include <ldap.h>
@@ -36,8 +37,57 @@ QString LdapSession::classOf(const LdapEntry &entry)
     return {};
 }
 
+void LdapSession::remember(const Account &account)
+{
+    if (m_knownGeneration != m_connection.generation()) {
+        m_known.clear();
+        m_knownGeneration = m_connection.generation();
+    }
+    m_known.insert(DirNames::key(account.name), Known {account, std::chrono::steady_clock::now()});
+}
+
+void LdapSession::forget(const QString &name)
+{
+    m_known.remove(DirNames::key(name));
+}
+
+std::optional<LdapSession::Account> LdapSession::confirm(const Known &known)
+{
+    if (std::chrono::steady_clock::now() - known.confirmed < std::chrono::milliseconds(m_limits.trustMs))
+        return known.account;
+    // Still there, still of that name? Reading one object by its GUID costs next to nothing.
+    const QString target = known.account.guid.isEmpty() ? known.account.dn : LdapNames::guidDn(known.account.guid);
+    QList<LdapEntry> entries;
+    const LdapReply reply = m_connection.search(target, LdapConnection::Scope::Base, QStringLiteral("(objectClass=*)"),
+        {QStringLiteral("sAMAccountName"), QStringLiteral("objectGUID"), QStringLiteral("objectClass")}, &entries);
+    if (!reply.ok() || entries.isEmpty())
+        return std::nullopt;
+    const LdapEntry &entry = entries.first();
+    Account account {entry.dn, entry.first(QStringLiteral("objectGUID")), entry.text(QStringLiteral("sAMAccountName")),
+        classOf(entry)};
+    if (account.className.isEmpty() || DirNames::key(account.name) != DirNames::key(known.account.name))
+        return std::nullopt;
+    return account;
+}
+
 Result<std::optional<LdapSession::Account>> LdapSession::find(const QString &name)
 {
+    // A connection opened again may lead to a server restored or replaced: nothing known holds then.
+    if (m_knownGeneration != m_connection.generation()) {
+        m_known.clear();
+        m_knownGeneration = m_connection.generation();
+    }
+    const QString key = DirNames::key(name);
+    if (const auto known = m_known.constFind(key); known != m_known.cend()) {
+        const auto confirmed = confirm(*known);
+        if (confirmed) {
+            remember(*confirmed);
+            return confirmed;
+        }
+        m_known.remove(key);
+    }
+
+    // A search below the base is what costs most on a domain controller: done once per name.
     QList<LdapEntry> entries;
     const LdapReply reply = m_connection.search(config().base, LdapConnection::Scope::Subtree,
         QStringLiteral("(sAMAccountName=%1)").arg(LdapNames::filterValue(name)),
@@ -49,8 +99,10 @@ Result<std::optional<LdapSession::Account>> LdapSession::find(const QString &nam
         const QString className = classOf(entry);
         if (className.isEmpty())
             continue;
-        return std::optional<Account>(Account {entry.dn, entry.first(QStringLiteral("objectGUID")),
-            entry.text(QStringLiteral("sAMAccountName")), className});
+        const Account account {entry.dn, entry.first(QStringLiteral("objectGUID")),
+            entry.text(QStringLiteral("sAMAccountName")), className};
+        remember(account);
+        return std::optional<Account>(account);
     }
     return std::optional<Account>();
 }

@@ -64,26 +64,28 @@ Status SambaShareStore::add(const Share &share)
 
 Status SambaShareStore::giveToAccount(const QString &account, const QString &folder) const
 {
-    auto sid = run(QStringLiteral("wbinfo"), {QStringLiteral("--name-to-sid=") + account});
-    if (!sid)
-        return Status::failure(sid.message());
-    // Not an account of the domain (a hidden share of some other folder): nothing to hand over.
-    const QList<QByteArray> words = sid->text.simplified().split(' ');
-    if (sid->exitCode != 0 || words.size() < 2 || words[1] != "SID_USER")
-        return {};
-    auto uid = run(QStringLiteral("wbinfo"), {QStringLiteral("--sid-to-uid=") + QString::fromLatin1(words[0])});
-    if (!uid)
-        return Status::failure(uid.message());
+    // The account as winbind maps it to this machine: "DOMAIN\name:*:uid:gid:...".
+    auto info = run(QStringLiteral("wbinfo"), {QStringLiteral("--user-info=") + account});
+    if (!info)
+        return Status::failure(info.message());
+    if (info->exitCode != 0) {
+        // Not an account of the domain (a hidden share of some other folder): nothing to hand over.
+        if (info->text.contains("WBC_ERR_DOMAIN_NOT_FOUND") || info->text.contains("WBC_ERR_UNKNOWN_USER"))
+            return {};
+        return Status::failure(QStringLiteral("le compte « %1 » n'a pas pu être cherché auprès de winbind (%2).")
+                                   .arg(account, said(info->text)));
+    }
+    const QList<QByteArray> fields = info->text.trimmed().split(':');
     bool number = false;
-    const uint id = uid->text.trimmed().toUInt(&number);
-    if (uid->exitCode != 0 || !number)
+    const uint id = fields.size() > 2 ? fields[2].toUInt(&number) : 0;
+    if (!number)
         return Status::failure(
-            QStringLiteral("le compte « %1 » n'a pas d'identifiant Unix (%2).").arg(account, said(uid->text)));
+            QStringLiteral("le compte « %1 » n'a pas d'identifiant Unix (%2).").arg(account, said(info->text)));
 
     const QByteArray path = QFile::encodeName(folder);
-    struct stat info;
-    if (::stat(path.constData(), &info) != 0 || ::chown(path.constData(), id, gid_t(-1)) != 0
-        || ::chmod(path.constData(), (info.st_mode & 07777) | S_IRWXU) != 0)
+    struct stat attributes;
+    if (::stat(path.constData(), &attributes) != 0 || ::chown(path.constData(), id, gid_t(-1)) != 0
+        || ::chmod(path.constData(), (attributes.st_mode & 07777) | S_IRWXU) != 0)
         return Status::failure(QStringLiteral("le dossier %1 n'a pas pu être donné au compte « %2 » : %3.")
                                    .arg(folder, account, QString::fromLocal8Bit(::strerror(errno))));
     return {};

@@ -8,7 +8,7 @@
 // The shares of the domain controller's own Samba, kept in its registry ("registry shares = yes" in
 // its smb.conf) through "net conf". A share named after an account with "$" appended (a personal
 // folder, as perso.bat and prof.bat make them) hands its folder to that account, whose uid winbind
-// gives, so that the pupil or teacher can write there.
+// gives, so that the pupil or teacher can write there: the scripts themselves set no rights.
 class SambaShareStore : public ShareStore
 {
 public:

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "dirpaths.h"
 #include "text/result.h"
+#include "ui/formbuilder.h"
 
 #include <QString>
 
@@ -10,13 +12,20 @@ class QWidget;
 // they build and the way a dialog window is set up.
 namespace AdminSupport {
 
-// "WinNT://" + name: the container of every account and group of that server (or domain).
-QString containerPath(const QString &serverOrDomain);
-// Container + "/" + name, with ",user" or ",group" appended when a class is given.
-QString objectPath(const QString &server, const QString &name, const QString &classSuffix = {});
-
-// An ownerless window of fixed size, known by its window name, centred on the screen.
-void setUpDialog(QWidget *dialog, const char *windowName, const QString &caption, int widthTwips, int heightTwips);
+// The directory paths and the window frame every dialog shares.
+inline QString containerPath(const QString &serverOrDomain)
+{
+    return DirPaths::container(serverOrDomain);
+}
+inline QString objectPath(const QString &server, const QString &name, const QString &classSuffix = {})
+{
+    return DirPaths::object(server, name, classSuffix);
+}
+inline void setUpDialog(
+    QWidget *dialog, const char *windowName, const QString &caption, int widthTwips, int heightTwips)
+{
+    setUpFixedWindow(dialog, windowName, caption, widthTwips, heightTwips);
+}
 
 // The text of a box that reports a failure which stopped an action: what did not happen, then why.
 QString stopMessage(const QString &what, const Status &failure);

@@ -9,28 +9,6 @@
 
 namespace EnrolSupport {
 
-void setUpDialog(QWidget *dialog, const char *windowName, const QString &caption, int widthTwips, int heightTwips)
-{
-    dialog->setObjectName(QString::fromLatin1(windowName));
-    dialog->setWindowTitle(caption);
-    dialog->setFixedSize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        dialog->move(screen->availableGeometry().center() - dialog->rect().center());
-}
-
-QString containerPath(const QString &serverName)
-{
-    return QStringLiteral("WinNT://") + serverName;
-}
-
-QString objectPath(const QString &serverName, const QString &name, const QString &classSuffix)
-{
-    QString path = containerPath(serverName) + u'/' + name;
-    if (!classSuffix.isEmpty())
-        path += u',' + classSuffix;
-    return path;
-}
-
 Result<DomainNames> readNames(const Services &services)
 {
     auto names = SettingsFiles::readDomainNames(*services.paths);

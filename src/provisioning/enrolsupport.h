@@ -1,7 +1,9 @@
 #pragma once
 
+#include "dirpaths.h"
 #include "settingsfiles.h"
 #include "text/result.h"
+#include "ui/formbuilder.h"
 
 #include <QString>
 
@@ -12,13 +14,20 @@ struct Services;
 // settings when they open, and how a dialog that cannot open says so.
 namespace EnrolSupport {
 
-// An ownerless window of fixed size, known by its window name, centred on the screen.
-void setUpDialog(QWidget *dialog, const char *windowName, const QString &caption, int widthTwips, int heightTwips);
-
-// "WinNT://" + server name: the container of every account and group.
-QString containerPath(const QString &serverName);
-// Container + "/" + name, with ",user" or ",group" appended when a class is given.
-QString objectPath(const QString &serverName, const QString &name, const QString &classSuffix = {});
+// The window frame and the directory paths every dialog shares.
+inline void setUpDialog(
+    QWidget *dialog, const char *windowName, const QString &caption, int widthTwips, int heightTwips)
+{
+    setUpFixedWindow(dialog, windowName, caption, widthTwips, heightTwips);
+}
+inline QString containerPath(const QString &serverName)
+{
+    return DirPaths::container(serverName);
+}
+inline QString objectPath(const QString &serverName, const QString &name, const QString &classSuffix = {})
+{
+    return DirPaths::object(serverName, name, classSuffix);
+}
 
 // The names of "parametres.txt"; a file that cannot be read, or one that names no server, is a
 // failure: no directory path could be built from it.

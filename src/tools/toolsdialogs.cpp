@@ -23,11 +23,7 @@ namespace ToolsDialogs {
 void setUpWindow(QWidget *dialog, const char *windowName, const QString &caption, int widthTwips, int heightTwips)
 {
     dialog->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    dialog->setObjectName(QString::fromLatin1(windowName));
-    dialog->setWindowTitle(caption);
-    dialog->setFixedSize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        dialog->move(screen->availableGeometry().center() - dialog->rect().center());
+    setUpFixedWindow(dialog, windowName, caption, widthTwips, heightTwips);
 }
 
 } // namespace ToolsDialogs

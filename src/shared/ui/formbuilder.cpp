@@ -4,12 +4,14 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 
 #include <limits>
 
@@ -18,10 +20,21 @@ QRect twipsRect(int left, int top, int width, int height)
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
 }
 
-FormBuilder::FormBuilder(QWidget *form) : m_form(form) {}
+void setUpFixedWindow(QWidget *window, const char *windowName, const QString &caption, int widthTwips, int heightTwips)
+{
+    window->setObjectName(QString::fromLatin1(windowName));
+    window->setWindowTitle(caption);
+    window->setFixedSize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
+}
 
-template <typename W>
-W *FormBuilder::place(W *widget, const char *name, int l, int t, int w, int h)
+FormBuilder::FormBuilder(QWidget *form)
+    : m_form(form)
+{
+}
+
+template <typename W> W *FormBuilder::place(W *widget, const char *name, int l, int t, int w, int h)
 {
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(twipsRect(l, t, w, h));

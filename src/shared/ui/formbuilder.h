@@ -49,11 +49,14 @@ public:
     void finish();
 
 private:
-    template <typename W>
-    W *place(W *widget, const char *name, int l, int t, int w, int h);
+    template <typename W> W *place(W *widget, const char *name, int l, int t, int w, int h);
 
     QWidget *m_form;
 };
+
+// Makes a window of fixed client size in twips, known by its window name, with its caption, centred
+// on the screen: the frame every dialog of the program starts from.
+void setUpFixedWindow(QWidget *window, const char *windowName, const QString &caption, int widthTwips, int heightTwips);
 
 // Gives every unnamed input control under root the text of the nearest label on its left on the
 // same row, or else of the label just above it.

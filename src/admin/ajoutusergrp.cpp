@@ -1,6 +1,7 @@
 #include "ajoutusergrp.h"
 
 #include "adminsupport.h"
+#include "dialogopening.h"
 #include "directory/directory.h"
 #include "mainvalues.h"
 #include "services.h"
@@ -21,13 +22,7 @@ const QString kCaption = QStringLiteral("Ajout d'utilisateur dans un groupe");
 QWidget *AjoutUserGrp::open(Services &services)
 {
     auto *dialog = new AjoutUserGrp(services);
-    if (const Status loaded = dialog->load(); !loaded) {
-        delete dialog;
-        services.prompts->message(
-            stopMessage(QStringLiteral("La fenêtre « %1 » ne peut pas s'ouvrir.").arg(kCaption), loaded));
-        return nullptr;
-    }
-    return dialog;
+    return keepIfLoaded(services, dialog, dialog->load(), kCaption);
 }
 
 AjoutUserGrp::AjoutUserGrp(Services &services)

@@ -1,6 +1,7 @@
 #include "ajoututilform.h"
 
 #include "adminsupport.h"
+#include "dialogopening.h"
 #include "directory/directory.h"
 #include "services.h"
 #include "settingsfiles.h"
@@ -31,13 +32,7 @@ void hideCharacters(QLineEdit *box)
 QWidget *AjoutUtilForm::open(Services &services)
 {
     auto *dialog = new AjoutUtilForm(services);
-    if (const Status loaded = dialog->load(); !loaded) {
-        delete dialog;
-        services.prompts->message(
-            stopMessage(QStringLiteral("La fenêtre « %1 » ne peut pas s'ouvrir.").arg(kCaption), loaded));
-        return nullptr;
-    }
-    return dialog;
+    return keepIfLoaded(services, dialog, dialog->load(), kCaption);
 }
 
 AjoutUtilForm::AjoutUtilForm(Services &services)

@@ -1,6 +1,7 @@
 #include "suputilform.h"
 
 #include "adminsupport.h"
+#include "dialogopening.h"
 #include "directory/directory.h"
 #include "services.h"
 #include "settingsfiles.h"
@@ -21,13 +22,7 @@ const QString kCaption = QStringLiteral("Suppression d'un utilisateur");
 QWidget *SupUtilForm::open(Services &services)
 {
     auto *dialog = new SupUtilForm(services);
-    if (const Status loaded = dialog->load(); !loaded) {
-        delete dialog;
-        services.prompts->message(
-            stopMessage(QStringLiteral("La fenêtre « %1 » ne peut pas s'ouvrir.").arg(kCaption), loaded));
-        return nullptr;
-    }
-    return dialog;
+    return keepIfLoaded(services, dialog, dialog->load(), kCaption);
 }
 
 SupUtilForm::SupUtilForm(Services &services)

@@ -1,6 +1,7 @@
 #include "ajouteleve.h"
 
 #include "directory/directory.h"
+#include "dialogopening.h"
 #include "enrolsupport.h"
 #include "mainvalues.h"
 #include "pupilaccount.h"
@@ -24,12 +25,7 @@ QString AjoutEleve::caption()
 QWidget *AjoutEleve::open(Services &services)
 {
     auto *dialog = new AjoutEleve(services);
-    if (const Status loaded = dialog->load(); !loaded) {
-        delete dialog;
-        services.prompts->message(cannotOpenMessage(caption(), loaded));
-        return nullptr;
-    }
-    return dialog;
+    return keepIfLoaded(services, dialog, dialog->load(), caption());
 }
 
 AjoutEleve::AjoutEleve(Services &services)

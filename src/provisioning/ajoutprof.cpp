@@ -1,6 +1,7 @@
 #include "ajoutprof.h"
 
 #include "directory/directory.h"
+#include "dialogopening.h"
 #include "enrolsupport.h"
 #include "logins.h"
 #include "mainvalues.h"
@@ -29,12 +30,7 @@ QString AjoutProf::caption()
 QWidget *AjoutProf::open(Services &services)
 {
     auto *dialog = new AjoutProf(services);
-    if (const Status loaded = dialog->load(); !loaded) {
-        delete dialog;
-        services.prompts->message(cannotOpenMessage(caption(), loaded));
-        return nullptr;
-    }
-    return dialog;
+    return keepIfLoaded(services, dialog, dialog->load(), caption());
 }
 
 AjoutProf::AjoutProf(Services &services)

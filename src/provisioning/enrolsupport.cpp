@@ -20,14 +20,6 @@ Result<DomainNames> readNames(const Services &services)
     return names;
 }
 
-QString cannotOpenMessage(const QString &caption, const Status &why)
-{
-    QString text = QStringLiteral("La fenêtre « %1 » ne peut pas s'ouvrir.").arg(caption);
-    if (!why.message().isEmpty())
-        text += u'\r' + why.message();
-    return text;
-}
-
 bool isCommandWord(const QString &name)
 {
     static const QString refused = QStringLiteral("\\/:*?\"<>|&^%!(),;=");

@@ -33,9 +33,6 @@ inline QString objectPath(const QString &serverName, const QString &name, const 
 // failure: no directory path could be built from it.
 Result<DomainNames> readNames(const Services &services);
 
-// The box shown when a dialog cannot open: which window, then why.
-QString cannotOpenMessage(const QString &caption, const Status &why);
-
 // True when the text can be put on a command line as one word naming one folder or share: not
 // empty, no space, no character that Windows refuses in a name or that the command interpreter
 // reads as an operator, and no "..". Anything else would make the line address another folder.

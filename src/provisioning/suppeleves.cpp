@@ -1,6 +1,7 @@
 #include "suppeleves.h"
 
 #include "directory/directory.h"
+#include "dialogopening.h"
 #include "enrolsupport.h"
 #include "mainvalues.h"
 #include "services.h"
@@ -56,12 +57,7 @@ QString SuppEleves::caption()
 QWidget *SuppEleves::open(Services &services)
 {
     auto *dialog = new SuppEleves(services);
-    if (const Status loaded = dialog->load(); !loaded) {
-        delete dialog;
-        services.prompts->message(cannotOpenMessage(caption(), loaded));
-        return nullptr;
-    }
-    return dialog;
+    return keepIfLoaded(services, dialog, dialog->load(), caption());
 }
 
 SuppEleves::SuppEleves(Services &services)

@@ -1,6 +1,7 @@
 #include "suppprof.h"
 
 #include "directory/directory.h"
+#include "dialogopening.h"
 #include "enrolsupport.h"
 #include "mainvalues.h"
 #include "services.h"
@@ -24,12 +25,7 @@ QString SuppProf::caption()
 QWidget *SuppProf::open(Services &services)
 {
     auto *dialog = new SuppProf(services);
-    if (const Status loaded = dialog->load(); !loaded) {
-        delete dialog;
-        services.prompts->message(cannotOpenMessage(caption(), loaded));
-        return nullptr;
-    }
-    return dialog;
+    return keepIfLoaded(services, dialog, dialog->load(), caption());
 }
 
 SuppProf::SuppProf(Services &services)

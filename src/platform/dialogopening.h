@@ -1,0 +1,16 @@
+#pragma once
+
+#include "text/result.h"
+
+#include <QString>
+
+class QWidget;
+struct Services;
+
+// A dialog that reads its settings or the directory when it opens, and cannot be used without them,
+// is shown only once that reading succeeded; otherwise it is dropped and one box says which window
+// could not open and why.
+QWidget *keepIfLoaded(Services &services, QWidget *dialog, const Status &loaded, const QString &caption);
+
+// "La fenêtre « caption » ne peut pas s'ouvrir.", then the reason on a line of its own.
+QString cannotOpenMessage(const QString &caption, const Status &why);

@@ -5,27 +5,6 @@
 
 namespace {
 
-// Property names are matched without regard to case, as the domain's own interface does.
-std::optional<DirProperty> propertyNamed(const QString &name)
-{
-    static const QHash<QString, DirProperty> names = {
-        {QStringLiteral("name"), DirProperty::Name},
-        {QStringLiteral("class"), DirProperty::Class},
-        {QStringLiteral("adspath"), DirProperty::ADsPath},
-        {QStringLiteral("fullname"), DirProperty::FullName},
-        {QStringLiteral("description"), DirProperty::Description},
-        {QStringLiteral("homedirectory"), DirProperty::HomeDirectory},
-        {QStringLiteral("loginscript"), DirProperty::LoginScript},
-        {QStringLiteral("grouptype"), DirProperty::GroupType},
-        {QStringLiteral("isaccountlocked"), DirProperty::IsAccountLocked},
-        {QStringLiteral("lastlogin"), DirProperty::LastLogin},
-    };
-    const auto found = names.constFind(name.toLower());
-    if (found == names.cend())
-        return std::nullopt;
-    return *found;
-}
-
 QVariant storedValue(const StoredObject &object, DirProperty property)
 {
     switch (property) {
@@ -190,26 +169,7 @@ Status SqliteObject::deleteObject(const QString &className, const QString &name)
 
 Status SqliteObject::applies(DirProperty property, const QString &asked) const
 {
-    bool ok = false;
-    switch (property) {
-    case DirProperty::Name:
-    case DirProperty::Class:
-    case DirProperty::ADsPath:
-        ok = true;
-        break;
-    case DirProperty::Description:
-        ok = m_kind != Kind::Container;
-        break;
-    case DirProperty::GroupType:
-        ok = m_kind == Kind::Group;
-        break;
-    default:
-        ok = m_kind == Kind::User;
-        break;
-    }
-    if (ok)
-        return {};
-    return Status::failure(QStringLiteral("La propriété « %1 » ne s'applique pas à « %2 ».").arg(asked, m_name));
+    return propertyApplies(m_kind, property, asked, m_name);
 }
 
 Result<QVariant> SqliteObject::get(const QString &property)

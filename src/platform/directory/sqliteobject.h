@@ -9,7 +9,7 @@
 class SqliteObject : public DirObject
 {
 public:
-    enum class Kind { Container, User, Group };
+    using Kind = DirKind;
 
     static DirObjectPtr container(std::shared_ptr<SqliteStore> store, const QString &server);
     static DirObjectPtr stored(std::shared_ptr<SqliteStore> store, const QString &server, const StoredObject &object);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dirproperties.h"
 #include "sqliteconnection.h"
 #include "text/result.h"
 
@@ -14,19 +15,6 @@
 #include <optional>
 
 // The properties an account or group keeps, and the read-only ones every object answers.
-enum class DirProperty {
-    Name,
-    Class,
-    ADsPath,
-    FullName,
-    Description,
-    HomeDirectory,
-    LoginScript,
-    GroupType,
-    IsAccountLocked,
-    LastLogin,
-};
-
 // Changes put on a handle and not stored yet: what its setInfo() writes in one transaction.
 struct PendingChanges
 {

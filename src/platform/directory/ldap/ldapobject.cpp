@@ -18,26 +18,6 @@ constexpr qint64 lockedOut = 0x10; // in msDS-User-Account-Control-Computed
 constexpr int membersPerLookup = 100;
 
 // Property names are matched without regard to case, as the domain's own interface does.
-std::optional<Property> propertyNamed(const QString &name)
-{
-    static const QHash<QString, Property> names = {
-        {QStringLiteral("name"), Property::Name},
-        {QStringLiteral("class"), Property::Class},
-        {QStringLiteral("adspath"), Property::ADsPath},
-        {QStringLiteral("fullname"), Property::FullName},
-        {QStringLiteral("description"), Property::Description},
-        {QStringLiteral("homedirectory"), Property::HomeDirectory},
-        {QStringLiteral("loginscript"), Property::LoginScript},
-        {QStringLiteral("grouptype"), Property::GroupType},
-        {QStringLiteral("isaccountlocked"), Property::IsAccountLocked},
-        {QStringLiteral("lastlogin"), Property::LastLogin},
-    };
-    const auto found = names.constFind(name.toLower());
-    if (found == names.cend())
-        return std::nullopt;
-    return *found;
-}
-
 // The attribute behind a text property.
 QString attributeOf(Property property)
 {
@@ -270,26 +250,7 @@ Status LdapObject::deleteObject(const QString &className, const QString &name)
 
 Status LdapObject::applies(Property property, const QString &asked) const
 {
-    bool ok = false;
-    switch (property) {
-    case Property::Name:
-    case Property::Class:
-    case Property::ADsPath:
-        ok = true;
-        break;
-    case Property::Description:
-        ok = m_kind != Kind::Container;
-        break;
-    case Property::GroupType:
-        ok = m_kind == Kind::Group;
-        break;
-    default:
-        ok = m_kind == Kind::User;
-        break;
-    }
-    if (ok)
-        return {};
-    return Status::failure(QStringLiteral("La propriété « %1 » ne s'applique pas à « %2 ».").arg(asked, m_name));
+    return propertyApplies(m_kind, property, asked, m_name);
 }
 
 Result<QVariant> LdapObject::get(const QString &property)

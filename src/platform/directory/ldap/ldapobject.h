@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dirproperties.h"
 #include "directory.h"
 #include "ldapsession.h"
 
@@ -37,19 +38,8 @@ public:
     Status add(const QString &memberAdsPath) override;
     Status remove(const QString &memberAdsPath) override;
 
-    enum class Kind { Container, User, Group };
-    enum class Property {
-        Name,
-        Class,
-        ADsPath,
-        FullName,
-        Description,
-        HomeDirectory,
-        LoginScript,
-        GroupType,
-        IsAccountLocked,
-        LastLogin
-    };
+    using Kind = DirKind;
+    using Property = DirProperty;
 
 private:
     LdapObject(std::shared_ptr<LdapSession> session, QString server, Kind kind, QString name);

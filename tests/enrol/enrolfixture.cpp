@@ -106,6 +106,8 @@ QStringList EnrolFixture::membersOf(const QString &group)
 
 bool EnrolFixture::passwordIs(const QString &account, const QString &password)
 {
+    if (checkPassword)
+        return checkPassword(account, password);
     auto *sqlite = dynamic_cast<SqliteDirectory *>(store.get());
     if (!sqlite)
         return false;

@@ -132,4 +132,6 @@ struct EnrolFixture
     bool exists(const QString &account);
     QStringList membersOf(const QString &group);
     bool passwordIs(const QString &account, const QString &password);
+    // Asks another directory than the embedded store whether a password opens an account.
+    std::function<bool(const QString &account, const QString &password)> checkPassword;
 };

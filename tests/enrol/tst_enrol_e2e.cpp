@@ -1,179 +1,22 @@
-#include "ajouteleve.h"
-#include "ajoutprof.h"
-#include "bulkaccounts.h"
-#include "classgroups.h"
 #include "enrolfixture.h"
-#include "shell/processshell.h"
-#include "subjectfolders.h"
-#include "suppeleves.h"
-#include "suppprof.h"
-#include "text/fieldreader.h"
+#include "schoolyear.h"
 
-#include <QComboBox>
-#include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 
-// The year of a school after the bulk creation, with the real interpreter and its scripts: a late
-// pupil and a teacher arrive, the teacher leaves, and at the end of the year every pupil goes.
-// Checked in the directory, the folders and the shares. The chain takes any directory, so that it
-// runs on a domain controller as well as on the embedded store.
+// A school year after the bulk creation on the embedded store: pupils and teachers come and go,
+// and the shares are kept in the program folder's own list.
 class TestEnrolEndToEnd : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void yearOnTheEmbeddedStore();
-
-private:
-    void runYear(EnrolFixture &f);
 };
-
-namespace {
-
-// name -> Windows path of every share the interpreter keeps for the folder.
-QMap<QString, QString> shares(const EnrolFixture &f)
-{
-    QMap<QString, QString> result;
-    auto reader = FieldReader::open(f.folder.path() + QStringLiteral("/partages.txt"));
-    if (!reader)
-        return result;
-    while (!reader->atEnd()) {
-        const QStringList share = reader->record(4);
-        result.insert(share[0].toLower(), share[1]);
-    }
-    return result;
-}
-
-QStringList filesBelow(const QString &hostFolder)
-{
-    QStringList files;
-    QDirIterator it(hostFolder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << it.next();
-    return files;
-}
-
-} // namespace
 
 void TestEnrolEndToEnd::yearOnTheEmbeddedStore()
 {
     EnrolFixture f;
-    runYear(f);
-}
-
-void TestEnrolEndToEnd::runYear(EnrolFixture &f)
-{
-    f.folder.installPrograms();
-    QVERIFY2(f.folder.exists(QStringLiteral("cmd")), "the interpreter is built into the program folder");
-    ProcessShell real(f.folder.paths());
-    RecordingShell shell(&real);
-    f.services.shell = &shell;
-
-    // The start of the year: the three steps of the panel on a converted pupil file of two classes.
-    QVERIFY(f.makeFolders(QStringLiteral("E:\\")));
-    f.folder.writeFile(QStringLiteral("drives/c/ORVO.txt"), "DURAND,Lea,TS8\r\nGROS,Luc,2NDE1\r\n");
-    f.folder.writeFile(QStringLiteral("div.txt"), "T08,TS8\r\n201,2NDE1\r\n");
-    ClassGroups(f.services)
-        .run({f.server, true, true, f.main.publicPath, f.main.subjectsPath, f.main.homePath, f.main.pupils});
-    QVERIFY(real.waitForIdle(60000));
-    SubjectFolders(f.services).run({true, f.main.subjectsPath, {"Anglais"}});
-    QVERIFY(real.waitForIdle(60000));
-    f.folder.writeFile(QStringLiteral("drives/e/Matieres/Anglais/cours.txt"), "lecon\r\n");
-    QVERIFY(QFileInfo::exists(f.host(QStringLiteral("E:\\Matieres\\Anglais\\cours.txt"))));
-    QCOMPARE(BulkAccounts(f.services).run({f.server, f.main.volume, f.main.homePath, f.main.pupils}), 2);
-    QVERIFY(real.waitForIdle(60000));
-    QCOMPARE(shares(f).keys(), QStringList({"2nde1", "2nde1grosluc$", "matieres", "public", "ts8", "ts8durandlea$"}));
-    QCOMPARE(f.lines(QStringLiteral("utilisateurs.txt")), QStringList({"TS8DURANDLea", "2NDE1GROSLuc"}));
-    f.prompts.clear();
-
-    // A late pupil, then one in another class.
-    {
-        auto *dialog = qobject_cast<AjoutEleve *>(AjoutEleve::open(f.services));
-        QVERIFY(dialog);
-        for (const auto &[surname, firstNames, className] :
-            {std::tuple {"MARTIN", "Paul", "TS8"}, std::tuple {"DUPONT-LAJOIE", "Jean-Pierre", "2NDE1"}}) {
-            dialog->txtNom->setText(surname);
-            dialog->txtPrenom->setText(firstNames);
-            dialog->listSec->setEditText(className);
-            QTest::mouseClick(dialog->cmdCrer, Qt::LeftButton);
-        }
-        delete dialog;
-    }
-    QVERIFY(real.waitForIdle(60000));
-    QCOMPARE(f.lines(QStringLiteral("utilisateurs.txt")),
-        QStringList({"TS8DURANDLea", "2NDE1GROSLuc", "TS8MARTINPaul", "2NDE1DUPONT-LAJ"}));
-    QVERIFY(f.membersOf("TS8").contains("TS8MARTINPaul"));
-    QVERIFY(f.membersOf("2NDE1").contains("2NDE1DUPONT-LAJ"));
-    QCOMPARE(f.membersOf("eleves").size(), 4);
-    QCOMPARE(f.property("TS8MARTINPaul", "HomeDirectory").toString(), QStringLiteral("\\\\SRVPEDA\\TS8MARTINPaul$"));
-    QVERIFY(QFileInfo(f.host(QStringLiteral("E:\\Perso\\eleves\\TS8\\TS8MARTINPaul"))).isDir());
-    QCOMPARE(shares(f).value("ts8martinpaul$"), QStringLiteral("E:\\Perso\\eleves\\TS8\\TS8MARTINPaul"));
-    QCOMPARE(shares(f).value("2nde1dupont-laj$"), QStringLiteral("E:\\Perso\\eleves\\2NDE1\\2NDE1DUPONT-LAJ"));
-    for (const QString &text : f.prompts.messages())
-        QVERIFY2(text.contains(QStringLiteral("ATTENTION SON MOT DE PASSE EST : ")), qPrintable(text));
-
-    // A teacher.
-    {
-        auto *dialog = qobject_cast<AjoutProf *>(AjoutProf::open(f.services));
-        QVERIFY(dialog);
-        dialog->txtNom->setText(QStringLiteral("LEFEBVRE"));
-        dialog->txtPrenom->setText(QStringLiteral("Christophe"));
-        dialog->cboMat->setEditText(QStringLiteral("Anglais"));
-        QTest::mouseClick(dialog->cmdCreer, Qt::LeftButton);
-        delete dialog;
-    }
-    QVERIFY(real.waitForIdle(60000));
-    QCOMPARE(f.membersOf("profs"), QStringList {"LEFEBVRECh"});
-    QCOMPARE(f.property("LEFEBVRECh", "Description").toString(), QStringLiteral("Professeur de : Anglais"));
-    QCOMPARE(f.lines(QStringLiteral("profsliste.txt")), QStringList {"LEFEBVRECh"});
-    QVERIFY(QFileInfo(f.host(QStringLiteral("E:\\Perso\\profs\\LEFEBVRECh"))).isDir());
-    QCOMPARE(shares(f).value("lefebvrech$"), QStringLiteral("E:\\Perso\\profs\\LEFEBVRECh"));
-
-    // The teacher leaves.
-    {
-        auto *dialog = qobject_cast<SuppProf *>(SuppProf::open(f.services));
-        QVERIFY(dialog);
-        QCOMPARE(dialog->cboProf->count(), 1);
-        dialog->cboProf->setCurrentIndex(0);
-        QTest::mouseClick(dialog->cmdSupp, Qt::LeftButton);
-        delete dialog;
-    }
-    QVERIFY(real.waitForIdle(60000));
-    QVERIFY(!f.exists(QStringLiteral("LEFEBVRECh")));
-    QVERIFY(f.membersOf("profs").isEmpty());
-    QVERIFY(!shares(f).contains("lefebvrech$"));
-    QVERIFY(!QFileInfo::exists(f.host(QStringLiteral("E:\\Perso\\profs\\LEFEBVRECh"))));
-    QVERIFY(QFileInfo(f.host(QStringLiteral("E:\\Perso\\profs"))).isDir());
-    QVERIFY(f.folder.exists(QStringLiteral("profsliste.txt")));
-    QVERIFY(f.lines(QStringLiteral("profsliste.txt")).isEmpty());
-
-    // End of the year.
-    f.prompts.clear();
-    {
-        auto *dialog = qobject_cast<SuppEleves *>(SuppEleves::open(f.services));
-        QVERIFY(dialog);
-        QTest::mouseClick(dialog->cmdOk, Qt::LeftButton);
-        delete dialog;
-    }
-    QVERIFY(real.waitForIdle(60000));
-    QCOMPARE(f.prompts.messages(), QStringList {"Suppression de 4 élèves effectuée"});
-    for (const QString pupil : {"TS8DURANDLea", "2NDE1GROSLuc", "TS8MARTINPaul", "2NDE1DUPONT-LAJ"})
-        QVERIFY2(!f.exists(pupil), qPrintable(pupil));
-    QVERIFY(f.membersOf("eleves").isEmpty());
-    for (const QString group : {"eleves", "profs", "TS8", "2NDE1"})
-        QVERIFY2(f.exists(group), qPrintable(group));
-    QVERIFY2(shares(f).isEmpty(), qPrintable(QStringList(shares(f).keys()).join(u' ')));
-    QVERIFY(!QFileInfo::exists(f.host(QStringLiteral("E:\\Perso\\eleves"))));
-    QVERIFY(QFileInfo(f.host(QStringLiteral("E:\\Perso\\profs"))).isDir());
-    QVERIFY(!QFileInfo::exists(f.host(QStringLiteral("E:\\Public"))));
-    QVERIFY(QFileInfo(f.host(QStringLiteral("E:\\Matieres\\Anglais"))).isDir());
-    QVERIFY(filesBelow(f.host(QStringLiteral("E:\\Matieres"))).isEmpty());
-    QVERIFY(!f.folder.exists(QStringLiteral("utilisateurs.txt")));
-    QVERIFY(f.folder.exists(QStringLiteral("div.txt")));
+    runSchoolYear(f);
 }
 
 QTEST_MAIN(TestEnrolEndToEnd)

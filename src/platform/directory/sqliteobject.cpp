@@ -27,21 +27,6 @@ QVariant storedValue(const StoredObject &object, DirProperty property)
     }
 }
 
-// What a new object answers before anything was put on it.
-QVariant defaultValue(DirProperty property)
-{
-    switch (property) {
-    case DirProperty::GroupType:
-        return 2;
-    case DirProperty::IsAccountLocked:
-        return false;
-    case DirProperty::LastLogin:
-        return QDateTime();
-    default:
-        return QString();
-    }
-}
-
 bool matchesFilter(const StoredEntry &entry, const QStringList &filter)
 {
     if (filter.isEmpty())
@@ -62,11 +47,9 @@ bool matchesFilter(const StoredEntry &entry, const QStringList &filter)
 } // namespace
 
 SqliteObject::SqliteObject(std::shared_ptr<SqliteStore> store, QString server, Kind kind, qint64 id, QString name)
-    : m_store(std::move(store))
-    , m_server(std::move(server))
-    , m_kind(kind)
+    : DirObjectBase(std::move(server), kind, std::move(name))
+    , m_store(std::move(store))
     , m_id(id)
-    , m_name(std::move(name))
 {
 }
 
@@ -77,50 +60,8 @@ DirObjectPtr SqliteObject::container(std::shared_ptr<SqliteStore> store, const Q
 
 DirObjectPtr SqliteObject::stored(std::shared_ptr<SqliteStore> store, const QString &server, const StoredObject &object)
 {
-    const Kind kind = object.className == QStringLiteral("Group") ? Kind::Group : Kind::User;
+    const Kind kind = kindOf(object.className);
     return DirObjectPtr(new SqliteObject(std::move(store), server, kind, object.id, object.name));
-}
-
-QString SqliteObject::name() const
-{
-    return m_name;
-}
-
-QString SqliteObject::className() const
-{
-    switch (m_kind) {
-    case Kind::Container:
-        return QStringLiteral("Domain");
-    case Kind::User:
-        return QStringLiteral("User");
-    case Kind::Group:
-        return QStringLiteral("Group");
-    }
-    return {};
-}
-
-QString SqliteObject::adsPath() const
-{
-    if (m_kind == Kind::Container)
-        return QStringLiteral("WinNT://") + m_server;
-    return DirNames::objectPath(m_server, m_name);
-}
-
-Status SqliteObject::needContainer() const
-{
-    if (m_kind == Kind::Container)
-        return {};
-    return Status::failure(QStringLiteral("« %1 » n'est pas un conteneur de l'annuaire.").arg(m_name));
-}
-
-Status SqliteObject::needGroup() const
-{
-    if (m_kind != Kind::Group)
-        return Status::failure(QStringLiteral("« %1 » n'est pas un groupe.").arg(m_name));
-    if (m_id == 0)
-        return Status::failure(
-            QStringLiteral("Le groupe « %1 » n'est pas encore enregistré dans l'annuaire.").arg(m_name));
-    return {};
 }
 
 Status SqliteObject::enumerate(const QStringList &filter, const DirVisitor &visit)
@@ -142,53 +83,35 @@ Result<DirObjectPtr> SqliteObject::create(const QString &className, const QStrin
 {
     if (Status s = needContainer(); !s)
         return s;
-    const QString canonical = DirNames::canonicalClass(className);
-    if (canonical.isEmpty())
-        return Result<DirObjectPtr>::failure(QStringLiteral("Classe d'objet inconnue : « %1 ».").arg(className));
-    if (Status s = DirNames::checkName(canonical, name); !s)
-        return s;
+    const auto kind = kindToCreate(className, name);
+    if (!kind)
+        return kind.status();
     auto existing = m_store->findByName(name);
     if (!existing)
         return existing.status();
     if (existing->has_value())
         return Result<DirObjectPtr>::failure(
             QStringLiteral("Le nom « %1 » est déjà utilisé dans l'annuaire.").arg(name));
-    const Kind kind = canonical == QStringLiteral("Group") ? Kind::Group : Kind::User;
-    return DirObjectPtr(new SqliteObject(m_store, m_server, kind, 0, name));
+    return DirObjectPtr(new SqliteObject(m_store, m_server, *kind, 0, name));
 }
 
 Status SqliteObject::deleteObject(const QString &className, const QString &name)
 {
     if (Status s = needContainer(); !s)
         return s;
-    const QString canonical = DirNames::canonicalClass(className);
-    if (canonical.isEmpty())
-        return Status::failure(QStringLiteral("Classe d'objet inconnue : « %1 ».").arg(className));
-    return m_store->remove(canonical, name);
+    const auto canonical = knownClass(className);
+    if (!canonical)
+        return canonical.status();
+    return m_store->remove(*canonical, name);
 }
 
-Status SqliteObject::applies(DirProperty property, const QString &asked) const
+Result<QVariant> SqliteObject::get(const QString &asked)
 {
-    return propertyApplies(m_kind, property, asked, m_name);
-}
-
-Result<QVariant> SqliteObject::get(const QString &property)
-{
-    const auto known = propertyNamed(property);
+    const auto known = property(asked);
     if (!known)
-        return Result<QVariant>::failure(QStringLiteral("Propriété inconnue : « %1 ».").arg(property));
-    if (Status s = applies(*known, property); !s)
-        return s;
-    switch (*known) {
-    case DirProperty::Name:
-        return QVariant(name());
-    case DirProperty::Class:
-        return QVariant(className());
-    case DirProperty::ADsPath:
-        return QVariant(adsPath());
-    default:
-        break;
-    }
+        return known.status();
+    if (const auto own = ownValue(*known))
+        return *own;
     if (const auto pending = m_pending.values.constFind(*known); pending != m_pending.values.cend())
         return *pending;
     if (m_id == 0)
@@ -201,49 +124,22 @@ Result<QVariant> SqliteObject::get(const QString &property)
     return storedValue(**object, *known);
 }
 
-Status SqliteObject::put(const QString &property, const QVariant &value)
+Status SqliteObject::put(const QString &asked, const QVariant &value)
 {
-    const auto known = propertyNamed(property);
+    const auto known = property(asked);
     if (!known)
-        return Status::failure(QStringLiteral("Propriété inconnue : « %1 ».").arg(property));
-    if (Status s = applies(*known, property); !s)
-        return s;
-    switch (*known) {
-    case DirProperty::Name:
-    case DirProperty::Class:
-    case DirProperty::ADsPath:
-    case DirProperty::LastLogin:
-        return Status::failure(QStringLiteral("La propriété « %1 » est en lecture seule.").arg(property));
-    case DirProperty::GroupType: {
-        bool ok = false;
-        const int type = value.toInt(&ok);
-        // 2: global group, 4: local group.
-        if (!ok || (type != 2 && type != 4))
-            return Status::failure(
-                QStringLiteral("Type de groupe non pris en charge : « %1 » (2 pour un groupe global).")
-                    .arg(value.toString()));
-        m_pending.values.insert(*known, type);
-        return {};
-    }
-    case DirProperty::IsAccountLocked:
-        // Only failed logons lock an account; the administrator can only unlock it.
-        if (value.toBool())
-            return Status::failure(
-                QStringLiteral("Un compte ne peut pas être verrouillé à la main, seulement déverrouillé."));
-        m_pending.values.insert(*known, false);
-        return {};
-    default:
-        if (value.isValid() && !value.canConvert<QString>())
-            return Status::failure(QStringLiteral("La propriété « %1 » attend un texte.").arg(property));
-        m_pending.values.insert(*known, value.toString());
-        return {};
-    }
+        return known.status();
+    const auto kept = valueToPut(*known, value, asked);
+    if (!kept)
+        return kept.status();
+    m_pending.values.insert(*known, *kept);
+    return {};
 }
 
 Status SqliteObject::setPassword(const QString &password)
 {
-    if (m_kind != Kind::User)
-        return Status::failure(QStringLiteral("Seul un compte d'utilisateur a un mot de passe."));
+    if (Status s = needUser(); !s)
+        return s;
     const QByteArray hash = PasswordHash::make(password, m_store->passwordIterations());
     if (hash.isEmpty())
         return Status::failure(QStringLiteral("Le mot de passe n'a pas pu être chiffré."));

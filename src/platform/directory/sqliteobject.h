@@ -1,22 +1,16 @@
 #pragma once
 
-#include "directory.h"
+#include "dirobjectbase.h"
 #include "sqlitestore.h"
 
 #include <memory>
 
 // A handle on the container, on a stored account or group, or on one created and not stored yet.
-class SqliteObject : public DirObject
+class SqliteObject : public DirObjectBase
 {
 public:
-    using Kind = DirKind;
-
     static DirObjectPtr container(std::shared_ptr<SqliteStore> store, const QString &server);
     static DirObjectPtr stored(std::shared_ptr<SqliteStore> store, const QString &server, const StoredObject &object);
-
-    QString name() const override;
-    QString className() const override;
-    QString adsPath() const override;
 
     Status enumerate(const QStringList &filter, const DirVisitor &visit) override;
     Result<DirObjectPtr> create(const QString &className, const QString &name) override;
@@ -33,14 +27,9 @@ public:
 
 private:
     SqliteObject(std::shared_ptr<SqliteStore> store, QString server, Kind kind, qint64 id, QString name);
-    Status applies(DirProperty property, const QString &asked) const;
-    Status needGroup() const;
-    Status needContainer() const;
+    Status needGroup() const { return needStoredGroup(m_id != 0); }
 
     std::shared_ptr<SqliteStore> m_store;
-    QString m_server;
-    Kind m_kind;
     qint64 m_id; // 0 while the object waits for its first setInfo()
-    QString m_name;
     PendingChanges m_pending;
 };

@@ -17,7 +17,6 @@ constexpr qint64 normalAccount = 0x200;
 constexpr qint64 lockedOut = 0x10; // in msDS-User-Account-Control-Computed
 constexpr int membersPerLookup = 100;
 
-// Property names are matched without regard to case, as the domain's own interface does.
 // The attribute behind a text property.
 QString attributeOf(Property property)
 {
@@ -32,20 +31,6 @@ QString attributeOf(Property property)
         return QStringLiteral("scriptPath");
     default:
         return {};
-    }
-}
-
-QVariant defaultValue(Property property)
-{
-    switch (property) {
-    case Property::GroupType:
-        return 2;
-    case Property::IsAccountLocked:
-        return false;
-    case Property::LastLogin:
-        return QDateTime();
-    default:
-        return QString();
     }
 }
 
@@ -92,10 +77,8 @@ bool refusedByPolicy(const LdapReply &reply)
 } // namespace
 
 LdapObject::LdapObject(std::shared_ptr<LdapSession> session, QString server, Kind kind, QString name)
-    : m_session(std::move(session))
-    , m_server(std::move(server))
-    , m_kind(kind)
-    , m_name(std::move(name))
+    : DirObjectBase(std::move(server), kind, std::move(name))
+    , m_session(std::move(session))
 {
 }
 
@@ -109,32 +92,12 @@ DirObjectPtr LdapObject::container(std::shared_ptr<LdapSession> session, const Q
 DirObjectPtr LdapObject::found(
     std::shared_ptr<LdapSession> session, const QString &server, const LdapSession::Account &account)
 {
-    const Kind kind = account.className == QStringLiteral("Group") ? Kind::Group : Kind::User;
+    const Kind kind = kindOf(account.className);
     auto *object = new LdapObject(std::move(session), server, kind, account.name);
     object->m_dn = account.dn;
     object->m_guid = account.guid;
     object->m_stored = true;
     return DirObjectPtr(object);
-}
-
-QString LdapObject::className() const
-{
-    switch (m_kind) {
-    case Kind::Container:
-        return QStringLiteral("Domain");
-    case Kind::User:
-        return QStringLiteral("User");
-    case Kind::Group:
-        return QStringLiteral("Group");
-    }
-    return {};
-}
-
-QString LdapObject::adsPath() const
-{
-    if (m_kind == Kind::Container)
-        return QStringLiteral("WinNT://") + m_server;
-    return DirNames::objectPath(m_server, m_name);
 }
 
 QString LdapObject::target() const
@@ -145,23 +108,6 @@ QString LdapObject::target() const
 QString LdapObject::gone() const
 {
     return QStringLiteral("« %1 » n'existe plus dans l'annuaire.").arg(m_name);
-}
-
-Status LdapObject::needContainer() const
-{
-    if (m_kind == Kind::Container)
-        return {};
-    return Status::failure(QStringLiteral("« %1 » n'est pas un conteneur de l'annuaire.").arg(m_name));
-}
-
-Status LdapObject::needStoredGroup() const
-{
-    if (m_kind != Kind::Group)
-        return Status::failure(QStringLiteral("« %1 » n'est pas un groupe.").arg(m_name));
-    if (!m_stored)
-        return Status::failure(
-            QStringLiteral("Le groupe « %1 » n'est pas encore enregistré dans l'annuaire.").arg(m_name));
-    return {};
 }
 
 Result<LdapEntry> LdapObject::read(const QStringList &attributes)
@@ -212,27 +158,24 @@ Result<DirObjectPtr> LdapObject::create(const QString &className, const QString 
 {
     if (Status s = needContainer(); !s)
         return s;
-    const QString canonical = DirNames::canonicalClass(className);
-    if (canonical.isEmpty())
-        return Result<DirObjectPtr>::failure(QStringLiteral("Classe d'objet inconnue : « %1 ».").arg(className));
-    if (Status s = DirNames::checkName(canonical, name); !s)
-        return s;
+    const auto kind = kindToCreate(className, name);
+    if (!kind)
+        return kind.status();
     if (name.size() > maxCommonName)
         return Result<DirObjectPtr>::failure(
             QStringLiteral("Le nom « %1 » dépasse %2 caractères, la limite du domaine.").arg(name).arg(maxCommonName));
     // Whether the name is free is the server's to say, at setInfo(): asking first would only race.
-    const Kind kind = canonical == QStringLiteral("Group") ? Kind::Group : Kind::User;
-    return DirObjectPtr(new LdapObject(m_session, m_server, kind, name));
+    return DirObjectPtr(new LdapObject(m_session, m_server, *kind, name));
 }
 
 Status LdapObject::deleteObject(const QString &className, const QString &name)
 {
     if (Status s = needContainer(); !s)
         return s;
-    const QString canonical = DirNames::canonicalClass(className);
-    if (canonical.isEmpty())
-        return Status::failure(QStringLiteral("Classe d'objet inconnue : « %1 ».").arg(className));
-    auto account = m_session->require(name, canonical);
+    const auto canonical = knownClass(className);
+    if (!canonical)
+        return canonical.status();
+    auto account = m_session->require(name, *canonical);
     if (!account)
         return account.status();
     const LdapReply reply = m_session->connection().remove(account->dn);
@@ -248,28 +191,13 @@ Status LdapObject::deleteObject(const QString &className, const QString &name)
     return {};
 }
 
-Status LdapObject::applies(Property property, const QString &asked) const
+Result<QVariant> LdapObject::get(const QString &asked)
 {
-    return propertyApplies(m_kind, property, asked, m_name);
-}
-
-Result<QVariant> LdapObject::get(const QString &property)
-{
-    const auto known = propertyNamed(property);
+    const auto known = property(asked);
     if (!known)
-        return Result<QVariant>::failure(QStringLiteral("Propriété inconnue : « %1 ».").arg(property));
-    if (Status s = applies(*known, property); !s)
-        return s;
-    switch (*known) {
-    case Property::Name:
-        return QVariant(name());
-    case Property::Class:
-        return QVariant(className());
-    case Property::ADsPath:
-        return QVariant(adsPath());
-    default:
-        break;
-    }
+        return known.status();
+    if (const auto own = ownValue(*known))
+        return *own;
     if (const auto pending = m_pending.constFind(*known); pending != m_pending.cend())
         return *pending;
     if (!m_stored)
@@ -310,49 +238,22 @@ Result<QVariant> LdapObject::get(const QString &property)
     }
 }
 
-Status LdapObject::put(const QString &property, const QVariant &value)
+Status LdapObject::put(const QString &asked, const QVariant &value)
 {
-    const auto known = propertyNamed(property);
+    const auto known = property(asked);
     if (!known)
-        return Status::failure(QStringLiteral("Propriété inconnue : « %1 ».").arg(property));
-    if (Status s = applies(*known, property); !s)
-        return s;
-    switch (*known) {
-    case Property::Name:
-    case Property::Class:
-    case Property::ADsPath:
-    case Property::LastLogin:
-        return Status::failure(QStringLiteral("La propriété « %1 » est en lecture seule.").arg(property));
-    case Property::GroupType: {
-        bool ok = false;
-        const int type = value.toInt(&ok);
-        // 2: global group, 4: domain local group.
-        if (!ok || (type != 2 && type != 4))
-            return Status::failure(
-                QStringLiteral("Type de groupe non pris en charge : « %1 » (2 pour un groupe global).")
-                    .arg(value.toString()));
-        m_pending.insert(*known, type);
-        return {};
-    }
-    case Property::IsAccountLocked:
-        // Only failed logons lock an account; the administrator can only unlock it.
-        if (value.toBool())
-            return Status::failure(
-                QStringLiteral("Un compte ne peut pas être verrouillé à la main, seulement déverrouillé."));
-        m_pending.insert(*known, false);
-        return {};
-    default:
-        if (value.isValid() && !value.canConvert<QString>())
-            return Status::failure(QStringLiteral("La propriété « %1 » attend un texte.").arg(property));
-        m_pending.insert(*known, value.toString());
-        return {};
-    }
+        return known.status();
+    const auto kept = valueToPut(*known, value, asked);
+    if (!kept)
+        return kept.status();
+    m_pending.insert(*known, *kept);
+    return {};
 }
 
 Status LdapObject::setPassword(const QString &password)
 {
-    if (m_kind != Kind::User)
-        return Status::failure(QStringLiteral("Seul un compte d'utilisateur a un mot de passe."));
+    if (Status s = needUser(); !s)
+        return s;
     m_password = password;
     return {};
 }

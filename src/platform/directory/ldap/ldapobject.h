@@ -1,7 +1,6 @@
 #pragma once
 
-#include "dirproperties.h"
-#include "directory.h"
+#include "dirobjectbase.h"
 #include "ldapsession.h"
 
 #include <QHash>
@@ -14,16 +13,12 @@
 // created and not stored yet. A stored object is named by its GUID, so a handle keeps to its object
 // and never reaches a later one of the same name. Reads go to the server; writes wait in the handle
 // until setInfo(), which sends them in one request.
-class LdapObject : public DirObject
+class LdapObject : public DirObjectBase
 {
 public:
     static DirObjectPtr container(std::shared_ptr<LdapSession> session, const QString &server);
     static DirObjectPtr found(
         std::shared_ptr<LdapSession> session, const QString &server, const LdapSession::Account &account);
-
-    QString name() const override { return m_name; }
-    QString className() const override;
-    QString adsPath() const override;
 
     Status enumerate(const QStringList &filter, const DirVisitor &visit) override;
     Result<DirObjectPtr> create(const QString &className, const QString &name) override;
@@ -38,15 +33,12 @@ public:
     Status add(const QString &memberAdsPath) override;
     Status remove(const QString &memberAdsPath) override;
 
-    using Kind = DirKind;
     using Property = DirProperty;
 
 private:
     LdapObject(std::shared_ptr<LdapSession> session, QString server, Kind kind, QString name);
 
-    Status needContainer() const;
-    Status needStoredGroup() const;
-    Status applies(Property property, const QString &asked) const;
+    Status needStoredGroup() const { return DirObjectBase::needStoredGroup(m_stored); }
     // How requests name this object: its GUID, or the DN it was just created under.
     QString target() const;
     Result<LdapEntry> read(const QStringList &attributes);
@@ -57,9 +49,6 @@ private:
     QString gone() const;
 
     std::shared_ptr<LdapSession> m_session;
-    QString m_server;
-    Kind m_kind;
-    QString m_name;
     QString m_dn;
     QByteArray m_guid;
     bool m_stored = false;

@@ -1,12 +1,6 @@
 #include "diruse.h"
-#include "fakemainvalues.h"
-#include "recordingshell.h"
-#include "scriptedprompts.h"
-#include "services.h"
 #include "shell/processshell.h"
-#include "tempprogramfolder.h"
-#include "toolsdialogs.h"
-#include "ui/dialoghost.h"
+#include "toolsfixture.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -45,7 +39,7 @@ public:
 } // namespace
 
 // The disk-usage check: the dialog, its commands, the log it reads and deletes, and the list it shows.
-class TestDirUse : public QObject
+class TestDirUse : public QObject, private ToolsFixture<ReportingShell>
 {
     Q_OBJECT
 
@@ -62,19 +56,10 @@ private Q_SLOTS:
     void limitWithASpaceIsRefused();
 
 private:
-    DirUse *open();
-    void click(const char *button);
+    DirUse *open() { return ToolsFixture::open<DirUse>("diruse"); }
     QStringList entries() const;
     QString log() const { return m_folder->drive(QStringLiteral("C")) + QStringLiteral("/templogdir.txt"); }
     QString caption() const { return m_dialog->findChild<QPushButton *>(QStringLiteral("cmd_verif"))->text(); }
-
-    std::unique_ptr<TempProgramFolder> m_folder;
-    ReportingShell m_shell;
-    ScriptedPrompts m_prompts;
-    FakeMainValues m_main;
-    std::unique_ptr<DialogHost> m_dialogs;
-    Services m_services;
-    QPointer<DirUse> m_dialog;
 };
 
 static const QString kHeading = QStringLiteral("Voici la liste des dossiers qui dépassent 15 Mo");
@@ -86,41 +71,14 @@ static QStringList framed(const QString &heading, const QStringList &marked)
 
 void TestDirUse::init()
 {
-    m_folder = std::make_unique<TempProgramFolder>();
-    m_folder->writeSettings();
+    setUp();
     m_folder->writeFile(QStringLiteral("div.txt"), "TS8,TS8\r\n2NDE1,2A\r\n");
-    m_shell = ReportingShell();
     m_shell.logHostPath = log();
-    m_prompts.clear();
-    m_main = FakeMainValues();
-    m_dialogs = std::make_unique<DialogHost>();
-    m_services = Services {};
-    m_services.paths = &m_folder->paths();
-    m_services.shell = &m_shell;
-    m_services.prompts = &m_prompts;
-    m_services.dialogs = m_dialogs.get();
-    m_services.main = &m_main;
-    defineToolsDialogs(m_services);
 }
 
 void TestDirUse::cleanup()
 {
-    m_dialogs->closeAll();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-DirUse *TestDirUse::open()
-{
-    m_dialog = qobject_cast<DirUse *>(m_dialogs->open(QStringLiteral("diruse")));
-    return m_dialog;
-}
-
-void TestDirUse::click(const char *button)
-{
-    QVERIFY(m_dialog);
-    auto *b = m_dialog->findChild<QAbstractButton *>(QString::fromLatin1(button));
-    QVERIFY(b);
-    b->click();
+    tearDown();
 }
 
 QStringList TestDirUse::entries() const
@@ -179,7 +137,7 @@ void TestDirUse::commandLines()
     QVERIFY(m_shell.pauses.isEmpty());
 
     m_shell.started.clear();
-    click("opt_profs");
+    click<QRadioButton>("opt_profs");
     click("cmd_verif");
     QCOMPARE(
         m_shell.lines(), QStringList {"cmd.exe /c diruse /M /q:20 /D G:\\Perso\\profs\\ /* >> D:\\templogdir.txt"});
@@ -190,7 +148,7 @@ void TestDirUse::commandLines()
     QTRY_VERIFY(!m_dialog);
     m_shell.started.clear();
     open();
-    click("opt_profs");
+    click<QRadioButton>("opt_profs");
     click("cmd_verif");
     QVERIFY(m_shell.lines().value(0).endsWith(QStringLiteral(" >> H:\\templogdir.txt")));
 }
@@ -250,13 +208,13 @@ void TestDirUse::realToolOnAPreparedTree()
     QVERIFY(!QFile::exists(log()));
     QVERIFY(m_prompts.shown.isEmpty());
 
-    click("opt_profs");
+    click<QRadioButton>("opt_profs");
     click("cmd_verif");
     QCOMPARE(entries(), framed(kHeading, {"!          30,00         1  E:\\Perso\\profs\\DURANDAnne"}));
 
     // Over no limit: nothing but the frame.
     m_dialog->findChild<QLineEdit *>(QStringLiteral("txt_limite"))->setText(QStringLiteral("100"));
-    click("opt_eleves");
+    click<QRadioButton>("opt_eleves");
     click("cmd_verif");
     QCOMPARE(entries(), framed(QStringLiteral("Voici la liste des dossiers qui dépassent 100 Mo"), {}));
 
@@ -274,7 +232,7 @@ void TestDirUse::switchingEmptiesTheListAndTheLog()
     QCOMPARE(entries().size(), 7);
     for (const char *option : {"opt_profs", "opt_eleves", "opt_eleves"}) {
         m_folder->writeFile(QStringLiteral("drives/c/templogdir.txt"), "! reste\r\n");
-        click(option);
+        click<QRadioButton>(option);
         QVERIFY2(entries().isEmpty(), option);
         QVERIFY2(!QFile::exists(log()), option);
     }

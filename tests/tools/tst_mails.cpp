@@ -1,12 +1,6 @@
-#include "fakemainvalues.h"
 #include "mails.h"
-#include "recordingshell.h"
-#include "scriptedprompts.h"
-#include "services.h"
 #include "shell/processshell.h"
-#include "tempprogramfolder.h"
-#include "toolsdialogs.h"
-#include "ui/dialoghost.h"
+#include "toolsfixture.h"
 
 #include <QDir>
 #include <QLabel>
@@ -15,7 +9,7 @@
 #include <QTest>
 
 // The mailing-list dialog: its window, the emptying of the list folder and the lists it writes.
-class TestMails : public QObject
+class TestMails : public QObject, private ToolsFixture<>
 {
     Q_OBJECT
 
@@ -36,19 +30,10 @@ private Q_SLOTS:
     void cancelDoesNothing();
 
 private:
-    Mails *open();
-    void click(const char *button);
+    Mails *open() { return ToolsFixture::open<Mails>("mails"); }
     QString listFolder() const { return m_folder->drive(QStringLiteral("F")) + QStringLiteral("/mailinglistes"); }
     QByteArray list(const QString &name) const;
     void writeSources();
-
-    std::unique_ptr<TempProgramFolder> m_folder;
-    RecordingShell m_shell;
-    ScriptedPrompts m_prompts;
-    FakeMainValues m_main;
-    std::unique_ptr<DialogHost> m_dialogs;
-    Services m_services;
-    QPointer<Mails> m_dialog;
 };
 
 static QByteArray crlf(const QStringList &lines)
@@ -66,40 +51,13 @@ static QString at(const QString &login)
 
 void TestMails::init()
 {
-    m_folder = std::make_unique<TempProgramFolder>();
-    m_folder->writeSettings();
+    setUp();
     QDir().mkpath(listFolder());
-    m_shell = RecordingShell();
-    m_prompts.clear();
-    m_main = FakeMainValues();
-    m_dialogs = std::make_unique<DialogHost>();
-    m_services = Services {};
-    m_services.paths = &m_folder->paths();
-    m_services.shell = &m_shell;
-    m_services.prompts = &m_prompts;
-    m_services.dialogs = m_dialogs.get();
-    m_services.main = &m_main;
-    defineToolsDialogs(m_services);
 }
 
 void TestMails::cleanup()
 {
-    m_dialogs->closeAll();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-Mails *TestMails::open()
-{
-    m_dialog = qobject_cast<Mails *>(m_dialogs->open(QStringLiteral("mails")));
-    return m_dialog;
-}
-
-void TestMails::click(const char *button)
-{
-    QVERIFY(m_dialog);
-    auto *b = m_dialog->findChild<QPushButton *>(QString::fromLatin1(button));
-    QVERIFY(b);
-    b->click();
+    tearDown();
 }
 
 QByteArray TestMails::list(const QString &name) const

@@ -1,12 +1,6 @@
-#include "fakemainvalues.h"
-#include "recordingshell.h"
-#include "scriptedprompts.h"
-#include "services.h"
 #include "shell/processshell.h"
 #include "suppmail.h"
-#include "tempprogramfolder.h"
-#include "toolsdialogs.h"
-#include "ui/dialoghost.h"
+#include "toolsfixture.h"
 
 #include <QDir>
 #include <QLabel>
@@ -15,7 +9,7 @@
 #include <QTest>
 
 // Emptying the mail store: the window, the two commands in order, and the store afterwards.
-class TestSuppMail : public QObject
+class TestSuppMail : public QObject, private ToolsFixture<>
 {
     Q_OBJECT
 
@@ -32,54 +26,19 @@ private Q_SLOTS:
     void removalThatCannotStart();
 
 private:
-    SuppMail *open();
-    void click(const char *button);
+    SuppMail *open() { return ToolsFixture::open<SuppMail>("suppmail"); }
     void fillStore();
     QString store() const { return m_folder->drive(QStringLiteral("F")) + QStringLiteral("/messagerie"); }
-
-    std::unique_ptr<TempProgramFolder> m_folder;
-    RecordingShell m_shell;
-    ScriptedPrompts m_prompts;
-    FakeMainValues m_main;
-    std::unique_ptr<DialogHost> m_dialogs;
-    Services m_services;
-    QPointer<SuppMail> m_dialog;
 };
 
 void TestSuppMail::init()
 {
-    m_folder = std::make_unique<TempProgramFolder>();
-    m_folder->writeSettings();
-    m_shell = RecordingShell();
-    m_prompts.clear();
-    m_dialogs = std::make_unique<DialogHost>();
-    m_services = Services {};
-    m_services.paths = &m_folder->paths();
-    m_services.shell = &m_shell;
-    m_services.prompts = &m_prompts;
-    m_services.dialogs = m_dialogs.get();
-    m_services.main = &m_main;
-    defineToolsDialogs(m_services);
+    setUp();
 }
 
 void TestSuppMail::cleanup()
 {
-    m_dialogs->closeAll();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-SuppMail *TestSuppMail::open()
-{
-    m_dialog = qobject_cast<SuppMail *>(m_dialogs->open(QStringLiteral("suppmail")));
-    return m_dialog;
-}
-
-void TestSuppMail::click(const char *button)
-{
-    QVERIFY(m_dialog);
-    auto *b = m_dialog->findChild<QPushButton *>(QString::fromLatin1(button));
-    QVERIFY(b);
-    b->click();
+    tearDown();
 }
 
 void TestSuppMail::fillStore()

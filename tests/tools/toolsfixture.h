@@ -1,0 +1,70 @@
+#pragma once
+
+#include "fakemainvalues.h"
+#include "recordingshell.h"
+#include "scriptedprompts.h"
+#include "services.h"
+#include "tempprogramfolder.h"
+#include "toolsdialogs.h"
+#include "ui/dialoghost.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+// What every tools dialog test starts from: a fresh program folder with its settings, a shell that
+// records, scripted prompts, the main window's values and the tools' dialogs defined on them.
+// A test derives from it, calls setUp() from init() and tearDown() from cleanup().
+template <class ShellT = RecordingShell> class ToolsFixture
+{
+protected:
+    void setUp()
+    {
+        m_folder = std::make_unique<TempProgramFolder>();
+        m_folder->writeSettings();
+        m_shell = ShellT();
+        m_prompts.clear();
+        m_main = FakeMainValues();
+        m_dialogs = std::make_unique<DialogHost>();
+        m_services = Services {};
+        m_services.paths = &m_folder->paths();
+        m_services.shell = &m_shell;
+        m_services.prompts = &m_prompts;
+        m_services.dialogs = m_dialogs.get();
+        m_services.main = &m_main;
+        defineToolsDialogs(m_services);
+    }
+
+    void tearDown()
+    {
+        m_dialogs->closeAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Opens the named dialog as the main window would; click() then acts on it.
+    template <class Dialog> Dialog *open(const char *name)
+    {
+        auto *dialog = qobject_cast<Dialog *>(m_dialogs->open(QString::fromLatin1(name)));
+        m_dialog = dialog;
+        return dialog;
+    }
+
+    template <class Button = QPushButton> void click(const char *button)
+    {
+        QVERIFY(m_dialog);
+        auto *b = m_dialog->findChild<Button *>(QString::fromLatin1(button));
+        QVERIFY(b);
+        b->click();
+    }
+
+    std::unique_ptr<TempProgramFolder> m_folder;
+    ShellT m_shell;
+    ScriptedPrompts m_prompts;
+    FakeMainValues m_main;
+    std::unique_ptr<DialogHost> m_dialogs;
+    Services m_services;
+    QPointer<QWidget> m_dialog;
+};

@@ -7,13 +7,15 @@
 // For each count it prints the pupils per second of the action itself (until its final message),
 // of the whole run (until every personal folder is shared), and the most processes that ran at once.
 // With --sans-scripts the lines are recorded and never run: the action's own cost, store included.
+#include "benchfolder.h"
 #include "bulkaccounts.h"
 #include "directory/directoryfactory.h"
 #include "passwordgenerator.h"
+#include "quietoutput.h"
 #include "services.h"
 #include "shell/processshell.h"
+#include "standins.h"
 #include "text/pathresolver.h"
-#include "ui/prompts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,51 +25,9 @@
 
 #include <cstdio>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace {
 
 constexpr int kPupilsPerClass = 30;
-
-// Takes every line and runs none.
-class IdleShell : public Shell
-{
-public:
-    Status start(const QString &, WindowStyle) override { return {}; }
-    Status startAndWait(const QString &, WindowStyle, int) override { return {}; }
-    void pause(int) override { }
-};
-
-class SilentPrompts : public Prompts
-{
-public:
-    void message(const QString &text, const QString &) override { last = text; }
-    bool confirm(const QString &, const QString &) override { return true; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
-    QString last;
-};
-
-// A program folder of its own: the built interpreter and perso.bat, drives C: and E: inside it.
-bool layProgramFolder(const QString &folder)
-{
-    const QString built = QStringLiteral(VELMAR_BUILT_PROGRAM_FOLDER);
-    for (const QString &name : {QStringLiteral("cmd"), QStringLiteral("perso.bat")}) {
-        const QString from = built + u'/' + name;
-        const QString to = folder + u'/' + name;
-        // A hard link, so that the interpreter finds this folder as its program folder.
-        if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0
-            && !QFile::copy(from, to))
-            return false;
-    }
-    QDir().mkpath(folder + QStringLiteral("/drives/c"));
-    QDir().mkpath(folder + QStringLiteral("/drives/e"));
-    QFile map(folder + QStringLiteral("/lecteurs.txt"));
-    if (!map.open(QIODevice::WriteOnly))
-        return false;
-    map.write("C:," + QFile::encodeName(folder) + "/drives/c\r\nE:," + QFile::encodeName(folder) + "/drives/e\r\n");
-    return true;
-}
 
 QString className(int pupil)
 {
@@ -102,7 +62,7 @@ bool prepare(const PathResolver &paths, Directory &directory, int count)
 int runOnce(int count, bool runScripts)
 {
     QTemporaryDir dir;
-    if (!dir.isValid() || !layProgramFolder(dir.path())) {
+    if (!dir.isValid() || !layProgramFolder(dir.path(), {QStringLiteral("C"), QStringLiteral("E")})) {
         std::fprintf(stderr, "cannot lay out a program folder in %s\n", qPrintable(dir.path()));
         return 1;
     }
@@ -126,14 +86,7 @@ int runOnce(int count, bool runScripts)
     services.passwords = &passwords;
 
     // The scripts' own messages would drown the figures.
-    std::fflush(stdout);
-    std::fflush(stderr);
-    const int savedOut = ::dup(STDOUT_FILENO);
-    const int savedErr = ::dup(STDERR_FILENO);
-    const int devNull = ::open("/dev/null", O_WRONLY);
-    ::dup2(devNull, STDOUT_FILENO);
-    ::dup2(devNull, STDERR_FILENO);
-
+    QuietOutput quiet(QuietOutput::OutputAndErrors);
     QElapsedTimer timer;
     timer.start();
     const int handled = BulkAccounts(services).run({QStringLiteral("SERVEUR1"), QStringLiteral("C:"),
@@ -141,14 +94,7 @@ int runOnce(int count, bool runScripts)
     const qint64 actionMs = timer.elapsed();
     const bool idle = shell.waitForIdle(60 * 60 * 1000);
     const qint64 totalMs = timer.elapsed();
-
-    std::fflush(stdout);
-    std::fflush(stderr);
-    ::dup2(savedOut, STDOUT_FILENO);
-    ::dup2(savedErr, STDERR_FILENO);
-    ::close(devNull);
-    ::close(savedOut);
-    ::close(savedErr);
+    quiet.restore();
 
     int folders = 0;
     for (int c = 0; c * kPupilsPerClass < count; ++c)

@@ -12,15 +12,17 @@
 // The DC starts again from its tarball before each part, so each works on the same empty domain.
 //
 //   bench_samba_bulk [COUNT]      (default: 500)
+#include "benchfolder.h"
 #include "bulkaccounts.h"
 #include "dcfixture.h"
 #include "directory/directoryfactory.h"
 #include "passwordgenerator.h"
 #include "pupilnaming.h"
+#include "quietoutput.h"
 #include "services.h"
 #include "shell/processshell.h"
+#include "standins.h"
 #include "text/pathresolver.h"
-#include "ui/prompts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,7 +33,6 @@
 
 #include <cstdio>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,24 +40,6 @@ namespace {
 
 constexpr int kPupilsPerClass = 30;
 constexpr int kSambaToolAccounts = 20;
-
-class SilentPrompts : public Prompts
-{
-public:
-    void message(const QString &text, const QString &) override { last = text; }
-    bool confirm(const QString &, const QString &) override { return true; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
-    QString last;
-};
-
-// Starts nothing: the directory's part of the step alone.
-class IdleShell : public Shell
-{
-public:
-    Status start(const QString &, WindowStyle) override { return {}; }
-    Status startAndWait(const QString &, WindowStyle, int) override { return {}; }
-    void pause(int) override { }
-};
 
 enum class Scripts { None, FileShares, SambaShares };
 
@@ -83,23 +66,10 @@ void fail(const QString &what)
 }
 
 // A program folder pointed at the DC: the built interpreter and perso.bat, drives C: and E: inside.
-bool layProgramFolder(const QString &folder, bool sambaShares)
+bool layDcProgramFolder(const QString &folder, bool sambaShares)
 {
-    const QString built = QStringLiteral(VELMAR_BUILT_PROGRAM_FOLDER);
-    for (const QString &name : {QStringLiteral("cmd"), QStringLiteral("perso.bat")}) {
-        const QString from = built + u'/' + name;
-        const QString to = folder + u'/' + name;
-        if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0
-            && !QFile::copy(from, to))
-            return false;
-    }
-    QDir().mkpath(folder + QStringLiteral("/drives/c"));
-    QDir().mkpath(folder + QStringLiteral("/drives/e"));
-    QFile map(folder + QStringLiteral("/lecteurs.txt"));
-    if (!map.open(QIODevice::WriteOnly))
+    if (!layProgramFolder(folder, {QStringLiteral("C"), QStringLiteral("E")}))
         return false;
-    map.write("C:," + QFile::encodeName(folder) + "/drives/c\r\nE:," + QFile::encodeName(folder) + "/drives/e\r\n");
-    map.close();
     // Pupils reach their folders below this one.
     ::chmod(QFile::encodeName(folder).constData(), 0755);
     QFile dc(DcFixture::work() + QStringLiteral("/annuaire.conf"));
@@ -118,7 +88,7 @@ double velmar(const QList<Pupil> &all, Scripts scripts, double *untilShared)
 {
     const bool sambaShares = scripts == Scripts::SambaShares;
     QTemporaryDir dir;
-    if (!dir.isValid() || !layProgramFolder(dir.path(), sambaShares)) {
+    if (!dir.isValid() || !layDcProgramFolder(dir.path(), sambaShares)) {
         fail(QStringLiteral("cannot lay out a program folder"));
         return -1;
     }
@@ -172,10 +142,7 @@ double velmar(const QList<Pupil> &all, Scripts scripts, double *untilShared)
     services.passwords = &passwords;
 
     // The scripts' own messages would drown the figures.
-    std::fflush(stdout);
-    const int savedOut = ::dup(STDOUT_FILENO);
-    const int devNull = ::open("/dev/null", O_WRONLY);
-    ::dup2(devNull, STDOUT_FILENO);
+    QuietOutput quiet;
     QElapsedTimer timer;
     timer.start();
     const int handled = BulkAccounts(services).run({QStringLiteral("SERVEUR1"), QStringLiteral("C:"),
@@ -183,10 +150,7 @@ double velmar(const QList<Pupil> &all, Scripts scripts, double *untilShared)
     const qint64 actionMs = timer.elapsed();
     const bool finished = processes.waitForIdle(30 * 60 * 1000);
     const qint64 totalMs = timer.elapsed();
-    std::fflush(stdout);
-    ::dup2(savedOut, STDOUT_FILENO);
-    ::close(devNull);
-    ::close(savedOut);
+    quiet.restore();
 
     // Every pupil must be there for the figure to count: in "eleves", with a personal folder owned by the account.
     int members = 0;

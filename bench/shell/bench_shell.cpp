@@ -4,44 +4,17 @@
 //   bench_shell [COUNT] [MAX_RUNNING]      (defaults: 5000 and the shell's own bound)
 //
 // Each start makes a personal folder and shares it, so the share list grows to COUNT entries.
+#include "benchfolder.h"
 #include "filesharestore.h"
+#include "quietoutput.h"
 #include "shell/processshell.h"
 #include "text/pathresolver.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
-
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
-
-// A program folder of its own: the built interpreter and perso.bat, drive E: inside it.
-bool layProgramFolder(const QString &folder)
-{
-    const QString built = QStringLiteral(VELMAR_BUILT_PROGRAM_FOLDER);
-    for (const QString &name : {QStringLiteral("cmd"), QStringLiteral("perso.bat")}) {
-        const QString from = built + u'/' + name;
-        const QString to = folder + u'/' + name;
-        // A hard link, so that the interpreter finds this folder as its program folder.
-        if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0
-            && !QFile::copy(from, to))
-            return false;
-    }
-    QDir().mkpath(folder + QStringLiteral("/drives/e"));
-    QFile map(folder + QStringLiteral("/lecteurs.txt"));
-    if (!map.open(QIODevice::WriteOnly))
-        return false;
-    map.write("E:," + QFile::encodeName(folder) + "/drives/e\r\n");
-    return true;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -51,7 +24,7 @@ int main(int argc, char *argv[])
     const int maxRunning = arguments.size() > 2 ? arguments[2].toInt() : ProcessShell::kDefaultMaxRunning;
 
     QTemporaryDir dir;
-    if (!dir.isValid() || !layProgramFolder(dir.path())) {
+    if (!dir.isValid() || !layProgramFolder(dir.path(), {QStringLiteral("E")})) {
         std::fprintf(stderr, "cannot lay out a program folder in %s\n", qPrintable(dir.path()));
         return 1;
     }
@@ -60,10 +33,7 @@ int main(int argc, char *argv[])
 
     // The scripts' own messages ("... a été partagé.") would drown the figures: the processes
     // inherit a standard output that goes nowhere while they run.
-    std::fflush(stdout);
-    const int savedOut = ::dup(STDOUT_FILENO);
-    const int devNull = ::open("/dev/null", O_WRONLY);
-    ::dup2(devNull, STDOUT_FILENO);
+    QuietOutput quiet;
 
     QElapsedTimer timer;
     timer.start();
@@ -78,9 +48,7 @@ int main(int argc, char *argv[])
     const qint64 queuedMs = timer.elapsed();
     const bool idle = shell.waitForIdle(60 * 60 * 1000);
     const qint64 totalMs = timer.elapsed();
-    ::dup2(savedOut, STDOUT_FILENO);
-    ::close(devNull);
-    ::close(savedOut);
+    quiet.restore();
 
     auto shares = FileShareStore(dir.path()).list();
     const qsizetype shared = shares ? shares->size() : -1;

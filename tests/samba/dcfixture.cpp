@@ -17,6 +17,66 @@ DcFixture::~DcFixture()
         stop();
 }
 
+DcFixture::Run DcFixture::runProgram(const QString &program, const QStringList &arguments, const QString &folder)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    if (!folder.isEmpty())
+        process.setWorkingDirectory(folder);
+    process.start(program, arguments);
+    if (!process.waitForFinished(120 * 1000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return Run {
+        process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, QString::fromUtf8(process.readAll())};
+}
+
+DcFixture::Run DcFixture::smbclient(
+    const QString &folder, const QString &user, const QString &password, const QStringList &arguments)
+{
+    const QString file = folder + QStringLiteral("/smbauth");
+    QFile auth(file);
+    if (!auth.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return Run {-1, QStringLiteral("%1 : %2").arg(file, auth.errorString())};
+    auth.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    auth.write(QStringLiteral("username = %1\npassword = %2\ndomain = %3\n")
+                   .arg(user, password, QString::fromLatin1(domain))
+                   .toUtf8());
+    auth.close();
+    Run run = runProgram(QStringLiteral("smbclient"), QStringList {QStringLiteral("-A"), file} + arguments);
+    QFile::remove(file);
+    return run;
+}
+
+Status DcFixture::pointProgramFolder(const QString &folder)
+{
+    const QString conf = folder + QStringLiteral("/annuaire.conf");
+    QFile::remove(conf);
+    if (!QFile::copy(work() + QStringLiteral("/annuaire.conf"), conf))
+        return Status::failure(QStringLiteral("annuaire.conf n'a pas pu être copié dans %1").arg(folder));
+    if (!QFile::setPermissions(folder,
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                | QFile::ReadOther | QFile::ExeOther))
+        return Status::failure(QStringLiteral("%1 n'a pas pu être ouvert aux comptes").arg(folder));
+    return {};
+}
+
+int DcFixture::runTests(const std::function<int(DcFixture &dc)> &run)
+{
+    DcFixture dc;
+    if (Status started = dc.start(); !started) {
+        qCritical("Le contrôleur de domaine de test n'a pas démarré : %s", qPrintable(started.message()));
+        return 1;
+    }
+    int failures = run(dc);
+    if (Status stopped = dc.stop(); !stopped) {
+        qCritical("%s", qPrintable(stopped.message()));
+        ++failures;
+    }
+    return failures;
+}
+
 QString DcFixture::work()
 {
     return QStringLiteral(VELMAR_DC_WORK);

@@ -5,7 +5,9 @@
 #include "text/result.h"
 
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <memory>
 
 // The throwaway domain controller of scripts/dc/dc, restored from its tarball and started for one
@@ -18,6 +20,25 @@ public:
     static constexpr const char *base = "DC=velmar,DC=test";
 
     ~DcFixture();
+
+    // A program run to its end, or stopped after two minutes; its output and errors together.
+    struct Run
+    {
+        int exitCode = -1;
+        QString output;
+    };
+    static Run runProgram(const QString &program, const QStringList &arguments, const QString &folder = {});
+    // smbclient as an account, with the credentials in a file of the folder while it runs: never a
+    // password on a command line.
+    static Run smbclient(
+        const QString &folder, const QString &user, const QString &password, const QStringList &arguments);
+    // Points a program folder at the DC: its interpreter keeps shares in the DC's Samba, and the
+    // accounts can reach their folders below it.
+    static Status pointProgramFolder(const QString &folder);
+
+    // Starts the DC, runs the tests that run gives it, and stops it; returns the failures, a DC
+    // that does not start or stop counting as one.
+    static int runTests(const std::function<int(DcFixture &dc)> &run);
 
     // Restores and starts the DC; a failure says why (the DC did not come up within its bounded wait).
     Status start();

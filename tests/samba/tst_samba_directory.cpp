@@ -355,9 +355,8 @@ void TestSambaDirectory::wrongBindPasswordSaysSo()
 void TestSambaDirectory::factoryPicksTheServer()
 {
     TempProgramFolder folder;
-    QFile conf(DcFixture::work() + QStringLiteral("/annuaire.conf"));
-    QVERIFY(conf.open(QIODevice::ReadOnly));
-    folder.writeFile(QStringLiteral("annuaire.conf"), conf.readAll());
+    const Status pointed = DcFixture::pointProgramFolder(folder.path());
+    QVERIFY2(pointed.ok(), qPrintable(pointed.message()));
     QString problem = QStringLiteral("pas vidé");
     auto directory = openDirectory(folder.paths(), &problem);
     QCOMPARE(problem, QString());
@@ -412,16 +411,9 @@ void TestSambaDirectory::reconnectsAfterTheServerRestarted()
     CHECK_OK((*made)->setInfo());
 }
 
-int main(int argc, char *argv[])
+// The behaviour suite of the embedded store on the DC, then the DC's own cases.
+int runSuites(DcFixture &dc, int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    DcFixture dc;
-    if (Status started = dc.start(); !started) {
-        qCritical("Le contrôleur de domaine de test n'a pas démarré : %s", qPrintable(started.message()));
-        return 1;
-    }
-    int failures = 0;
-
     DirectoryBackend backend;
     backend.make = [&]() -> std::unique_ptr<Directory> {
         auto unit = dc.freshUnit(suiteUnit);
@@ -476,16 +468,17 @@ int main(int argc, char *argv[])
         return entry.text(QStringLiteral("pwdLastSet")) == QStringLiteral("0");
     };
     DirectorySuite suite(backend);
-    failures += QTest::qExec(&suite, argc, argv);
+    int failures = QTest::qExec(&suite, argc, argv);
 
     TestSambaDirectory own(dc);
     failures += QTest::qExec(&own, argc, argv);
-
-    if (Status stopped = dc.stop(); !stopped) {
-        qCritical("%s", qPrintable(stopped.message()));
-        ++failures;
-    }
     return failures;
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    return DcFixture::runTests([&](DcFixture &dc) { return runSuites(dc, argc, argv); });
 }
 
 #include "tst_samba_directory.moc"

@@ -11,7 +11,6 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
@@ -23,19 +22,6 @@ struct Pupil
 {
     QString login, surname, firstNames, className;
 };
-
-QString runProgram(const QString &program, const QStringList &arguments, int *exitCode = nullptr)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForFinished(120 * 1000))
-        process.kill();
-    process.waitForFinished();
-    if (exitCode)
-        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return QString::fromUtf8(process.readAll());
-}
 
 } // namespace
 
@@ -53,27 +39,8 @@ private Q_SLOTS:
     void stepsOnTheDomainController();
 
 private:
-    // smbclient with credentials in a file of the folder: never a password on a command line.
-    QString smbclient(TempProgramFolder &folder, const QString &user, const QString &password,
-        const QStringList &arguments, int *exitCode);
-
     DcFixture &m_dc;
 };
-
-QString TestSambaEndToEnd::smbclient(TempProgramFolder &folder, const QString &user, const QString &password,
-    const QStringList &arguments, int *exitCode)
-{
-    const QString file = folder.path() + QStringLiteral("/smbauth");
-    folder.writeFile(QStringLiteral("smbauth"),
-        QStringLiteral("username = %1\npassword = %2\ndomain = %3\n")
-            .arg(user, password, QString::fromLatin1(DcFixture::domain))
-            .toUtf8());
-    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
-    const QString output
-        = runProgram(QStringLiteral("smbclient"), QStringList {QStringLiteral("-A"), file} + arguments, exitCode);
-    QFile::remove(file);
-    return output;
-}
 
 void TestSambaEndToEnd::stepsOnTheDomainController()
 {
@@ -84,10 +51,8 @@ void TestSambaEndToEnd::stepsOnTheDomainController()
     LdapDirectory *ldap = opened->get();
     PanelFixture f(std::move(*opened), true);
     // The program folder points at the DC for shares too, and pupils can reach their folders below it.
-    QFile conf(DcFixture::work() + QStringLiteral("/annuaire.conf"));
-    QVERIFY(conf.open(QIODevice::ReadOnly));
-    f.folder.writeFile(QStringLiteral("annuaire.conf"), conf.readAll());
-    QVERIFY(::chmod(QFile::encodeName(f.folder.path()).constData(), 0755) == 0);
+    const Status pointed = DcFixture::pointProgramFolder(f.folder.path());
+    QVERIFY2(pointed.ok(), qPrintable(pointed.message()));
     ProvisioningPanel *p = f.panel;
 
     const QList<Pupil> pupils = {
@@ -128,7 +93,6 @@ void TestSambaEndToEnd::stepsOnTheDomainController()
     QCOMPARE(eleves, logins);
 
     const QStringList sheet = f.lines(QStringLiteral("C:\\comptes.html"));
-    int exitCode = -1;
     for (int i = 0; i < pupils.size(); ++i) {
         const Pupil &pupil = pupils[i];
         const QString user = f.ads(u'/' + pupil.login);
@@ -151,18 +115,19 @@ void TestSambaEndToEnd::stepsOnTheDomainController()
         QVERIFY2(::stat(QFile::encodeName(folder).constData(), &info) == 0, qPrintable(folder));
         QVERIFY2(info.st_uid != ::getuid(), qPrintable(folder));
         f.folder.writeFile(QStringLiteral("devoir.txt"), "Mon devoir\n");
-        const QString written = smbclient(f.folder, pupil.login, password,
+        const DcFixture::Run written = DcFixture::smbclient(f.folder.path(), pupil.login, password,
             {QStringLiteral("//127.0.0.1/%1$").arg(pupil.login), QStringLiteral("-c"),
-                QStringLiteral("put %1/devoir.txt devoir.txt").arg(f.folder.path())},
-            &exitCode);
-        QVERIFY2(exitCode == 0 && !written.contains(QStringLiteral("NT_STATUS")), qPrintable(written));
+                QStringLiteral("put %1/devoir.txt devoir.txt").arg(f.folder.path())});
+        QVERIFY2(
+            written.exitCode == 0 && !written.output.contains(QStringLiteral("NT_STATUS")), qPrintable(written.output));
         QVERIFY(QFile::exists(folder + QStringLiteral("/devoir.txt")));
     }
 
     // The shares, as an SMB client lists them.
-    const QString listed = smbclient(f.folder, QStringLiteral("Administrator"), m_dc.adminPassword(),
-        {QStringLiteral("-L"), QStringLiteral("//127.0.0.1")}, &exitCode);
-    QVERIFY2(exitCode == 0, qPrintable(listed));
+    const DcFixture::Run run = DcFixture::smbclient(f.folder.path(), QStringLiteral("Administrator"),
+        m_dc.adminPassword(), {QStringLiteral("-L"), QStringLiteral("//127.0.0.1")});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.output));
+    const QString listed = run.output;
     QStringList shares
         = {QStringLiteral("public"), QStringLiteral("matieres"), QStringLiteral("TS8"), QStringLiteral("1S2")};
     for (const Pupil &pupil : pupils)
@@ -176,18 +141,10 @@ void TestSambaEndToEnd::stepsOnTheDomainController()
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    DcFixture dc;
-    if (Status started = dc.start(); !started) {
-        qCritical("Le contrôleur de domaine de test n'a pas démarré : %s", qPrintable(started.message()));
-        return 1;
-    }
-    TestSambaEndToEnd test(dc);
-    int failures = QTest::qExec(&test, argc, argv);
-    if (Status stopped = dc.stop(); !stopped) {
-        qCritical("%s", qPrintable(stopped.message()));
-        ++failures;
-    }
-    return failures;
+    return DcFixture::runTests([&](DcFixture &dc) {
+        TestSambaEndToEnd test(dc);
+        return QTest::qExec(&test, argc, argv);
+    });
 }
 
 #include "tst_samba_e2e.moc"

@@ -7,10 +7,7 @@
 #include "schoolyear.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QTest>
-
-#include <sys/stat.h>
 
 class TestSambaEnrolEndToEnd : public QObject
 {
@@ -45,10 +42,8 @@ void TestSambaEnrolEndToEnd::yearOnTheDomainController()
     };
     // The interpreter finds the DC's Samba through the program folder's "annuaire.conf", and the
     // accounts reach their folders below it.
-    QFile conf(DcFixture::work() + QStringLiteral("/annuaire.conf"));
-    QVERIFY(conf.open(QIODevice::ReadOnly));
-    f.folder.writeFile(QStringLiteral("annuaire.conf"), conf.readAll());
-    QVERIFY(::chmod(QFile::encodeName(f.folder.path()).constData(), 0755) == 0);
+    const Status pointed = DcFixture::pointProgramFolder(f.folder.path());
+    QVERIFY2(pointed.ok(), qPrintable(pointed.message()));
 
     runSchoolYear(f);
     if (QTest::currentTestFailed())
@@ -60,18 +55,10 @@ void TestSambaEnrolEndToEnd::yearOnTheDomainController()
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    DcFixture dc;
-    if (Status started = dc.start(); !started) {
-        qCritical("Le contrôleur de domaine de test n'a pas démarré : %s", qPrintable(started.message()));
-        return 1;
-    }
-    TestSambaEnrolEndToEnd test(dc);
-    int failures = QTest::qExec(&test, argc, argv);
-    if (Status stopped = dc.stop(); !stopped) {
-        qCritical("%s", qPrintable(stopped.message()));
-        ++failures;
-    }
-    return failures;
+    return DcFixture::runTests([&](DcFixture &dc) {
+        TestSambaEnrolEndToEnd test(dc);
+        return QTest::qExec(&test, argc, argv);
+    });
 }
 
 #include "tst_samba_enrol_e2e.moc"

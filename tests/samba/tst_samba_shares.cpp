@@ -5,35 +5,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTest>
 
 #include <sys/stat.h>
 
-namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QString output;
-};
-
-Run runProgram(const QString &program, const QStringList &arguments, const QString &folder = QString())
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    if (!folder.isEmpty())
-        process.setWorkingDirectory(folder);
-    process.start(program, arguments);
-    if (!process.waitForFinished(120 * 1000)) {
-        process.kill();
-        process.waitForFinished();
-    }
-    return Run {
-        process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, QString::fromUtf8(process.readAll())};
-}
-
-} // namespace
+using Run = DcFixture::Run;
 
 // "net share" in the interpreter of a program folder whose annuaire.conf names the domain
 // controller's smb.conf: the shares are the DC's own, seen by SMB clients, and a personal folder
@@ -69,21 +45,16 @@ private:
 void TestSambaShares::init()
 {
     m_folder = std::make_unique<TempProgramFolder>();
-    // Accounts reach their folders through these.
-    QVERIFY(QFile::setPermissions(m_folder->path(),
-        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
-            | QFile::ExeOther));
     m_folder->writeSettings();
     m_folder->installPrograms();
-    QFile conf(DcFixture::work() + QStringLiteral("/annuaire.conf"));
-    QVERIFY(conf.open(QIODevice::ReadOnly));
-    m_folder->writeFile(QStringLiteral("annuaire.conf"), conf.readAll());
+    const Status pointed = DcFixture::pointProgramFolder(m_folder->path());
+    QVERIFY2(pointed.ok(), qPrintable(pointed.message()));
 }
 
 void TestSambaShares::cleanup()
 {
     for (const QString &name : registryShares())
-        runProgram(QStringLiteral("net"),
+        DcFixture::runProgram(QStringLiteral("net"),
             {QStringLiteral("-s"), m_dc.sambaConf(), QStringLiteral("conf"), QStringLiteral("delshare"),
                 QStringLiteral("--"), name});
     m_folder.reset();
@@ -91,12 +62,12 @@ void TestSambaShares::cleanup()
 
 Run TestSambaShares::cmd(const QStringList &arguments)
 {
-    return runProgram(m_folder->path() + QStringLiteral("/cmd"), arguments, m_folder->path());
+    return DcFixture::runProgram(m_folder->path() + QStringLiteral("/cmd"), arguments, m_folder->path());
 }
 
 QStringList TestSambaShares::registryShares()
 {
-    const Run listed = runProgram(QStringLiteral("net"),
+    const Run listed = DcFixture::runProgram(QStringLiteral("net"),
         {QStringLiteral("-s"), m_dc.sambaConf(), QStringLiteral("conf"), QStringLiteral("listshares")});
     QStringList names = listed.output.split(u'\n', Qt::SkipEmptyParts);
     for (QString &name : names)
@@ -106,15 +77,7 @@ QStringList TestSambaShares::registryShares()
 
 Run TestSambaShares::smbclient(const QString &user, const QString &password, const QStringList &arguments)
 {
-    const QString file = m_folder->path() + QStringLiteral("/smbauth");
-    m_folder->writeFile(QStringLiteral("smbauth"),
-        QStringLiteral("username = %1\npassword = %2\ndomain = %3\n")
-            .arg(user, password, QString::fromLatin1(DcFixture::domain))
-            .toUtf8());
-    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
-    Run run = runProgram(QStringLiteral("smbclient"), QStringList {QStringLiteral("-A"), file} + arguments);
-    QFile::remove(file);
-    return run;
+    return DcFixture::smbclient(m_folder->path(), user, password, arguments);
 }
 
 void TestSambaShares::sharesAreTheServers()
@@ -173,7 +136,7 @@ void TestSambaShares::personalFolderBelongsToItsAccount()
     const QString folder = m_folder->drive(QStringLiteral("E")) + QStringLiteral("/perso/eleves/6A/") + login;
     struct stat info;
     QVERIFY(::stat(QFile::encodeName(folder).constData(), &info) == 0);
-    const Run uid = runProgram(QStringLiteral("sh"),
+    const Run uid = DcFixture::runProgram(QStringLiteral("sh"),
         {QStringLiteral("-c"),
             QStringLiteral("wbinfo --sid-to-uid=$(wbinfo --name-to-sid=%1 | cut -d' ' -f1)").arg(login)});
     QCOMPARE(QString::number(info.st_uid), uid.output.trimmed());
@@ -230,18 +193,10 @@ void TestSambaShares::listParsing()
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    DcFixture dc;
-    if (Status started = dc.start(); !started) {
-        qCritical("Le contrôleur de domaine de test n'a pas démarré : %s", qPrintable(started.message()));
-        return 1;
-    }
-    TestSambaShares test(dc);
-    int failures = QTest::qExec(&test, argc, argv);
-    if (Status stopped = dc.stop(); !stopped) {
-        qCritical("%s", qPrintable(stopped.message()));
-        ++failures;
-    }
-    return failures;
+    return DcFixture::runTests([&](DcFixture &dc) {
+        TestSambaShares test(dc);
+        return QTest::qExec(&test, argc, argv);
+    });
 }
 
 #include "tst_samba_shares.moc"

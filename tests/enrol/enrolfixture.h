@@ -2,7 +2,7 @@
 
 #include "directory/directory.h"
 #include "directory/directoryfactory.h"
-#include "mainvalues.h"
+#include "fakemainvalues.h"
 #include "passwordgenerator.h"
 #include "recordingshell.h"
 #include "scriptedprompts.h"
@@ -16,29 +16,6 @@
 
 #include <functional>
 #include <memory>
-
-// The main window's values as the dialogs read them, set by the test.
-class FakeMainValues : public MainValues
-{
-public:
-    QString domain = QStringLiteral("LYCEE");
-    QString server = QStringLiteral("SRVPEDA");
-    QString volume = QStringLiteral("C:");
-    QString publicPath = QStringLiteral("E:\\Public");
-    QString subjectsPath = QStringLiteral("E:\\Matieres");
-    QString homePath = QStringLiteral("E:\\Perso");
-    QString pupils = QStringLiteral("C:\\ORVO.txt");
-    QString group;
-
-    QString domainName() const override { return domain; }
-    QString serverName() const override { return server; }
-    QString systemVolume() const override { return volume; }
-    QString publicFolder() const override { return publicPath; }
-    QString subjectsFolder() const override { return subjectsPath; }
-    QString homeRoot() const override { return homePath; }
-    QString pupilFile() const override { return pupils; }
-    QString chosenGroup() const override { return group; }
-};
 
 // Lets a test refuse chosen directory calls: a server that is out of reach, or an account that
 // cannot be deleted.

@@ -28,6 +28,7 @@ protected:
         m_shell = ShellT();
         m_prompts.clear();
         m_main = FakeMainValues();
+        m_main.pupils = QStringLiteral("C:\\orvo\\orvoconv.txt");
         m_dialogs = std::make_unique<DialogHost>();
         m_services = Services {};
         m_services.paths = &m_folder->paths();

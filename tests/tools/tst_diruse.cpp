@@ -124,7 +124,7 @@ void TestDirUse::commandLines()
     // when that file cannot be read.
     m_folder->writeSettings(QStringLiteral("LYCEE"), QStringLiteral("SRVPEDA"), QStringLiteral("D:"));
     m_folder->writeFile(QStringLiteral("div.txt"), "TS8,TS8\r\nBLANC,\r\n2NDE1,2A\r\n");
-    m_main.perso = QStringLiteral("G:\\Perso");
+    m_main.homePath = QStringLiteral("G:\\Perso");
     open()->findChild<QLineEdit *>(QStringLiteral("txt_limite"))->setText(QStringLiteral("20"));
     click("cmd_verif");
     QCOMPARE(m_shell.lines(),

@@ -84,7 +84,7 @@ void TestMails::writeSources()
 
 void TestMails::window()
 {
-    m_main.orvo = QStringLiteral("D:\\orvo\\converti.txt");
+    m_main.pupils = QStringLiteral("D:\\orvo\\converti.txt");
     Mails *dialog = open();
     QVERIFY(dialog);
     QCOMPARE(dialog->objectName(), QStringLiteral("mails"));

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QTest>
 
 QString FakeMainValues::publicFolder() const
 {
@@ -178,4 +179,28 @@ bool PanelFixture::hasPassword(const QString &login, const QString &password)
         return false;
     auto matches = (*store)->checkPassword(login, password);
     return matches && *matches;
+}
+
+void checkPupilAccounts(PanelFixture &f, const QList<Pupil> &pupils, const QStringList &globalGroups)
+{
+    QCOMPARE(f.globalGroups(), globalGroups);
+    QStringList logins;
+    for (const Pupil &pupil : pupils)
+        logins << pupil.login;
+    logins.sort(Qt::CaseInsensitive);
+    QCOMPARE(f.users(), logins);
+    QStringList eleves = f.memberNames(f.ads(QStringLiteral("/eleves,group")));
+    eleves.sort(Qt::CaseInsensitive);
+    QCOMPARE(eleves, logins);
+
+    for (const Pupil &pupil : pupils) {
+        const QString user = f.ads(u'/' + pupil.login);
+        QCOMPARE(f.property(user, QStringLiteral("FullName")).toString(), pupil.surname + u' ' + pupil.firstNames);
+        QCOMPARE(f.property(user, QStringLiteral("Description")).toString(),
+            QStringLiteral("membre de la classe : ") + pupil.className);
+        QCOMPARE(f.property(user, QStringLiteral("HomeDirectory")).toString(),
+            QStringLiteral("\\\\SERVEUR1\\") + pupil.login + u'$');
+        QCOMPARE(f.property(user, QStringLiteral("LoginScript")).toString(), pupil.className + QStringLiteral(".bat"));
+        QVERIFY(f.memberNames(f.ads(u'/' + pupil.className + QStringLiteral(",group"))).contains(pupil.login));
+    }
 }

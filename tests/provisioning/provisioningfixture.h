@@ -98,3 +98,13 @@ public:
 
 // Builds converted pupil file bytes from "surname,first names,class" lines, in Windows-1252.
 QByteArray pupilFileBytes(const QStringList &lines);
+
+// A pupil of the converted file, with the login the steps give them.
+struct Pupil
+{
+    QString login, surname, firstNames, className;
+};
+
+// What the three steps leave in the directory, whichever keeps it: these global groups and no
+// other, one account per pupil with its properties, in "eleves" and in its class group.
+void checkPupilAccounts(PanelFixture &f, const QList<Pupil> &pupils, const QStringList &globalGroups);

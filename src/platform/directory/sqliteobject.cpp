@@ -187,7 +187,7 @@ Status SqliteObject::members(const DirVisitor &visit)
     return {};
 }
 
-Status SqliteObject::add(const QString &memberAdsPath)
+Result<DirPath> SqliteObject::memberPath(const QString &memberAdsPath, const QString &containerRefused) const
 {
     if (Status s = needGroup(); !s)
         return s;
@@ -195,18 +195,22 @@ Status SqliteObject::add(const QString &memberAdsPath)
     if (!path)
         return path.status();
     if (path->isContainer())
-        return Status::failure(QStringLiteral("Le domaine ne peut pas être membre d'un groupe."));
+        return Result<DirPath>::failure(containerRefused);
+    return path;
+}
+
+Status SqliteObject::add(const QString &memberAdsPath)
+{
+    auto path = memberPath(memberAdsPath, QStringLiteral("Le domaine ne peut pas être membre d'un groupe."));
+    if (!path)
+        return path.status();
     return m_store->addMember(m_id, path->name, path->fixedClass);
 }
 
 Status SqliteObject::remove(const QString &memberAdsPath)
 {
-    if (Status s = needGroup(); !s)
-        return s;
-    auto path = DirNames::parsePath(memberAdsPath);
+    auto path = memberPath(memberAdsPath, QStringLiteral("Le domaine n'est membre d'aucun groupe."));
     if (!path)
         return path.status();
-    if (path->isContainer())
-        return Status::failure(QStringLiteral("Le domaine n'est membre d'aucun groupe."));
     return m_store->removeMember(m_id, path->name, path->fixedClass);
 }

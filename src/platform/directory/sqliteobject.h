@@ -1,5 +1,6 @@
 #pragma once
 
+#include "directorypath.h"
 #include "dirobjectbase.h"
 #include "sqlitestore.h"
 
@@ -28,6 +29,8 @@ public:
 private:
     SqliteObject(std::shared_ptr<SqliteStore> store, QString server, Kind kind, qint64 id, QString name);
     Status needGroup() const { return needStoredGroup(m_id != 0); }
+    // The member a path names, for this group; containerRefused when it names the domain.
+    Result<DirPath> memberPath(const QString &memberAdsPath, const QString &containerRefused) const;
 
     std::shared_ptr<SqliteStore> m_store;
     qint64 m_id; // 0 while the object waits for its first setInfo()

@@ -87,27 +87,34 @@ Result<ProcessShell::Launch> ProcessShell::resolve(const QString &commandLine) c
     return launch;
 }
 
-Status ProcessShell::start(const QString &commandLine, WindowStyle)
+namespace {
+
+// Hands the line's program and arguments to the queue, or says why the line cannot run.
+Result<std::shared_ptr<ProcessQueue::Completion>> enqueue(
+    const ProcessShell &shell, ProcessQueue &queue, const QString &commandLine, bool wantCompletion)
 {
-    Result<Launch> launch = resolve(commandLine);
+    Result<ProcessShell::Launch> launch = shell.resolve(commandLine);
     if (!launch)
         return launch.status();
     QList<QByteArray> argv;
     for (const QString &argument : std::as_const(launch->arguments))
         argv.append(argument.toLocal8Bit());
-    m_queue->enqueue(QFile::encodeName(launch->program), argv, false);
-    return {};
+    return queue.enqueue(QFile::encodeName(launch->program), argv, wantCompletion);
+}
+
+} // namespace
+
+Status ProcessShell::start(const QString &commandLine, WindowStyle)
+{
+    return enqueue(*this, *m_queue, commandLine, false).status();
 }
 
 Status ProcessShell::startAndWait(const QString &commandLine, WindowStyle, int timeoutMs)
 {
-    Result<Launch> launch = resolve(commandLine);
-    if (!launch)
-        return launch.status();
-    QList<QByteArray> argv;
-    for (const QString &argument : std::as_const(launch->arguments))
-        argv.append(argument.toLocal8Bit());
-    auto completion = m_queue->enqueue(QFile::encodeName(launch->program), argv, true);
+    auto queued = enqueue(*this, *m_queue, commandLine, true);
+    if (!queued)
+        return queued.status();
+    auto completion = *queued;
 
     std::unique_lock lock(completion->mutex);
     if (!completion->changed.wait_for(

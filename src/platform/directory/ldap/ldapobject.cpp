@@ -68,6 +68,10 @@ QString filterFor(const QStringList &classes)
     return QStringLiteral("(|%1)").arg(parts.join(QString()));
 }
 
+// What a search reads of each account or group it lists.
+const QStringList listedAttributes
+    = {QStringLiteral("sAMAccountName"), QStringLiteral("objectClass"), QStringLiteral("objectGUID")};
+
 // The server's word for a password its policy refuses (too short, too simple, too recent).
 bool refusedByPolicy(const LdapReply &reply)
 {
@@ -134,24 +138,28 @@ Status LdapObject::enumerate(const QStringList &filter, const DirVisitor &visit)
     // Everything is read before the first visit: the visitor may well call the directory again.
     QList<LdapEntry> entries;
     const LdapReply reply = m_session->connection().search(m_session->config().base, LdapConnection::Scope::Subtree,
-        ldapFilter, {QStringLiteral("sAMAccountName"), QStringLiteral("objectClass"), QStringLiteral("objectGUID")},
-        &entries, m_session->limits().pageSize);
+        ldapFilter, listedAttributes, &entries, m_session->limits().pageSize);
     if (!reply.ok())
         return Status::failure(m_session->failure(reply, QStringLiteral("La lecture de l'annuaire")));
     QList<DirEntry> found;
     for (const LdapEntry &entry : std::as_const(entries)) {
-        const QString className = LdapSession::classOf(entry);
-        const QString name = entry.text(QStringLiteral("sAMAccountName"));
-        if (className.isEmpty() || name.isEmpty())
-            continue;
-        // Listed objects are usually bound next: no need to look them up again.
-        m_session->remember(
-            LdapSession::Account {entry.dn, entry.first(QStringLiteral("objectGUID")), name, className});
-        found.append(DirEntry {name, className, DirNames::objectPath(m_server, name)});
+        if (auto account = listed(entry))
+            found.append(*account);
     }
     for (const DirEntry &entry : std::as_const(found))
         visit(entry);
     return {};
+}
+
+std::optional<DirEntry> LdapObject::listed(const LdapEntry &entry)
+{
+    const QString className = LdapSession::classOf(entry);
+    const QString name = entry.text(QStringLiteral("sAMAccountName"));
+    if (className.isEmpty() || name.isEmpty())
+        return std::nullopt;
+    // Listed objects are usually bound next: no need to look them up again.
+    m_session->remember(LdapSession::Account {entry.dn, entry.first(QStringLiteral("objectGUID")), name, className});
+    return DirEntry {name, className, DirNames::objectPath(m_server, name)};
 }
 
 Result<DirObjectPtr> LdapObject::create(const QString &className, const QString &name)
@@ -421,19 +429,13 @@ Status LdapObject::members(const DirVisitor &visit)
         filter += u')';
         QList<LdapEntry> entries;
         const LdapReply reply = m_session->connection().search(m_session->config().base, LdapConnection::Scope::Subtree,
-            filter, {QStringLiteral("sAMAccountName"), QStringLiteral("objectClass"), QStringLiteral("objectGUID")},
-            &entries, m_session->limits().pageSize);
+            filter, listedAttributes, &entries, m_session->limits().pageSize);
         if (!reply.ok())
             return Status::failure(
                 m_session->failure(reply, QStringLiteral("La lecture des membres de « %1 »").arg(m_name)));
         for (const LdapEntry &entry : std::as_const(entries)) {
-            const QString className = LdapSession::classOf(entry);
-            const QString name = entry.text(QStringLiteral("sAMAccountName"));
-            if (className.isEmpty() || name.isEmpty())
-                continue;
-            m_session->remember(
-                LdapSession::Account {entry.dn, entry.first(QStringLiteral("objectGUID")), name, className});
-            byDn.insert(entry.dn.toLower(), DirEntry {name, className, DirNames::objectPath(m_server, name)});
+            if (auto account = listed(entry))
+                byDn.insert(entry.dn.toLower(), *account);
         }
     }
     // Members that are neither accounts nor groups (computers, contacts, other domains' principals) are left out.

@@ -42,6 +42,9 @@ private:
     // How requests name this object: its GUID, or the DN it was just created under.
     QString target() const;
     Result<LdapEntry> read(const QStringList &attributes);
+    // An account or group a search listed (searched for listedAttributes), remembered for the bind
+    // that usually follows; nothing for objects that are neither.
+    std::optional<DirEntry> listed(const LdapEntry &entry);
     Status storeNew();
     Status storeChanges();
     Status passwordAllowed() const;

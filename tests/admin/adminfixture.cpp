@@ -2,6 +2,7 @@
 
 #include "directory/directoryfactory.h"
 #include "directory/sqlitedirectory.h"
+#include "forwardingdirobject.h"
 
 #include <QTest>
 
@@ -9,56 +10,36 @@ namespace {
 
 const QString kServer = QStringLiteral("WinNT://SERVEUR1");
 
-class FaultyObject : public DirObject
+// Fails one operation, as a directory out of reach or refusing a change would.
+class FaultyObject : public ForwardingDirObject
 {
 public:
     FaultyObject(DirObjectPtr real, QString operation)
-        : m_real(std::move(real))
+        : ForwardingDirObject(std::move(real))
         , m_operation(std::move(operation))
     {
     }
 
-    QString name() const override { return m_real->name(); }
-    QString className() const override { return m_real->className(); }
-    QString adsPath() const override { return m_real->adsPath(); }
-    Status enumerate(const QStringList &filter, const DirVisitor &visit) override
-    {
-        return m_real->enumerate(filter, visit);
-    }
-    Result<DirObjectPtr> create(const QString &className, const QString &name) override
-    {
-        return m_real->create(className, name);
-    }
-    Status deleteObject(const QString &className, const QString &name) override
-    {
-        return m_real->deleteObject(className, name);
-    }
-    Result<QVariant> get(const QString &property) override { return m_real->get(property); }
-    Status put(const QString &property, const QVariant &value) override { return m_real->put(property, value); }
-    Status setPassword(const QString &password) override { return m_real->setPassword(password); }
     Status setInfo() override
     {
         if (m_operation == QStringLiteral("setInfo"))
             return Status::failure(QStringLiteral("Accès refusé."));
-        return m_real->setInfo();
+        return m_inner->setInfo();
     }
     Status members(const DirVisitor &visit) override
     {
         if (m_operation != QStringLiteral("members"))
-            return m_real->members(visit);
+            return m_inner->members(visit);
         bool first = true;
-        const Status listed = m_real->members([&](const DirEntry &member) {
+        const Status listed = m_inner->members([&](const DirEntry &member) {
             if (first)
                 visit(member);
             first = false;
         });
         return listed.ok() ? Status::failure(QStringLiteral("Le serveur ne répond plus.")) : listed;
     }
-    Status add(const QString &memberAdsPath) override { return m_real->add(memberAdsPath); }
-    Status remove(const QString &memberAdsPath) override { return m_real->remove(memberAdsPath); }
 
 private:
-    DirObjectPtr m_real;
     QString m_operation;
 };
 

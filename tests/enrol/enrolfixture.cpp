@@ -1,46 +1,28 @@
 #include "enrolfixture.h"
 
 #include "directory/sqlitedirectory.h"
+#include "forwardingdirobject.h"
 
 namespace {
 
-// Passes every call on, except deletion when refused.
-class RefusingObject : public DirObject
+// Refuses deletion when asked to.
+class RefusingObject : public ForwardingDirObject
 {
 public:
     RefusingObject(DirObjectPtr inner, bool refuseDeletes)
-        : m_inner(std::move(inner))
+        : ForwardingDirObject(std::move(inner))
         , m_refuseDeletes(refuseDeletes)
     {
     }
 
-    QString name() const override { return m_inner->name(); }
-    QString className() const override { return m_inner->className(); }
-    QString adsPath() const override { return m_inner->adsPath(); }
-    Status enumerate(const QStringList &filter, const DirVisitor &visit) override
-    {
-        return m_inner->enumerate(filter, visit);
-    }
-    Result<DirObjectPtr> create(const QString &className, const QString &name) override
-    {
-        return m_inner->create(className, name);
-    }
     Status deleteObject(const QString &className, const QString &name) override
     {
         if (m_refuseDeletes)
             return Status::failure(QStringLiteral("Accès refusé."));
         return m_inner->deleteObject(className, name);
     }
-    Result<QVariant> get(const QString &property) override { return m_inner->get(property); }
-    Status put(const QString &property, const QVariant &value) override { return m_inner->put(property, value); }
-    Status setPassword(const QString &password) override { return m_inner->setPassword(password); }
-    Status setInfo() override { return m_inner->setInfo(); }
-    Status members(const DirVisitor &visit) override { return m_inner->members(visit); }
-    Status add(const QString &memberAdsPath) override { return m_inner->add(memberAdsPath); }
-    Status remove(const QString &memberAdsPath) override { return m_inner->remove(memberAdsPath); }
 
 private:
-    DirObjectPtr m_inner;
     bool m_refuseDeletes;
 };
 

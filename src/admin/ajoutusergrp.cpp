@@ -66,7 +66,6 @@ Status AjoutUserGrp::load()
     const auto names = SettingsFiles::readDomainNames(*m_services.paths);
     if (!names)
         return names.status();
-    m_domain = names->domain;
     m_server = names->server;
 
     auto server = m_services.directory->bind(containerPath(m_server));

@@ -73,7 +73,6 @@ Status AjoutEleve::load()
     const auto names = readNames(m_services);
     if (!names)
         return names.status();
-    m_domain = names->domain;
     m_server = names->server;
 
     auto server = m_services.directory->bind(containerPath(m_server));

@@ -40,6 +40,5 @@ public:
 
 private:
     Services &m_services;
-    QString m_domain;
     QString m_server;
 };

@@ -79,7 +79,6 @@ Status AjoutProf::load()
     const auto names = readNames(m_services);
     if (!names)
         return names.status();
-    m_domain = names->domain;
     m_server = names->server;
     return {};
 }

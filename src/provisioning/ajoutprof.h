@@ -43,6 +43,5 @@ private:
     void joinProfs(const QString &login);
 
     Services &m_services;
-    QString m_domain;
     QString m_server;
 };

@@ -90,7 +90,6 @@ Status SuppEleves::load()
     const auto names = readNames(m_services);
     if (!names)
         return names.status();
-    m_domain = names->domain;
     m_server = names->server;
     return {};
 }

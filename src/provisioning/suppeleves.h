@@ -44,6 +44,5 @@ private:
     QString removeFolder(const QString &command, const QString &box, const QString &below, const QString &leftAlone);
 
     Services &m_services;
-    QString m_domain;
     QString m_server;
 };

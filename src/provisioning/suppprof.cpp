@@ -58,7 +58,6 @@ Status SuppProf::load()
     const auto names = readNames(m_services);
     if (!names)
         return names.status();
-    m_domain = names->domain;
     m_server = names->server;
 
     const auto teachers = Teachers::read(m_services);

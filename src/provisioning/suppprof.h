@@ -34,6 +34,5 @@ public:
 
 private:
     Services &m_services;
-    QString m_domain;
     QString m_server;
 };

@@ -1,6 +1,7 @@
 #include "classgroups.h"
 
 #include "directory/directory.h"
+#include "dirpaths.h"
 #include "provisioningfolders.h"
 #include "pupilfile.h"
 #include "pupilnaming.h"
@@ -11,11 +12,6 @@
 #include "ui/prompts.h"
 
 namespace {
-
-QString container(const QString &serverName)
-{
-    return QStringLiteral("WinNT://") + serverName;
-}
 
 Status createGroupIn(DirObject &parent, const QString &name)
 {
@@ -36,7 +32,7 @@ QStringList ClassGroups::logonScript(const QString &serverName, const QString &c
 
 Status ClassGroups::createGroup(const QString &serverName, const QString &name)
 {
-    auto parent = m_services.directory->bind(container(serverName));
+    auto parent = m_services.directory->bind(DirPaths::container(serverName));
     if (!parent)
         return parent.status();
     return createGroupIn(**parent, name);
@@ -53,7 +49,7 @@ void ClassGroups::run(const Input &input)
         makeFolder(m_services, input.homeRoot + QStringLiteral("\\eleves"));
     }
 
-    if (auto parent = m_services.directory->bind(container(input.serverName))) {
+    if (auto parent = m_services.directory->bind(DirPaths::container(input.serverName))) {
         createGroupIn(**parent, QStringLiteral("eleves"));
         createGroupIn(**parent, QStringLiteral("profs"));
     }

@@ -1,6 +1,7 @@
 #include "pupilaccount.h"
 
 #include "directory/directory.h"
+#include "dirpaths.h"
 #include "passwordgenerator.h"
 #include "provisioningfolders.h"
 #include "pupilnaming.h"
@@ -36,7 +37,7 @@ PupilAccount PupilAccountSteps::create(const PupilRecord &pupil)
 
 void PupilAccountSteps::createAccount(const PupilRecord &pupil, PupilAccount &account)
 {
-    auto container = m_services.directory->bind(QStringLiteral("WinNT://") + m_serverName);
+    auto container = m_services.directory->bind(DirPaths::container(m_serverName));
     Result<DirObjectPtr> user = container ? (*container)->create(QStringLiteral("User"), account.login)
                                           : Result<DirObjectPtr>(container.status());
     if (user) {
@@ -53,8 +54,7 @@ void PupilAccountSteps::createAccount(const PupilRecord &pupil, PupilAccount &ac
 
 void PupilAccountSteps::setHomeAndScript(const PupilRecord &pupil, const PupilAccount &account)
 {
-    auto user
-        = m_services.directory->bind(QStringLiteral("WinNT://") + m_serverName + QLatin1Char('/') + account.login);
+    auto user = m_services.directory->bind(DirPaths::object(m_serverName, account.login));
     if (!user)
         return;
     (*user)->put(QStringLiteral("HomeDirectory"), PupilNaming::homeDirectory(m_serverName, account.login));
@@ -64,14 +64,12 @@ void PupilAccountSteps::setHomeAndScript(const PupilRecord &pupil, const PupilAc
 
 void PupilAccountSteps::joinGroups(const PupilRecord &pupil, const PupilAccount &account)
 {
-    const QString root = QStringLiteral("WinNT://") + m_serverName + QLatin1Char('/');
-    auto user = m_services.directory->bind(root + account.login + QStringLiteral(",user"));
+    auto user = m_services.directory->bind(DirPaths::object(m_serverName, account.login, QStringLiteral("user")));
     if (!user)
         return;
     const QString member = (*user)->adsPath();
-    for (const QString &group : {root + pupil.className + QStringLiteral(",group"),
-             root + QStringLiteral("eleves") + QStringLiteral(",group")}) {
-        if (auto bound = m_services.directory->bind(group)) {
+    for (const QString &group : {pupil.className, QStringLiteral("eleves")}) {
+        if (auto bound = m_services.directory->bind(DirPaths::object(m_serverName, group, QStringLiteral("group")))) {
             (*bound)->add(member);
             (*bound)->setInfo();
         }

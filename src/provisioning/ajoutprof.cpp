@@ -1,12 +1,12 @@
 #include "ajoutprof.h"
 
-#include "directory/directory.h"
+#include "accountsteps.h"
 #include "dialogopening.h"
+#include "directory/directory.h"
 #include "enrolsupport.h"
 #include "logins.h"
 #include "mainvalues.h"
 #include "provisioningfolders.h"
-#include "pupilnaming.h"
 #include "services.h"
 #include "shell/shell.h"
 #include "teachers.h"
@@ -110,8 +110,8 @@ void AjoutProf::create()
 
     makeFolder(m_services, folder);
     const Status created = createAccount(login, surname + u' ' + firstName, discipline);
-    setHomeAndScript(login);
-    joinProfs(login);
+    AccountSteps::setHomeAndScript(m_services, m_server, login, QStringLiteral("profslogon.bat"));
+    AccountSteps::joinGroups(m_services, m_server, login, {QStringLiteral("profs")});
     const Status listed = Teachers::append(m_services, login);
     m_services.shell->start(
         m_services.programFolder() + QStringLiteral("\\prof.bat ") + folder + u' ' + login, WindowStyle::Minimized);
@@ -140,26 +140,4 @@ Status AjoutProf::createAccount(const QString &login, const QString &fullName, c
     (*user)->put(QStringLiteral("FullName"), fullName);
     (*user)->put(QStringLiteral("Description"), QString(QStringLiteral("Professeur de : ") + discipline));
     return (*user)->setInfo();
-}
-
-void AjoutProf::setHomeAndScript(const QString &login)
-{
-    auto user = m_services.directory->bind(objectPath(m_server, login));
-    if (!user)
-        return;
-    (*user)->put(QStringLiteral("HomeDirectory"), PupilNaming::homeDirectory(m_server, login));
-    (*user)->put(QStringLiteral("LoginScript"), QStringLiteral("profslogon.bat"));
-    (*user)->setInfo();
-}
-
-void AjoutProf::joinProfs(const QString &login)
-{
-    auto user = m_services.directory->bind(objectPath(m_server, login, QStringLiteral("user")));
-    if (!user)
-        return;
-    if (auto profs
-        = m_services.directory->bind(objectPath(m_server, QStringLiteral("profs"), QStringLiteral("group")))) {
-        (*profs)->add((*user)->adsPath());
-        (*profs)->setInfo();
-    }
 }

@@ -39,8 +39,6 @@ public:
 
 private:
     Status createAccount(const QString &login, const QString &fullName, const QString &discipline);
-    void setHomeAndScript(const QString &login);
-    void joinProfs(const QString &login);
 
     Services &m_services;
     QString m_server;

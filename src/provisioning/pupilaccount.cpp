@@ -1,5 +1,6 @@
 #include "pupilaccount.h"
 
+#include "accountsteps.h"
 #include "directory/directory.h"
 #include "dirpaths.h"
 #include "passwordgenerator.h"
@@ -30,8 +31,8 @@ PupilAccount PupilAccountSteps::create(const PupilRecord &pupil)
     if (account.folderSafe)
         makeFolder(m_services, PupilNaming::personalFolder(m_homeRoot, pupil.className, account.login));
     createAccount(pupil, account);
-    setHomeAndScript(pupil, account);
-    joinGroups(pupil, account);
+    AccountSteps::setHomeAndScript(m_services, m_serverName, account.login, pupil.className + QStringLiteral(".bat"));
+    AccountSteps::joinGroups(m_services, m_serverName, account.login, {pupil.className, QStringLiteral("eleves")});
     return account;
 }
 
@@ -50,30 +51,6 @@ void PupilAccountSteps::createAccount(const PupilRecord &pupil, PupilAccount &ac
         return;
     account.passwordSet = bool((*user)->setPassword(account.password));
     account.created = bool((*user)->setInfo());
-}
-
-void PupilAccountSteps::setHomeAndScript(const PupilRecord &pupil, const PupilAccount &account)
-{
-    auto user = m_services.directory->bind(DirPaths::object(m_serverName, account.login));
-    if (!user)
-        return;
-    (*user)->put(QStringLiteral("HomeDirectory"), PupilNaming::homeDirectory(m_serverName, account.login));
-    (*user)->put(QStringLiteral("LoginScript"), QString(pupil.className + QStringLiteral(".bat")));
-    (*user)->setInfo();
-}
-
-void PupilAccountSteps::joinGroups(const PupilRecord &pupil, const PupilAccount &account)
-{
-    auto user = m_services.directory->bind(DirPaths::object(m_serverName, account.login, QStringLiteral("user")));
-    if (!user)
-        return;
-    const QString member = (*user)->adsPath();
-    for (const QString &group : {pupil.className, QStringLiteral("eleves")}) {
-        if (auto bound = m_services.directory->bind(DirPaths::object(m_serverName, group, QStringLiteral("group")))) {
-            (*bound)->add(member);
-            (*bound)->setInfo();
-        }
-    }
 }
 
 Status PupilAccountSteps::startShareScript(const PupilRecord &pupil, const PupilAccount &account)

@@ -40,8 +40,6 @@ public:
 
 private:
     void createAccount(const PupilRecord &pupil, PupilAccount &account);
-    void setHomeAndScript(const PupilRecord &pupil, const PupilAccount &account);
-    void joinGroups(const PupilRecord &pupil, const PupilAccount &account);
 
     Services &m_services;
     QString m_serverName;

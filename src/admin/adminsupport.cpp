@@ -1,11 +1,5 @@
 #include "adminsupport.h"
 
-#include "ui/formbuilder.h"
-
-#include <QGuiApplication>
-#include <QScreen>
-#include <QWidget>
-
 namespace AdminSupport {
 
 QString stopMessage(const QString &what, const Status &failure)

@@ -3,6 +3,7 @@
 #include "adminsupport.h"
 #include "dialogopening.h"
 #include "directory/directory.h"
+#include "dirpaths.h"
 #include "mainvalues.h"
 #include "services.h"
 #include "settingsfiles.h"
@@ -29,7 +30,7 @@ AjoutUserGrp::AjoutUserGrp(Services &services)
     : QWidget(nullptr, Qt::Window)
     , m_services(services)
 {
-    setUpDialog(this, "ajoutusergrp", kCaption, 7095, 4335);
+    setUpFixedWindow(this, "ajoutusergrp", kCaption, 7095, 4335);
     FormBuilder form(this);
     tsutil = form.listBox(this, "tsutil", 120, 120, 2895, 4095);
     plus = form.button(this, "plus", QStringLiteral("-->"), 3135, 840, 825, 375);
@@ -68,7 +69,7 @@ Status AjoutUserGrp::load()
         return names.status();
     m_server = names->server;
 
-    auto server = m_services.directory->bind(containerPath(m_server));
+    auto server = m_services.directory->bind(DirPaths::container(m_server));
     if (!server)
         return server.status();
     return (*server)->enumerate(
@@ -86,9 +87,10 @@ void AjoutUserGrp::addAll()
         Status failed;
         if (group.isEmpty()) {
             failed = Status::failure(QStringLiteral("Aucun groupe n'est choisi dans la fenêtre principale."));
-        } else if (auto user = m_services.directory->bind(objectPath(m_server, entry, QStringLiteral("user"))); !user) {
+        } else if (auto user = m_services.directory->bind(DirPaths::object(m_server, entry, QStringLiteral("user")));
+                   !user) {
             failed = user.status();
-        } else if (auto bound = m_services.directory->bind(objectPath(m_server, group, QStringLiteral("group")));
+        } else if (auto bound = m_services.directory->bind(DirPaths::object(m_server, group, QStringLiteral("group")));
                    !bound) {
             failed = bound.status();
         } else if (const Status added = (*bound)->add((*user)->adsPath()); !added) {

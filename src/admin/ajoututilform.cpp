@@ -3,6 +3,7 @@
 #include "adminsupport.h"
 #include "dialogopening.h"
 #include "directory/directory.h"
+#include "dirpaths.h"
 #include "services.h"
 #include "settingsfiles.h"
 #include "ui/formbuilder.h"
@@ -39,7 +40,7 @@ AjoutUtilForm::AjoutUtilForm(Services &services)
     : QWidget(nullptr, Qt::Window)
     , m_services(services)
 {
-    setUpDialog(this, "ajoututilform", kCaption, 6600, 4800);
+    setUpFixedWindow(this, "ajoututilform", kCaption, 6600, 4800);
     FormBuilder form(this);
     label1 = form.label(this, "Label1",
         QStringLiteral("Attention, les informations sur l'utilisateur ci-dessous ne sont pas "
@@ -128,7 +129,7 @@ void AjoutUtilForm::createAccount()
             first = step;
     };
     bool stored = false;
-    auto server = m_services.directory->bind(containerPath(m_server));
+    auto server = m_services.directory->bind(DirPaths::container(m_server));
     keep(server.status());
     if (server) {
         auto user = (*server)->create(QStringLiteral("User"), account);

@@ -2,6 +2,7 @@
 
 #include "adminsupport.h"
 #include "directory/directory.h"
+#include "dirpaths.h"
 #include "services.h"
 #include "settingsfiles.h"
 #include "ui/formbuilder.h"
@@ -18,7 +19,7 @@ Deverouillage::Deverouillage(Services &services)
     : QWidget(nullptr, Qt::Window)
     , m_services(services)
 {
-    setUpDialog(this, "deverouillage", QStringLiteral("Déverouiller un utilisateur"), 6240, 1500);
+    setUpFixedWindow(this, "deverouillage", QStringLiteral("Déverouiller un utilisateur"), 6240, 1500);
     FormBuilder form(this);
     label1 = form.label(this, "Label1",
         QStringLiteral("Cette fonction est utile lorsqu'un utilisateur se fait verouiller son compte "
@@ -41,7 +42,7 @@ void Deverouillage::load()
 {
     if (const auto names = SettingsFiles::readDomainNames(*m_services.paths))
         m_server = names->server;
-    if (auto server = m_services.directory->bind(containerPath(m_server))) {
+    if (auto server = m_services.directory->bind(DirPaths::container(m_server))) {
         (*server)->enumerate({}, [this](const DirEntry &child) {
             if (child.className == QStringLiteral("User"))
                 listUtilisateurs->addItem(child.name);
@@ -58,7 +59,7 @@ void Deverouillage::unlock()
     const QString name = listUtilisateurs->currentText();
     QString shown;
     // A name typed by hand goes into the path as it is.
-    auto account = m_services.directory->bind(objectPath(m_server, name));
+    auto account = m_services.directory->bind(DirPaths::object(m_server, name));
     const auto locked
         = account ? (*account)->get(QStringLiteral("IsAccountLocked")) : Result<QVariant>(account.status());
     if (!account) {

@@ -3,6 +3,7 @@
 
 #include "adminsupport.h"
 #include "directory/directory.h"
+#include "dirpaths.h"
 #include "groupspanel.h"
 #include "mainvalues.h"
 #include "services.h"
@@ -34,7 +35,7 @@ QString logonText(const QVariant &value)
 
 QString GroupsPanel::serverPath() const
 {
-    return containerPath(m_services.main->serverName());
+    return DirPaths::container(m_services.main->serverName());
 }
 
 QString GroupsPanel::chosenGroupText() const
@@ -65,7 +66,7 @@ void GroupsPanel::refresh()
     paintNow(grputil);
 
     // Only the count binds the domain rather than the server; only accounts count as users.
-    if (auto domain = m_services.directory->bind(containerPath(m_services.main->domainName()))) {
+    if (auto domain = m_services.directory->bind(DirPaths::container(m_services.main->domainName()))) {
         (*domain)->enumerate({}, [this, &count](const DirEntry &child) {
             if (child.className == kUser && count < m_userCountCap)
                 ++count;
@@ -93,7 +94,7 @@ void GroupsPanel::chooseGroup()
             stopMessage(what, Status::failure(QStringLiteral("Aucun groupe n'est choisi dans la liste des groupes."))));
         return;
     }
-    auto bound = m_services.directory->bind(objectPath(m_services.main->serverName(), group));
+    auto bound = m_services.directory->bind(DirPaths::object(m_services.main->serverName(), group));
     if (!bound) {
         m_services.prompts->message(stopMessage(what, bound.status()));
         return;
@@ -182,8 +183,8 @@ void GroupsPanel::removeMember()
         return;
     // A step that fails is passed over; the member list read again shows what the directory holds.
     const QString server = m_services.main->serverName();
-    auto user = m_services.directory->bind(objectPath(server, chosenMemberText(), QStringLiteral("user")));
-    auto group = m_services.directory->bind(objectPath(server, chosenGroupText(), QStringLiteral("group")));
+    auto user = m_services.directory->bind(DirPaths::object(server, chosenMemberText(), QStringLiteral("user")));
+    auto group = m_services.directory->bind(DirPaths::object(server, chosenGroupText(), QStringLiteral("group")));
     if (group) {
         if (user)
             (*group)->remove((*user)->adsPath());

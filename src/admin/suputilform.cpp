@@ -1,8 +1,8 @@
 #include "suputilform.h"
 
-#include "adminsupport.h"
 #include "dialogopening.h"
 #include "directory/directory.h"
+#include "dirpaths.h"
 #include "services.h"
 #include "settingsfiles.h"
 #include "ui/formbuilder.h"
@@ -12,8 +12,6 @@
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
-
-using namespace AdminSupport;
 
 namespace {
 const QString kCaption = QStringLiteral("Suppression d'un utilisateur");
@@ -29,7 +27,7 @@ SupUtilForm::SupUtilForm(Services &services)
     : QWidget(nullptr, Qt::Window)
     , m_services(services)
 {
-    setUpDialog(this, "suputilform", kCaption, 7335, 4800);
+    setUpFixedWindow(this, "suputilform", kCaption, 7335, 4800);
     FormBuilder form(this);
     QGroupBox *frame
         = form.frame(this, "Frame1", QStringLiteral("Suppression d 'un utilisateur"), 120, 120, 7095, 4560);
@@ -60,7 +58,7 @@ Status SupUtilForm::load()
     if (!names)
         return names.status();
     m_server = names->server;
-    auto server = m_services.directory->bind(containerPath(m_server));
+    auto server = m_services.directory->bind(DirPaths::container(m_server));
     if (!server)
         return server.status();
     return (*server)->enumerate(
@@ -75,7 +73,7 @@ void SupUtilForm::deleteSelection()
         // An entry that names no account (empty, or already deleted above) is passed over.
         if (entry.isEmpty())
             continue;
-        if (auto server = m_services.directory->bind(containerPath(m_server)))
+        if (auto server = m_services.directory->bind(DirPaths::container(m_server)))
             (*server)->deleteObject(QStringLiteral("User"), entry);
     }
     lstSelec->clear();

@@ -1,7 +1,8 @@
 #include "ajouteleve.h"
 
-#include "directory/directory.h"
 #include "dialogopening.h"
+#include "directory/directory.h"
+#include "dirpaths.h"
 #include "enrolsupport.h"
 #include "mainvalues.h"
 #include "pupilaccount.h"
@@ -32,7 +33,7 @@ AjoutEleve::AjoutEleve(Services &services)
     : QWidget(nullptr, Qt::Window)
     , m_services(services)
 {
-    setUpDialog(this, "ajouteleve", caption(), 7560, 4200);
+    setUpFixedWindow(this, "ajouteleve", caption(), 7560, 4200);
     FormBuilder form(this);
     label4 = form.label(this, "Label4",
         QStringLiteral("Cette fonction est utilisée pour créer un Eleve, ceci englobe la création du "
@@ -75,7 +76,7 @@ Status AjoutEleve::load()
         return names.status();
     m_server = names->server;
 
-    auto server = m_services.directory->bind(containerPath(m_server));
+    auto server = m_services.directory->bind(DirPaths::container(m_server));
     if (!server)
         return server.status();
     // Every group of the server is offered, not only the class groups.

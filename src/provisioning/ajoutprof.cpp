@@ -3,6 +3,7 @@
 #include "accountsteps.h"
 #include "dialogopening.h"
 #include "directory/directory.h"
+#include "dirpaths.h"
 #include "enrolsupport.h"
 #include "logins.h"
 #include "mainvalues.h"
@@ -37,7 +38,7 @@ AjoutProf::AjoutProf(Services &services)
     : QWidget(nullptr, Qt::Window)
     , m_services(services)
 {
-    setUpDialog(this, "ajoutprof", caption(), 5520, 3480);
+    setUpFixedWindow(this, "ajoutprof", caption(), 5520, 3480);
     FormBuilder form(this);
     auto *label4 = form.label(this, "Label4",
         QStringLiteral("Cette fonction est utilisée pour créer un Professeur, ceci englobe la "
@@ -131,7 +132,7 @@ void AjoutProf::create()
 
 Status AjoutProf::createAccount(const QString &login, const QString &fullName, const QString &discipline)
 {
-    auto container = m_services.directory->bind(containerPath(m_server));
+    auto container = m_services.directory->bind(DirPaths::container(m_server));
     if (!container)
         return container.status();
     auto user = (*container)->create(QStringLiteral("User"), login);

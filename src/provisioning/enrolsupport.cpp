@@ -1,11 +1,6 @@
 #include "enrolsupport.h"
 
 #include "services.h"
-#include "ui/formbuilder.h"
-
-#include <QGuiApplication>
-#include <QScreen>
-#include <QWidget>
 
 namespace EnrolSupport {
 

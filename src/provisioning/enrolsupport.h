@@ -1,33 +1,15 @@
 #pragma once
 
-#include "dirpaths.h"
 #include "settingsfiles.h"
 #include "text/result.h"
-#include "ui/formbuilder.h"
 
 #include <QString>
 
-class QWidget;
 struct Services;
 
-// What the four enrolment and removal dialogs share: their window frame, the names read from the
-// settings when they open, and how a dialog that cannot open says so.
+// What the four enrolment and removal dialogs share: the names read from the settings when they
+// open, and the check of a name that goes onto a command line.
 namespace EnrolSupport {
-
-// The window frame and the directory paths every dialog shares.
-inline void setUpDialog(
-    QWidget *dialog, const char *windowName, const QString &caption, int widthTwips, int heightTwips)
-{
-    setUpFixedWindow(dialog, windowName, caption, widthTwips, heightTwips);
-}
-inline QString containerPath(const QString &serverName)
-{
-    return DirPaths::container(serverName);
-}
-inline QString objectPath(const QString &serverName, const QString &name, const QString &classSuffix = {})
-{
-    return DirPaths::object(serverName, name, classSuffix);
-}
 
 // The names of "parametres.txt"; a file that cannot be read, or one that names no server, is a
 // failure: no directory path could be built from it.

@@ -1,7 +1,8 @@
 #include "suppeleves.h"
 
-#include "directory/directory.h"
 #include "dialogopening.h"
+#include "directory/directory.h"
+#include "dirpaths.h"
 #include "enrolsupport.h"
 #include "mainvalues.h"
 #include "services.h"
@@ -64,7 +65,7 @@ SuppEleves::SuppEleves(Services &services)
     : QWidget(nullptr, Qt::Window)
     , m_services(services)
 {
-    setUpDialog(this, "suppeleves", caption(), 5520, 2880);
+    setUpFixedWindow(this, "suppeleves", caption(), 5520, 2880);
     FormBuilder form(this);
     auto *label1 = form.label(this, "Label1",
         QStringLiteral("Attention, ceci est la fonction qui supprime tous les comptes élèves ainsi "
@@ -130,7 +131,7 @@ void SuppEleves::eraseAll()
     start(m_services, QStringLiteral("cmd.exe /c net share public /del /y"));
     start(m_services, QStringLiteral("cmd.exe /c net share matieres /del /y"));
 
-    auto container = m_services.directory->bind(containerPath(m_server));
+    auto container = m_services.directory->bind(DirPaths::container(m_server));
     const auto listed = logins();
     const QStringList pupils = listed ? *listed : QStringList();
     // A range of 0 to 0 would show a busy bar instead of an empty one.
@@ -142,7 +143,7 @@ void SuppEleves::eraseAll()
         ++processed;
         if (!container || !(*container)->deleteObject(QStringLiteral("User"), login)) {
             // An account removed by hand earlier is gone all the same; one still there stays listed.
-            if (!container || m_services.directory->bind(objectPath(m_server, login, QStringLiteral("user"))))
+            if (!container || m_services.directory->bind(DirPaths::object(m_server, login, QStringLiteral("user"))))
                 remaining.append(login);
         }
         start(m_services, QStringLiteral("cmd.exe /c net share ") + login + QStringLiteral("$ /del /y"));

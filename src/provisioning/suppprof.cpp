@@ -1,7 +1,8 @@
 #include "suppprof.h"
 
-#include "directory/directory.h"
 #include "dialogopening.h"
+#include "directory/directory.h"
+#include "dirpaths.h"
 #include "enrolsupport.h"
 #include "mainvalues.h"
 #include "services.h"
@@ -32,7 +33,7 @@ SuppProf::SuppProf(Services &services)
     : QWidget(nullptr, Qt::Window)
     , m_services(services)
 {
-    setUpDialog(this, "suppprof", caption(), 5520, 2640);
+    setUpFixedWindow(this, "suppprof", caption(), 5520, 2640);
     FormBuilder form(this);
     auto *label4 = form.label(this, "Label4",
         QStringLiteral("Cette fonction est utilisée pour supprimer un Professeur, ceci englobe la "
@@ -88,7 +89,7 @@ void SuppProf::remove()
     BusyCaption busy(cmdSupp, QStringLiteral("En cours ..."));
     const QString homeRoot = m_services.main->homeRoot();
 
-    if (auto container = m_services.directory->bind(containerPath(m_server)))
+    if (auto container = m_services.directory->bind(DirPaths::container(m_server)))
         (*container)->deleteObject(QStringLiteral("User"), login);
     m_services.shell->start(
         QStringLiteral("cmd.exe /c net share ") + login + QStringLiteral("$ /delete /y"), WindowStyle::Minimized);

@@ -7,8 +7,6 @@
 #include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWidget>
 
 void defineToolsDialogs(Services &services)

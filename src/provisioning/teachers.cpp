@@ -43,9 +43,7 @@ Status append(const Services &services, const QString &login)
 
 Status remove(const Services &services, const QString &login)
 {
-    const QString path = listFile(services);
-    if (!QFileInfo::exists(path))
-        return {};
+    // A list not written yet reads as empty, so nothing is removed and nothing is written.
     auto entries = read(services);
     if (!entries)
         return entries.status();
@@ -56,7 +54,7 @@ Status remove(const Services &services, const QString &login)
     }
     if (kept.size() == entries->size())
         return {};
-    return replaceFile(path, kept);
+    return replaceFile(listFile(services), kept);
 }
 
 } // namespace Teachers

@@ -52,6 +52,27 @@ StoredObject readObject(const SqliteConnection::Query &row)
     return object;
 }
 
+// The one object a query selects by a unique key, or none.
+Result<std::optional<StoredObject>> readOptionalObject(SqliteConnection::Query &query)
+{
+    if (query.next())
+        return std::optional<StoredObject>(readObject(query));
+    if (!query.status().ok())
+        return query.status();
+    return std::optional<StoredObject>();
+}
+
+// Rows of name, class and group type.
+Result<QList<StoredEntry>> readEntries(SqliteConnection::Query &query)
+{
+    QList<StoredEntry> entries;
+    while (query.next())
+        entries.append(StoredEntry {query.text(0), query.text(1), int(query.integer(2))});
+    if (!query.status().ok())
+        return query.status();
+    return entries;
+}
+
 const char *columnOf(DirProperty property)
 {
     switch (property) {
@@ -161,46 +182,28 @@ Result<std::optional<StoredObject>> SqliteStore::findByName(const QString &name)
 {
     auto query = m_db->query("SELECT " OBJECT_COLUMNS "FROM objects WHERE name_key = ?");
     query.bind(DirNames::key(name));
-    if (query.next())
-        return std::optional<StoredObject>(readObject(query));
-    if (!query.status().ok())
-        return query.status();
-    return std::optional<StoredObject>();
+    return readOptionalObject(query);
 }
 
 Result<std::optional<StoredObject>> SqliteStore::findById(qint64 id)
 {
     auto query = m_db->query("SELECT " OBJECT_COLUMNS "FROM objects WHERE id = ?");
     query.bind(id);
-    if (query.next())
-        return std::optional<StoredObject>(readObject(query));
-    if (!query.status().ok())
-        return query.status();
-    return std::optional<StoredObject>();
+    return readOptionalObject(query);
 }
 
 Result<QList<StoredEntry>> SqliteStore::list()
 {
-    QList<StoredEntry> entries;
     auto query = m_db->query("SELECT name, class, group_type FROM objects ORDER BY name_key");
-    while (query.next())
-        entries.append(StoredEntry {query.text(0), query.text(1), int(query.integer(2))});
-    if (!query.status().ok())
-        return query.status();
-    return entries;
+    return readEntries(query);
 }
 
 Result<QList<StoredEntry>> SqliteStore::membersOf(qint64 groupId)
 {
-    QList<StoredEntry> entries;
     auto query = m_db->query("SELECT o.name, o.class, o.group_type FROM members m JOIN objects o ON o.id = m.member_id "
                              "WHERE m.group_id = ? ORDER BY o.name_key");
     query.bind(groupId);
-    while (query.next())
-        entries.append(StoredEntry {query.text(0), query.text(1), int(query.integer(2))});
-    if (!query.status().ok())
-        return query.status();
-    return entries;
+    return readEntries(query);
 }
 
 Result<qint64> SqliteStore::insert(const QString &className, const QString &name, const PendingChanges &changes)

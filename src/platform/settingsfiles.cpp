@@ -11,6 +11,18 @@ QString settingsPath(const PathResolver &paths, const char *file)
     return paths.toHost(paths.programFolder() + QLatin1Char('\\') + QLatin1String(file));
 }
 
+// The last field of a settings file, empty when it holds none.
+Result<QString> lastField(const PathResolver &paths, const char *file)
+{
+    auto reader = FieldReader::open(settingsPath(paths, file));
+    if (!reader)
+        return reader.status();
+    QString field;
+    while (!reader->atEnd())
+        field = reader->field();
+    return field;
+}
+
 } // namespace
 
 int SettingsFiles::numericValue(const QString &line)
@@ -46,13 +58,7 @@ Result<DomainNames> SettingsFiles::readDomainNames(const PathResolver &paths)
 
 Result<QString> SettingsFiles::readSystemVolume(const PathResolver &paths)
 {
-    auto reader = FieldReader::open(settingsPath(paths, "system.txt"));
-    if (!reader)
-        return reader.status();
-    QString volume;
-    while (!reader->atEnd())
-        volume = reader->field();
-    return volume;
+    return lastField(paths, "system.txt");
 }
 
 Result<QString> SettingsFiles::readModeLine(const PathResolver &paths)
@@ -68,21 +74,18 @@ Result<QString> SettingsFiles::readModeLine(const PathResolver &paths)
 
 Result<int> SettingsFiles::readModeField(const PathResolver &paths)
 {
-    auto reader = FieldReader::open(settingsPath(paths, "mode.txt"));
-    if (!reader)
-        return reader.status();
-    QString field;
-    while (!reader->atEnd())
-        field = reader->field();
-    return numericValue(field);
+    const auto field = lastField(paths, "mode.txt");
+    if (!field)
+        return field.status();
+    return numericValue(*field);
 }
 
 Status SettingsFiles::write(const PathResolver &paths, const DomainNames &names, int mode, const QString &systemVolume)
 {
     if (Status s = replaceFile(settingsPath(paths, "parametres.txt"), {names.domain, names.server}); !s)
         return s;
-    const QStringList modeLines =
-        mode == 1 || mode == 2 ? QStringList{QStringLiteral(" %1 ").arg(mode)} : QStringList{};
+    const QStringList modeLines
+        = mode == 1 || mode == 2 ? QStringList {QStringLiteral(" %1 ").arg(mode)} : QStringList {};
     if (Status s = replaceFile(settingsPath(paths, "mode.txt"), modeLines); !s)
         return s;
     return replaceFile(settingsPath(paths, "system.txt"), {systemVolume});

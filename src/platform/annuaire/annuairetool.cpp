@@ -4,6 +4,9 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+#include <functional>
+
 namespace {
 
 // The embedded store answers to any server name; this one only shows in paths nobody prints.
@@ -48,20 +51,26 @@ int AnnuaireTool::run(const QStringList &arguments)
         return fail(QStringLiteral("commande manquante.\n") + usage(), usageError);
     const QString verb = arguments.first();
     const QStringList rest = arguments.mid(1);
+    // Each verb with the number of arguments it takes and what it does.
     struct Verb
     {
         QString name;
         qsizetype arguments;
+        std::function<int(const QStringList &)> action;
     };
-    static const QList<Verb> verbs = {
-        {QStringLiteral("--help"), 0},
-        {QStringLiteral("users"), 0},
-        {QStringLiteral("groups"), 0},
-        {QStringLiteral("members"), 1},
-        {QStringLiteral("show"), 1},
-        {QStringLiteral("lock"), 1},
-        {QStringLiteral("last-login"), 2},
-        {QStringLiteral("check-password"), 1},
+    const QList<Verb> verbs = {
+        {QStringLiteral("--help"), 0,
+            [this](const QStringList &) {
+                std::fputs(usage().toUtf8().constData(), m_out);
+                return 0;
+            }},
+        {QStringLiteral("users"), 0, [this](const QStringList &) { return list(QStringLiteral("User")); }},
+        {QStringLiteral("groups"), 0, [this](const QStringList &) { return list(QStringLiteral("Group")); }},
+        {QStringLiteral("members"), 1, [this](const QStringList &a) { return members(a[0]); }},
+        {QStringLiteral("show"), 1, [this](const QStringList &a) { return show(a[0]); }},
+        {QStringLiteral("lock"), 1, [this](const QStringList &a) { return lock(a[0]); }},
+        {QStringLiteral("last-login"), 2, [this](const QStringList &a) { return lastLogin(a[0], a[1]); }},
+        {QStringLiteral("check-password"), 1, [this](const QStringList &a) { return checkPassword(a[0]); }},
     };
     const auto known = std::find_if(verbs.cbegin(), verbs.cend(), [&](const Verb &v) { return v.name == verb; });
     if (known == verbs.cend())
@@ -71,24 +80,7 @@ int AnnuaireTool::run(const QStringList &arguments)
                         .arg(verb)
                         .arg(known->arguments),
             usageError);
-
-    if (verb == QStringLiteral("--help")) {
-        std::fputs(usage().toUtf8().constData(), m_out);
-        return 0;
-    }
-    if (verb == QStringLiteral("users"))
-        return users();
-    if (verb == QStringLiteral("groups"))
-        return groups();
-    if (verb == QStringLiteral("members"))
-        return members(rest[0]);
-    if (verb == QStringLiteral("show"))
-        return show(rest[0]);
-    if (verb == QStringLiteral("lock"))
-        return lock(rest[0]);
-    if (verb == QStringLiteral("last-login"))
-        return lastLogin(rest[0], rest[1]);
-    return checkPassword(rest[0]);
+    return known->action(rest);
 }
 
 void AnnuaireTool::print(const QString &line)
@@ -102,23 +94,12 @@ int AnnuaireTool::fail(const QString &message, int status)
     return status;
 }
 
-int AnnuaireTool::users()
+int AnnuaireTool::list(const QString &className)
 {
     auto container = m_directory.bind(P);
     if (!container)
         return fail(container.message());
-    const Status listed
-        = (*container)->enumerate({QStringLiteral("User")}, [&](const DirEntry &entry) { print(entry.name); });
-    return listed ? 0 : fail(listed.message());
-}
-
-int AnnuaireTool::groups()
-{
-    auto container = m_directory.bind(P);
-    if (!container)
-        return fail(container.message());
-    const Status listed
-        = (*container)->enumerate({QStringLiteral("Group")}, [&](const DirEntry &entry) { print(entry.name); });
+    const Status listed = (*container)->enumerate({className}, [&](const DirEntry &entry) { print(entry.name); });
     return listed ? 0 : fail(listed.message());
 }
 

@@ -19,8 +19,8 @@ public:
     static QString usage();
 
 private:
-    int users();
-    int groups();
+    // The names of the accounts ("User") or of the groups ("Group"), one a line.
+    int list(const QString &className);
     int members(const QString &group);
     int show(const QString &name);
     int lock(const QString &name);

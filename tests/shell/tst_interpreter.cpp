@@ -31,6 +31,7 @@ private Q_SLOTS:
     void shareListAndFile();
 
     void diskUsageReport();
+    void diskUsageTotalIsTheWholeFolder();
     void diskUsageFailures_data();
     void diskUsageFailures();
 
@@ -333,6 +334,38 @@ void TestInterpreter::diskUsageReport()
     const InterpreterRun whole = run(QStringLiteral("/c diruse /M /q:6,4 E:\\Perso\\profs"));
     QCOMPARE(whole.code, 0);
     QVERIFY(whole.out.contains(QStringLiteral("!           6,50         4  E:\\Perso\\profs\n")));
+}
+
+void TestInterpreter::diskUsageTotalIsTheWholeFolder()
+{
+    // The total under "/*" is the folder measured whole: hidden folders and loose files count,
+    // links count for nothing, whether they point to a folder or to a file.
+    const QString eleves = m_folder->drive(QStringLiteral("E")) + QStringLiteral("/Perso/eleves");
+    const QString elsewhere = m_folder->drive(QStringLiteral("F")) + QStringLiteral("/ailleurs");
+    QVERIFY(QDir().mkpath(eleves + QStringLiteral("/TS8/.cache")));
+    QVERIFY(QDir().mkpath(elsewhere));
+    const auto sized = [](const QString &path, qint64 bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(bytes));
+    };
+    sized(eleves + QStringLiteral("/TS8/.cache/a.bin"), 1024 * 1024);
+    sized(eleves + QStringLiteral("/TS8/b.bin"), 512 * 1024);
+    sized(eleves + QStringLiteral("/.liste"), 256 * 1024);
+    sized(elsewhere + QStringLiteral("/gros.bin"), 8 * 1024 * 1024);
+    QVERIFY(QFile::link(elsewhere, eleves + QStringLiteral("/lien")));
+    QVERIFY(QFile::link(elsewhere + QStringLiteral("/gros.bin"), eleves + QStringLiteral("/gros.bin")));
+
+    const InterpreterRun each = run(QStringLiteral("/c diruse /* E:\\Perso\\eleves"));
+    QCOMPARE(each.code, 0);
+    QVERIFY2(each.out.contains(QStringLiteral("            1,50         2  E:\\Perso\\eleves\\TS8\n")),
+        qPrintable(each.out));
+    QVERIFY2(!each.out.contains(QStringLiteral("lien")), qPrintable(each.out));
+    QVERIFY2(each.out.contains(QStringLiteral("            1,75         3  Total E:\\Perso\\eleves\n")),
+        qPrintable(each.out));
+    const InterpreterRun whole = run(QStringLiteral("/c diruse E:\\Perso\\eleves"));
+    QVERIFY2(
+        whole.out.contains(QStringLiteral("            1,75         3  E:\\Perso\\eleves\n")), qPrintable(whole.out));
 }
 
 void TestInterpreter::diskUsageFailures_data()

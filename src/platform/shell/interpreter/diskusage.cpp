@@ -22,11 +22,12 @@ struct Usage
     qint64 files = 0;
 };
 
-// Every file below folder, without following links (a link counts for nothing).
-Usage measure(const QString &folder)
+// Every file below folder, or only those right in it, without following links (a link counts for nothing).
+Usage measure(const QString &folder, bool wholeTree = true)
 {
     Usage usage;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks,
+        wholeTree ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
     while (it.hasNext()) {
         it.next();
         const QFileInfo info = it.fileInfo();
@@ -109,17 +110,21 @@ int DiskUsage::run(const QStringList &words)
         m_console.print(limit ? QStringLiteral("Occupation de %1 (limite %2 Mo)").arg(folder, limitText(*limit))
                               : QStringLiteral("Occupation de %1").arg(folder));
         m_console.print(QStringLiteral("      Taille(Mo)  Fichiers  Dossier"));
-        const Usage total = measure(host);
         if (eachSubfolder) {
             QStringList names = QDir(host).entryList(
                 QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot | QDir::NoSymLinks);
             std::sort(names.begin(), names.end(), byName);
+            // The total adds up the subfolders and the folder's own files: the tree is walked once.
+            Usage total = measure(host, false);
             for (const QString &name : std::as_const(names)) {
                 const Usage usage = measure(host + u'/' + name);
                 m_console.print(reportLine(over(usage), usage, prefix + name));
+                total.bytes += usage.bytes;
+                total.files += usage.files;
             }
             m_console.print(reportLine(false, total, QStringLiteral("Total ") + prefix.chopped(1)));
         } else {
+            const Usage total = measure(host);
             m_console.print(reportLine(over(total), total, folder));
         }
         m_console.print(QString());

@@ -56,6 +56,12 @@ Status lockFailure(const QString &lockFile)
     return Status::failure(QStringLiteral("Impossible de verrouiller la liste des partages (%1).").arg(lockFile));
 }
 
+Status writeFailure(const QString &path, const QFileDevice &file)
+{
+    return Status::failure(
+        QStringLiteral("Impossible d'écrire la liste des partages %1 : %2").arg(path, file.errorString()));
+}
+
 } // namespace
 
 FileShareStore::FileShareStore(QString programFolder)
@@ -125,15 +131,13 @@ Status FileShareStore::write(const QList<QByteArray> &lines) const
 {
     QSaveFile file(m_file);
     if (!file.open(QIODevice::WriteOnly))
-        return Status::failure(
-            QStringLiteral("Impossible d'écrire la liste des partages %1 : %2").arg(m_file, file.errorString()));
+        return writeFailure(m_file, file);
     QByteArray bytes;
     for (const QByteArray &line : lines)
         bytes += line + "\r\n";
     file.write(bytes);
     if (!file.commit())
-        return Status::failure(
-            QStringLiteral("Impossible d'écrire la liste des partages %1 : %2").arg(m_file, file.errorString()));
+        return writeFailure(m_file, file);
     return {};
 }
 
@@ -163,10 +167,9 @@ Status FileShareStore::add(const Share &share)
         return write(kept);
     }
     QFile file(m_file);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)
-        || file.write(Cp1252::encode(record) + "\r\n") < 0 || !file.flush())
-        return Status::failure(
-            QStringLiteral("Impossible d'écrire la liste des partages %1 : %2").arg(m_file, file.errorString()));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(Cp1252::encode(record) + "\r\n") < 0
+        || !file.flush())
+        return writeFailure(m_file, file);
     return {};
 }
 

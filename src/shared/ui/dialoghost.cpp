@@ -7,18 +7,15 @@ void DialogHost::define(const QString &name, Factory make)
 
 QWidget *DialogHost::open(const QString &name)
 {
-    if (QWidget *open = m_open.value(name)) {
-        open->show();
-        open->raise();
-        open->activateWindow();
-        return open;
+    QWidget *dialog = m_open.value(name);
+    if (!dialog) {
+        const Factory make = m_factories.value(name);
+        dialog = make ? make() : nullptr;
+        if (!dialog)
+            return nullptr;
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        m_open.insert(name, dialog);
     }
-    const Factory make = m_factories.value(name);
-    QWidget *dialog = make ? make() : nullptr;
-    if (!dialog)
-        return nullptr;
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    m_open.insert(name, dialog);
     dialog->show();
     dialog->raise();
     dialog->activateWindow();

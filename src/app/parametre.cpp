@@ -13,16 +13,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 Parametre::Parametre(Services &services, Principale &principale)
     : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_services(services),
       m_principale(principale)
 {
-    setObjectName(QStringLiteral("parametre"));
-    setWindowTitle(QStringLiteral("Paramètres"));
-    setFixedSize(twipsToPixels(5550), twipsToPixels(4200));
+    setUpFixedWindow(this, "parametre", QStringLiteral("Paramètres"), 5550, 4200);
 
     FormBuilder form(this);
     QGroupBox *frame1 = form.frame(this, "Frame1", QStringLiteral("Information sur l'annuaire"), 120, 240, 5295, 2655);
@@ -52,8 +49,6 @@ Parametre::Parametre(Services &services, Principale &principale)
     connect(command1, &QPushButton::clicked, this, &Parametre::accept);
     connect(command2, &QPushButton::clicked, this, &QWidget::close);
 
-    if (QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
     load();
 }
 

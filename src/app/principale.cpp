@@ -22,7 +22,9 @@
 #include <QScreen>
 
 Principale::Principale(Services &services, QWidget *parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_services(services)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , m_services(services)
+    , m_background(Artwork::mainWindow())
 {
     // No close box, no minimize or maximize: "Quitter" is the only way out.
     setObjectName(QStringLiteral("Principale"));
@@ -202,7 +204,7 @@ void Principale::paintEvent(QPaintEvent *)
     if (!m_client)
         return;
     QPainter p(this);
-    p.drawPixmap(QRect(m_client->mapTo(this, QPoint(0, 0)), m_client->size()), Artwork::mainWindow());
+    p.drawPixmap(QRect(m_client->mapTo(this, QPoint(0, 0)), m_client->size()), m_background);
 }
 
 QString Principale::publicFolder() const

@@ -3,6 +3,7 @@
 #include "mainvalues.h"
 
 #include <QMainWindow>
+#include <QPixmap>
 #include <QPointer>
 
 class GroupsPanel;
@@ -66,6 +67,8 @@ private:
     void quit();
 
     Services &m_services;
+    // Drawn once: the window repaints whenever an action shows its progress.
+    const QPixmap m_background;
     QPointer<QWidget> m_client;
     GroupsPanel *m_groups = nullptr;
     ProvisioningPanel *m_provisioning = nullptr;

@@ -7,7 +7,9 @@
 #include <QPainter>
 #include <QScreen>
 
-Splash::Splash(QWidget *parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+Splash::Splash(QWidget *parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+    , m_picture(Artwork::splash())
 {
     setObjectName(QStringLiteral("splash"));
     setFixedSize(twipsToPixels(5235), twipsToPixels(3750));
@@ -51,5 +53,5 @@ QString Splash::versionText()
 void Splash::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.drawPixmap(rect(), Artwork::splash());
+    p.drawPixmap(rect(), m_picture);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
@@ -23,6 +24,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    const QPixmap m_picture;
     QTimer m_timer1;
     QLabel *m_label2 = nullptr;
 };

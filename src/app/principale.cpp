@@ -233,8 +233,3 @@ QString Principale::chosenGroup() const
         return {};
     return m_groups->grp->currentItem()->text();
 }
-
-QString Principale::getpass(int length)
-{
-    return m_services.passwords->getpass(length);
-}

@@ -51,9 +51,6 @@ public:
     QString pupilFile() const override;
     QString chosenGroup() const override;
 
-    // getpass(length), drawn from the program-wide generator.
-    QString getpass(int length);
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;

@@ -26,6 +26,22 @@ QString matchEntry(const QString &folder, const QString &component)
     return {};
 }
 
+// The components of a path written with "/", once "." and ".." are taken out; ".." never climbs
+// above where the path starts.
+QStringList resolvedParts(const QString &path)
+{
+    QStringList parts;
+    for (const QString &part : path.split(u'/', Qt::SkipEmptyParts)) {
+        if (part == QStringLiteral("..")) {
+            if (!parts.isEmpty())
+                parts.removeLast();
+        } else if (part != QStringLiteral(".")) {
+            parts.append(part);
+        }
+    }
+    return parts;
+}
+
 } // namespace
 
 PathResolver::PathResolver(QString programFolder) : m_programFolder(QDir::cleanPath(programFolder))
@@ -70,14 +86,7 @@ bool PathResolver::isDriveRootOrEmpty(const QString &windowsPath)
     else if (!rest.startsWith(u'/'))
         return false;
     // Whatever stays once "." and ".." are taken out must name something below the root.
-    int depth = 0;
-    for (const QString &part : rest.split(u'/', Qt::SkipEmptyParts)) {
-        if (part == QStringLiteral(".."))
-            depth = qMax(0, depth - 1);
-        else if (part != QStringLiteral("."))
-            ++depth;
-    }
-    return depth == 0;
+    return resolvedParts(rest).isEmpty();
 }
 
 QString PathResolver::toHost(const QString &windowsPath) const
@@ -99,21 +108,10 @@ QString PathResolver::toHost(const QString &windowsPath) const
         base = m_programFolder;
     }
 
-    QStringList parts;
-    for (const QString &part : path.split(u'/', Qt::SkipEmptyParts)) {
-        if (part == QStringLiteral("."))
-            continue;
-        if (part == QStringLiteral("..")) {
-            if (!parts.isEmpty())
-                parts.removeLast();
-            continue;
-        }
-        parts.append(part);
-    }
-
+    const QStringList parts = resolvedParts(path);
     QString host = base == QStringLiteral("/") ? QString() : base;
     bool matching = true;
-    for (const QString &part : std::as_const(parts)) {
+    for (const QString &part : parts) {
         QString name = part;
         if (matching) {
             const QString found = matchEntry(host.isEmpty() ? QStringLiteral("/") : host, part);

@@ -4,6 +4,15 @@
 
 #include <QSaveFile>
 
+namespace {
+
+Status cannotWrite(const QString &hostPath, const QFileDevice &file)
+{
+    return Status::failure(QStringLiteral("Impossible d'écrire le fichier %1 : %2").arg(hostPath, file.errorString()));
+}
+
+} // namespace
+
 QByteArray TextWriter::encodeLine(const QString &text)
 {
     return Cp1252::encode(text) + "\r\n";
@@ -16,8 +25,7 @@ Status TextWriter::open(const QString &hostPath, Mode mode)
     const auto flags = mode == Mode::Append ? QIODevice::WriteOnly | QIODevice::Append
                                             : QIODevice::WriteOnly | QIODevice::Truncate;
     if (!m_file.open(flags))
-        return Status::failure(QStringLiteral("Impossible d'écrire le fichier %1 : %2")
-                                   .arg(hostPath, m_file.errorString()));
+        return cannotWrite(hostPath, m_file);
     return {};
 }
 
@@ -49,15 +57,13 @@ Status replaceFile(const QString &hostPath, const QStringList &lines)
 {
     QSaveFile file(hostPath);
     if (!file.open(QIODevice::WriteOnly))
-        return Status::failure(QStringLiteral("Impossible d'écrire le fichier %1 : %2")
-                                   .arg(hostPath, file.errorString()));
+        return cannotWrite(hostPath, file);
     QByteArray bytes;
     for (const QString &line : lines)
         bytes += TextWriter::encodeLine(line);
     file.write(bytes);
     if (!file.commit())
-        return Status::failure(QStringLiteral("Impossible d'écrire le fichier %1 : %2")
-                                   .arg(hostPath, file.errorString()));
+        return cannotWrite(hostPath, file);
     return {};
 }
 

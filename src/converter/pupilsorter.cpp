@@ -5,8 +5,6 @@
 
 #include <cstring>
 
-#include <cstring>
-
 PupilSorter::PupilSorter(const ClassTable &table)
     : m_table(table)
 {

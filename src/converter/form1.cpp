@@ -119,12 +119,13 @@ void Form1::counted(qint64 total)
     const int maximum = static_cast<int>(qBound(qint64(1), total, qint64(std::numeric_limits<int>::max())));
     m_bar->setRange(0, maximum);
     m_bar->setValue(0);
-    paintNowAndThen();
+    if (paintDue())
+        paint();
 }
 
 void Form1::progressed(qint64 processed)
 {
-    if (m_sincePaint.isValid() && m_sincePaint.elapsed() < m_paintIntervalMs)
+    if (!paintDue())
         return;
     m_bar->setValue(static_cast<int>(qMin<qint64>(processed, m_bar->maximum())));
     paint();
@@ -141,13 +142,13 @@ void Form1::analysed(const QString &message)
 
 void Form1::stillWorking()
 {
-    paintNowAndThen();
+    if (paintDue())
+        paint();
 }
 
-void Form1::paintNowAndThen()
+bool Form1::paintDue() const
 {
-    if (!m_sincePaint.isValid() || m_sincePaint.elapsed() >= m_paintIntervalMs)
-        paint();
+    return !m_sincePaint.isValid() || m_sincePaint.elapsed() >= m_paintIntervalMs;
 }
 
 void Form1::paint()

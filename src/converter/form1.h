@@ -36,9 +36,8 @@ private:
     void progressed(qint64 processed) override;
     void analysed(const QString &message) override;
     void stillWorking() override;
-    // Paints the window when the last paint is old enough; a long run stays drawn without painting per
-    // record.
-    void paintNowAndThen();
+    // True when the last paint is old enough: a long run stays drawn without painting per record.
+    bool paintDue() const;
     void paint();
 
     const PathResolver &m_paths;

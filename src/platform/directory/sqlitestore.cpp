@@ -282,19 +282,27 @@ Status SqliteStore::update(qint64 id, const QString &name, const PendingChanges 
     return {};
 }
 
+Result<StoredObject> SqliteStore::findExisting(const QString &className, const QString &name)
+{
+    auto found = findByName(name);
+    if (!found)
+        return found.status();
+    if (!found->has_value() || (!className.isEmpty() && (*found)->className != className))
+        return Result<StoredObject>::failure(missingMessage(className, name));
+    return **found;
+}
+
 Status SqliteStore::remove(const QString &className, const QString &name)
 {
     SqliteTransaction transaction(*m_db);
     if (!transaction.status().ok())
         return transaction.status();
-    auto found = findByName(name);
+    auto found = findExisting(className, name);
     if (!found)
         return found.status();
-    if (!found->has_value() || (*found)->className != className)
-        return Status::failure(missingMessage(className, name));
     // The memberships go with it (ON DELETE CASCADE).
     auto query = m_db->query("DELETE FROM objects WHERE id = ?");
-    query.bind((*found)->id);
+    query.bind(found->id);
     if (Status s = query.run(); !s)
         return s;
     return transaction.commit();
@@ -309,12 +317,7 @@ Result<StoredObject> SqliteStore::findMember(
     if (!group->has_value())
         return Result<StoredObject>::failure(QStringLiteral("Ce groupe n'existe plus dans l'annuaire."));
     *groupName = (*group)->name;
-    auto member = findByName(memberName);
-    if (!member)
-        return member.status();
-    if (!member->has_value() || (!fixedClass.isEmpty() && (*member)->className != fixedClass))
-        return Result<StoredObject>::failure(missingMessage(fixedClass, memberName));
-    return **member;
+    return findExisting(fixedClass, memberName);
 }
 
 Status SqliteStore::addMember(qint64 groupId, const QString &memberName, const QString &fixedClass)
@@ -356,19 +359,9 @@ Status SqliteStore::removeMember(qint64 groupId, const QString &memberName, cons
     return transaction.commit();
 }
 
-Result<StoredObject> SqliteStore::findUser(const QString &name)
-{
-    auto found = findByName(name);
-    if (!found)
-        return found.status();
-    if (!found->has_value() || (*found)->className != QStringLiteral("User"))
-        return Result<StoredObject>::failure(missingMessage(QStringLiteral("User"), name));
-    return **found;
-}
-
 Status SqliteStore::setLocked(const QString &name, bool locked)
 {
-    auto user = findUser(name);
+    auto user = findExisting(QStringLiteral("User"), name);
     if (!user)
         return user.status();
     auto query = m_db->query("UPDATE objects SET locked = ? WHERE id = ?");
@@ -378,7 +371,7 @@ Status SqliteStore::setLocked(const QString &name, bool locked)
 
 Status SqliteStore::setLastLogin(const QString &name, const QDateTime &when)
 {
-    auto user = findUser(name);
+    auto user = findExisting(QStringLiteral("User"), name);
     if (!user)
         return user.status();
     auto query = m_db->query("UPDATE objects SET last_login = ? WHERE id = ?");
@@ -392,7 +385,7 @@ Status SqliteStore::setLastLogin(const QString &name, const QDateTime &when)
 
 Result<QByteArray> SqliteStore::passwordOf(const QString &name)
 {
-    auto user = findUser(name);
+    auto user = findExisting(QStringLiteral("User"), name);
     if (!user)
         return user.status();
     auto query = m_db->query("SELECT password FROM objects WHERE id = ?");

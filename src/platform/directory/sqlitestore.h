@@ -69,6 +69,7 @@ public:
     // Stores a new object with its pending properties and password; its id.
     Result<qint64> insert(const QString &className, const QString &name, const PendingChanges &changes);
     Status update(qint64 id, const QString &name, const PendingChanges &changes);
+    // className: "User" or "Group".
     Status remove(const QString &className, const QString &name);
     // fixedClass: "User", "Group" or empty when the member's path leaves the class open.
     Status addMember(qint64 groupId, const QString &memberName, const QString &fixedClass);
@@ -83,7 +84,8 @@ private:
     SqliteStore(std::unique_ptr<SqliteConnection> connection, int passwordIterations);
     Status prepareSchema(bool syncEveryCommit);
     Result<qint64> schemaVersionOfFile();
-    Result<StoredObject> findUser(const QString &name);
+    // The object of that name and class ("User", "Group", or empty for either), or why there is none.
+    Result<StoredObject> findExisting(const QString &className, const QString &name);
     Result<StoredObject> findMember(
         qint64 groupId, const QString &memberName, const QString &fixedClass, QString *groupName);
 

@@ -11,6 +11,7 @@
 #include "text/programfolder.h"
 #include "toolsdialogs.h"
 #include "ui/dialoghost.h"
+#include "ui/formbuilder.h"
 #include "ui/prompts.h"
 
 #include <QApplication>
@@ -19,9 +20,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmar"));
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPointSizeF(8.25);
-    QApplication::setFont(font);
+    useFormFont();
 
     PathResolver paths(ProgramFolder::ofRunningExecutable());
     QString directoryProblem;

@@ -1,6 +1,7 @@
 #include "form1.h"
 #include "text/pathresolver.h"
 #include "text/programfolder.h"
+#include "ui/formbuilder.h"
 #include "ui/prompts.h"
 
 #include <QApplication>
@@ -9,9 +10,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("trivo"));
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPointSizeF(8.25);
-    QApplication::setFont(font);
+    useFormFont();
 
     // No options: everything comes from the window.
     PathResolver paths(ProgramFolder::ofRunningExecutable());

@@ -33,9 +33,7 @@ private:
 void TestForm1::initTestCase()
 {
     // trivo's own face, as its main sets it.
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPointSizeF(8.25);
-    QApplication::setFont(font);
+    useFormFont();
 }
 
 void TestForm1::init()

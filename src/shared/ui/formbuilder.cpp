@@ -1,5 +1,6 @@
 #include "formbuilder.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -18,6 +19,13 @@
 QRect twipsRect(int left, int top, int width, int height)
 {
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
+
+void useFormFont()
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPointSizeF(8.25);
+    QApplication::setFont(font);
 }
 
 void setUpFixedWindow(QWidget *window, const char *windowName, const QString &caption, int widthTwips, int heightTwips)

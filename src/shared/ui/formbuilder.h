@@ -22,6 +22,10 @@ constexpr int twipsToPixels(int twips)
 }
 QRect twipsRect(int left, int top, int width, int height);
 
+// Gives the whole program the face and size its forms were drawn for, so that captions measure as
+// they were laid out.
+void useFormFont();
+
 // Places the controls of a fixed-layout window: each control gets its name, its text and its place
 // in twips inside its parent (the window or a frame). finish() then widens a label whose text would be
 // cut, and gives every text box, list, combo and caption-less check box the text of the label beside

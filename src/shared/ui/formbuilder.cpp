@@ -148,7 +148,18 @@ bool needsName(QWidget *w)
 
 void nameControlsFromLabels(QWidget *root)
 {
-    const QList<QLabel *> labels = root->findChildren<QLabel *>();
+    // Where each captioned label stands, worked out once for every control.
+    struct PlacedLabel
+    {
+        const QLabel *label;
+        QRect place;
+    };
+    QList<PlacedLabel> labels;
+    for (const QLabel *label : root->findChildren<QLabel *>()) {
+        if (!label->text().isEmpty())
+            labels.append({label, QRect(label->mapTo(root, QPoint(0, 0)), label->size())});
+    }
+
     const QList<QWidget *> widgets = root->findChildren<QWidget *>();
     for (QWidget *w : widgets) {
         if (!needsName(w) || qobject_cast<QComboBox *>(w->parentWidget()))
@@ -157,10 +168,7 @@ void nameControlsFromLabels(QWidget *root)
         const QLabel *best = nullptr;
         int bestDistance = std::numeric_limits<int>::max();
         // A label on the same row, to the left, wins over one above.
-        for (const QLabel *label : labels) {
-            if (label->text().isEmpty())
-                continue;
-            const QRect l(label->mapTo(root, QPoint(0, 0)), label->size());
+        for (const auto &[label, l] : labels) {
             const bool sameRow = l.top() < box.bottom() && l.bottom() > box.top();
             if (sameRow && l.left() < box.left()) {
                 const int distance = qMax(0, box.left() - l.right());
@@ -171,10 +179,7 @@ void nameControlsFromLabels(QWidget *root)
             }
         }
         if (!best) {
-            for (const QLabel *label : labels) {
-                if (label->text().isEmpty())
-                    continue;
-                const QRect l(label->mapTo(root, QPoint(0, 0)), label->size());
+            for (const auto &[label, l] : labels) {
                 const bool above = l.bottom() <= box.top() + 2 && l.right() > box.left() && l.left() < box.right();
                 const int distance = box.top() - l.bottom();
                 if (above && distance < bestDistance) {

@@ -23,8 +23,7 @@ int main(int argc, char *argv[])
     useFormFont();
 
     PathResolver paths(ProgramFolder::ofRunningExecutable());
-    QString directoryProblem;
-    auto directory = openDirectory(paths, &directoryProblem);
+    auto directory = openDirectory(paths);
     ProcessShell shell(paths);
     BoxPrompts prompts(QStringLiteral("Velmar"));
     PasswordGenerator passwords;

@@ -361,16 +361,28 @@ Status SqliteStore::removeMember(qint64 groupId, const QString &memberName, cons
 
 Status SqliteStore::setLocked(const QString &name, bool locked)
 {
+    // The lookup and the change are one transaction: an account removed in between is not reported
+    // as changed.
+    SqliteTransaction transaction(*m_db);
+    if (!transaction.status().ok())
+        return transaction.status();
     auto user = findExisting(QStringLiteral("User"), name);
     if (!user)
         return user.status();
     auto query = m_db->query("UPDATE objects SET locked = ? WHERE id = ?");
     query.bind(qint64(locked ? 1 : 0)).bind(user->id);
-    return query.run();
+    if (Status s = query.run(); !s)
+        return s;
+    return transaction.commit();
 }
 
 Status SqliteStore::setLastLogin(const QString &name, const QDateTime &when)
 {
+    // The lookup and the change are one transaction: an account removed in between is not reported
+    // as changed.
+    SqliteTransaction transaction(*m_db);
+    if (!transaction.status().ok())
+        return transaction.status();
     auto user = findExisting(QStringLiteral("User"), name);
     if (!user)
         return user.status();
@@ -380,7 +392,9 @@ Status SqliteStore::setLastLogin(const QString &name, const QDateTime &when)
     else
         query.bindNull();
     query.bind(user->id);
-    return query.run();
+    if (Status s = query.run(); !s)
+        return s;
+    return transaction.commit();
 }
 
 Result<QByteArray> SqliteStore::passwordOf(const QString &name)

@@ -5,8 +5,6 @@
 #include "sqlitedirectory.h"
 #include "text/pathresolver.h"
 
-#include <QFileInfo>
-
 namespace {
 
 class UnavailableDirectory : public Directory
@@ -38,12 +36,10 @@ std::unique_ptr<Directory> openDirectory(const PathResolver &paths, QString *pro
     // A domain controller, when the program folder says which one, replaces the embedded store.
     // A configuration that cannot be used leaves the program without a directory rather than on a
     // store nobody else sees.
-    const QString configuration = paths.toHost(folder + QStringLiteral("\\annuaire.conf"));
-    if (QFileInfo::exists(configuration)) {
-        auto config = LdapConfig::read(configuration, folder);
-        if (!config)
-            return unavailable(config.message(), problem);
-        auto server = LdapDirectory::open(*config);
+    if (auto config = LdapConfig::ofProgramFolder(paths)) {
+        if (!*config)
+            return unavailable(config->message(), problem);
+        auto server = LdapDirectory::open(**config);
         if (!server)
             return unavailable(server.message(), problem);
         // Reached now so that a wrong setting shows at start; a server that is down is tried

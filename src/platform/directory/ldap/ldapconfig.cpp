@@ -1,5 +1,7 @@
 #include "ldapconfig.h"
 
+#include "text/pathresolver.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,6 +25,15 @@ Status lineFailure(int line, const QString &what)
 }
 
 } // namespace
+
+std::optional<Result<LdapConfig>> LdapConfig::ofProgramFolder(const PathResolver &paths)
+{
+    const QString folder = paths.programFolder();
+    const QString file = paths.toHost(folder + QStringLiteral("\\annuaire.conf"));
+    if (!QFileInfo::exists(file))
+        return std::nullopt;
+    return read(file, folder);
+}
 
 Result<LdapConfig> LdapConfig::read(const QString &hostFile, const QString &programFolder)
 {

@@ -5,6 +5,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
+class PathResolver;
+
 // Where the domain controller is and how to reach it, read from "annuaire.conf" in the program
 // folder: one key=value per line, "#" starting a comment. Paths that are not absolute are taken in
 // the program folder. The bind password is not in this file but in the file it names, which must be
@@ -23,6 +27,9 @@ struct LdapConfig
     // Reads the file; the message of a failure names the file and the line.
     static Result<LdapConfig> read(const QString &hostFile, const QString &programFolder);
     static Result<LdapConfig> parse(const QByteArray &text, const QString &programFolder);
+    // The program folder's "annuaire.conf", read; nothing when the folder has none, and the
+    // embedded store and the folder's own list of shares serve.
+    static std::optional<Result<LdapConfig>> ofProgramFolder(const PathResolver &paths);
 
     // The bind password, from a file nobody but its owner can read.
     Result<QByteArray> readPassword() const;

@@ -5,8 +5,6 @@
 #include "sambasharestore.h"
 #include "text/pathresolver.h"
 
-#include <QFileInfo>
-
 namespace {
 
 // A configuration that cannot be read: every share command says why, none lands in the wrong place.
@@ -30,13 +28,11 @@ private:
 std::unique_ptr<ShareStore> openShareStore(const PathResolver &paths)
 {
     const QString programFolder = paths.programFolder();
-    const QString configuration = paths.toHost(programFolder + QStringLiteral("\\annuaire.conf"));
-    if (QFileInfo::exists(configuration)) {
-        auto config = LdapConfig::read(configuration, programFolder);
-        if (!config)
-            return std::make_unique<UnusableShareStore>(config.message());
-        if (!config->sambaConf.isEmpty())
-            return std::make_unique<SambaShareStore>(config->sambaConf);
+    if (auto config = LdapConfig::ofProgramFolder(paths)) {
+        if (!*config)
+            return std::make_unique<UnusableShareStore>(config->message());
+        if (!(*config)->sambaConf.isEmpty())
+            return std::make_unique<SambaShareStore>((*config)->sambaConf);
     }
     return std::make_unique<FileShareStore>(programFolder);
 }

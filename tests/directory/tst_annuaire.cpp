@@ -73,6 +73,10 @@ void TestAnnuaire::init()
         QVERIFY((*group)->put(QStringLiteral("groupType"), 2).ok());
         QVERIFY((*group)->setInfo().ok());
     }
+    auto odd = (*parent)->create(QStringLiteral("User"), QStringLiteral("controle"));
+    QVERIFY(odd.ok());
+    QVERIFY((*odd)->put(QStringLiteral("FullName"), QStringLiteral("A%1B\nC\tD").arg(QChar(0))).ok());
+    QVERIFY((*odd)->setInfo().ok());
     auto sixA = m_dir->bind(QStringLiteral("WinNT://SERVEUR1/6A,group"));
     QVERIFY((*sixA)->add(QStringLiteral("WinNT://SERVEUR1/dupont")).ok());
     QVERIFY((*sixA)->add(QStringLiteral("WinNT://SERVEUR1/Élodie")).ok());
@@ -103,7 +107,8 @@ void TestAnnuaire::listings_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("expected");
 
-    QTest::newRow("users") << QStringList {QStringLiteral("users")} << QByteArray("dupont\n\xc3\x89lodie\n");
+    QTest::newRow("users") << QStringList {QStringLiteral("users")}
+                           << QByteArray("controle\ndupont\n\xc3\x89lodie\n");
     QTest::newRow("groups") << QStringList {QStringLiteral("groups")} << QByteArray("6A\nprofs\n");
     QTest::newRow("members") << QStringList {QStringLiteral("members"), QStringLiteral("6a")}
                              << QByteArray("dupont\n\xc3\x89lodie\n");
@@ -132,6 +137,11 @@ void TestAnnuaire::show_data()
     QTest::newRow("group") << "profs"
                            << QByteArray("Name=profs\nClass=Group\nFullName=\nDescription=\nHomeDirectory=\n"
                                          "LoginScript=\ngroupType=2\nIsAccountLocked=\nLastLogin=\n");
+    // A control character never cuts a value nor breaks its line: it shows as \xHH.
+    QTest::newRow("control characters") << "controle"
+                                        << QByteArray("Name=controle\nClass=User\nFullName=A\\x00B\\x0AC\\x09D\n"
+                                                      "Description=\nHomeDirectory=\nLoginScript=\ngroupType=\n"
+                                                      "IsAccountLocked=false\nLastLogin=\n");
 }
 
 void TestAnnuaire::show()

@@ -106,6 +106,17 @@ void TestLdapConfig::refuses_data()
     QTest::newRow("no password file") << QByteArray("uri=ldaps://dc1\nbase=DC=a\nbinddn=x\n") << "« passwordfile »";
     QTest::newRow("no realm to be had") << QByteArray("uri=ldaps://dc1\nbase=O=x\nbinddn=x\npasswordfile=/p\n")
                                         << "« realm »";
+    // A value is used as it stands by the library and by Samba: a control character would cut it or
+    // slip a second value in.
+    QTest::newRow("NUL in the uri") << QByteArray("uri=ldaps://dc1\0.evil\n", 22) + rest
+                                    << "ligne 1 : la valeur de « uri » contient un caractère de contrôle";
+    QTest::newRow("tab in the uri") << "uri=ldaps://dc1\t.evil\n" + rest << "ligne 1 : la valeur de « uri »";
+    QTest::newRow("lone carriage return in a value") << "uri=ldaps://dc1\n" + rest + "sambaconf=/etc/smb.conf\r.x\n"
+                                                     << "ligne 5 : la valeur de « sambaconf »";
+    QTest::newRow("escape in the base") << QByteArray("uri=ldaps://dc1\nbase=DC=a\x1b,DC=b\nbinddn=x\npasswordfile=/p\n")
+                                        << "ligne 2 : la valeur de « base »";
+    QTest::newRow("C1 control in the bind DN") << QByteArray("uri=ldaps://dc1\nbase=DC=a\nbinddn=x\xc2\x85y\npasswordfile=/p\n")
+                                               << "ligne 3 : la valeur de « binddn »";
 }
 
 void TestLdapConfig::refuses()

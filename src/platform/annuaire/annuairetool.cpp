@@ -1,6 +1,7 @@
 #include "annuairetool.h"
 
 #include "directory/sqlitedirectory.h"
+#include "text/controlcharacters.h"
 
 #include <QDateTime>
 
@@ -35,6 +36,7 @@ QString AnnuaireTool::usage()
                           "  members GROUPE             liste les membres du groupe, un par ligne\n"
                           "  show NOM                   affiche les propriétés du compte ou du groupe,\n"
                           "                             une ligne Propriété=valeur par propriété\n"
+                          "                             (un caractère de contrôle y est écrit \\xHH)\n"
                           "  lock NOM                   verrouille le compte, comme après des échecs de connexion\n"
                           "  last-login NOM \"AAAA-MM-JJ HH:MM:SS\"\n"
                           "                             enregistre la dernière connexion du compte (heure locale)\n"
@@ -85,7 +87,9 @@ int AnnuaireTool::run(const QStringList &arguments)
 
 void AnnuaireTool::print(const QString &line)
 {
-    std::fputs((line + u'\n').toUtf8().constData(), m_out);
+    // One line each, whole: a NUL would end the text early and a line break would start a new line.
+    const QByteArray bytes = (ControlCharacters::escaped(line) + u'\n').toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out);
 }
 
 int AnnuaireTool::fail(const QString &message, int status)

@@ -1,5 +1,6 @@
 #include "ldapconfig.h"
 
+#include "text/controlcharacters.h"
 #include "text/pathresolver.h"
 
 #include <QDir>
@@ -68,6 +69,11 @@ Result<LdapConfig> LdapConfig::parse(const QByteArray &text, const QString &prog
         const QString value = line.mid(equals + 1).trimmed();
         if (seen.contains(key))
             return lineFailure(i + 1, QStringLiteral("la clé « %1 » est donnée deux fois.").arg(key));
+        // Values go to the LDAP library and to Samba as they stand: one that a NUL would cut, or a
+        // line break or a tab would split, is refused like an unknown key.
+        if (ControlCharacters::any(value))
+            return lineFailure(i + 1, QStringLiteral("la valeur de « %1 » contient un caractère de contrôle.")
+                                          .arg(ControlCharacters::escaped(key)));
         seen.append(key);
         if (key == QStringLiteral("uri"))
             config.uri = value;

@@ -21,6 +21,8 @@ private Q_SLOTS:
     void argumentsReachTheScript_data();
     void argumentsReachTheScript();
     void everyLineRunsAndTheLastDecides();
+    void scriptCallsAreBounded_data();
+    void scriptCallsAreBounded();
 
     void shippedScripts_data();
     void shippedScripts();
@@ -92,6 +94,27 @@ void TestBatchScripts::everyLineRunsAndTheLastDecides()
     QVERIFY(QFileInfo(m_folder->drive(QStringLiteral("E")) + QStringLiteral("/dossier/sous")).isDir());
     QCOMPARE(InterpreterRun::of(*m_folder, QStringLiteral("suite.bat E:\\dossier")).code, 1);
     QCOMPARE(InterpreterRun::of(*m_folder, QStringLiteral("absent.bat")).code, 1);
+}
+
+void TestBatchScripts::scriptCallsAreBounded_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    // Each run of the script counts itself, then calls itself again: the depth is bounded, and so
+    // must be the number of calls, which grows as the number of calling lines to the depth.
+    QTest::newRow("two calls a run") << QByteArray("echo x >> C:\\appels.txt\r\nboucle.bat\r\nboucle.bat\r\n");
+    QTest::newRow("three calls a run")
+        << QByteArray("echo x >> C:\\appels.txt\r\nboucle.bat\r\nboucle.bat\r\nBOUCLE.BAT\r\n");
+}
+
+void TestBatchScripts::scriptCallsAreBounded()
+{
+    QFETCH(QByteArray, script);
+    m_folder->writeFile(QStringLiteral("boucle.bat"), script);
+    const InterpreterRun run = InterpreterRun::of(*m_folder, QStringLiteral("boucle.bat"));
+    QCOMPARE(run.code, 1);
+    QVERIFY(run.err.contains(QStringLiteral("Trop de scripts imbriqués")));
+    const qsizetype calls = m_folder->readFile(QStringLiteral("drives/c/appels.txt")).count('\n');
+    QVERIFY2(calls > 1000 && calls <= 10000, qPrintable(QString::number(calls)));
 }
 
 void TestBatchScripts::shippedScripts_data()

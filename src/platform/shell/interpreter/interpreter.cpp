@@ -20,6 +20,9 @@ namespace {
 
 constexpr int kFailed = 1;
 constexpr int kMaxScriptDepth = 16;
+// Scripts that call themselves more than once grow as the number of calls to the depth: the whole
+// run is bounded too, and ends there.
+constexpr int kMaxScriptCalls = 10000;
 
 bool is(const QString &word, const char *name)
 {
@@ -163,8 +166,11 @@ int Interpreter::runScript(const QString &script, const QStringList &arguments)
         Console().error(QStringLiteral("Le script %1 est introuvable.").arg(script));
         return kFailed;
     }
-    if (m_depth >= kMaxScriptDepth) {
+    if (m_stopped)
+        return kFailed;
+    if (m_depth >= kMaxScriptDepth || ++m_calls > kMaxScriptCalls) {
         Console().error(QStringLiteral("Trop de scripts imbriqués : %1 n'est pas lancé.").arg(script));
+        m_stopped = m_calls > kMaxScriptCalls;
         return kFailed;
     }
     QString text = Cp1252::decode(file.readAll());
@@ -174,6 +180,10 @@ int Interpreter::runScript(const QString &script, const QStringList &arguments)
     ++m_depth;
     int code = 0;
     for (QString line : text.split(u'\n')) {
+        if (m_stopped) {
+            code = kFailed;
+            break;
+        }
         line = line.trimmed();
         while (line.startsWith(u'@'))
             line = line.mid(1).trimmed();

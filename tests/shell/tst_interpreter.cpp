@@ -374,6 +374,8 @@ void TestInterpreter::diskUsageFailures_data()
     QTest::newRow("limit is not a number") << "/c diruse /M /q:quinze /D E:\\Perso\\profs\\ /* >> C:\\templogdir.txt";
     QTest::newRow("folder is missing") << "/c diruse /M /q:15 /D E:\\Perso\\absent\\ /* >> C:\\templogdir.txt";
     QTest::newRow("no folder") << "/c diruse /M /q:15 >> C:\\templogdir.txt";
+    QTest::newRow("limit is not a number at all") << "/c diruse /M /q:nan /D E:\\Perso\\profs\\ /* >> C:\\templogdir.txt";
+    QTest::newRow("limit is infinite") << "/c diruse /M /q:inf /D E:\\Perso\\profs\\ /* >> C:\\templogdir.txt";
 }
 
 void TestInterpreter::diskUsageFailures()

@@ -9,6 +9,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace {
@@ -44,7 +45,8 @@ std::optional<double> parseLimit(QString text)
     text.replace(u',', u'.');
     bool ok = false;
     const double limit = text.toDouble(&ok);
-    if (!ok || limit < 0)
+    // "nan" and "inf" read as numbers, yet no size is ever over them or under them.
+    if (!ok || !std::isfinite(limit) || limit < 0)
         return std::nullopt;
     return limit;
 }

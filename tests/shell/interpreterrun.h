@@ -7,7 +7,8 @@
 #include <QStringList>
 
 // Runs the program folder's interpreter straight from the test, with its arguments split at spaces
-// as the shell splits a line, and nothing on its standard input.
+// as the shell splits a line, or given word by word (an empty word, a line break inside a word), and
+// nothing on its standard input.
 struct InterpreterRun
 {
     int code = -1;
@@ -16,10 +17,15 @@ struct InterpreterRun
 
     static InterpreterRun of(TempProgramFolder &folder, const QString &arguments)
     {
+        return of(folder, arguments.split(u' ', Qt::SkipEmptyParts));
+    }
+
+    static InterpreterRun of(TempProgramFolder &folder, const QStringList &words)
+    {
         QProcess process;
         process.setWorkingDirectory(folder.path());
         process.setStandardInputFile(QProcess::nullDevice());
-        process.start(folder.path() + QStringLiteral("/cmd"), arguments.split(u' ', Qt::SkipEmptyParts));
+        process.start(folder.path() + QStringLiteral("/cmd"), words);
         InterpreterRun run;
         if (!process.waitForFinished(60000))
             return run;

@@ -1,14 +1,14 @@
 // The program folder's interpreter "cmd", run as Velmar runs it, on a program folder of its own whose
 // drives C: to H: lie inside it.
-#include "console.h"
-#include "filecommands.h"
 #include "filesharestore.h"
 #include "interpreterrun.h"
+#include "pathguard.h"
 #include "tempprogramfolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -25,6 +25,9 @@ private Q_SLOTS:
     void safetyNet_data();
     void safetyNet();
     void guardRefusesSystemRootAndProgramFolderParents();
+    void guardsHoldOutsideTheFolder_data();
+    void guardsHoldOutsideTheFolder();
+    void linksAsLastComponentGoAlone();
 
     void shares_data();
     void shares();
@@ -41,10 +44,17 @@ private Q_SLOTS:
 private:
     // Lays out files and folders of the program folder: a name ending in "/" is a folder.
     void lay(const QStringList &entries);
+    // A drive E: outside the program folder, links that lead out of it, and an unmapped drive F:.
+    void layOutside();
+    QString withPlaces(QString text) const
+    {
+        return withFolder(text).replace(QStringLiteral("%O%"), m_outside->path());
+    }
     InterpreterRun run(const QString &arguments) { return InterpreterRun::of(*m_folder, arguments); }
     QString withFolder(QString text) const { return text.replace(QStringLiteral("%P%"), m_folder->path()); }
 
     std::unique_ptr<TempProgramFolder> m_folder;
+    std::unique_ptr<QTemporaryDir> m_outside;
 };
 
 void TestInterpreter::init()
@@ -195,17 +205,139 @@ void TestInterpreter::safetyNet()
 void TestInterpreter::guardRefusesSystemRootAndProgramFolderParents()
 {
     // Checked on the guard alone: these deletions must never be tried for real.
-    Console console;
-    FileCommands commands(m_folder->paths(), console);
+    const PathGuard guard(m_folder->paths());
     const QString parent = QFileInfo(m_folder->path()).path();
-    QVERIFY(!commands.guardTree(QStringLiteral("/"), QStringLiteral("/")));
-    QVERIFY(!commands.guardTree(QStringLiteral("/tmp/.."), QStringLiteral("/")));
-    QVERIFY(!commands.guardTree(parent, parent));
-    QVERIFY(!commands.guardTree(QStringLiteral("X:\\Perso"), QStringLiteral("/")));
-    QVERIFY(!commands.guardTree(QStringLiteral(" "), m_folder->drive(QStringLiteral("E"))));
-    QVERIFY(commands.guardTree(
-        QStringLiteral("E:\\Perso"), m_folder->drive(QStringLiteral("E")) + QStringLiteral("/Perso")));
-    QVERIFY(commands.guardTree(QStringLiteral("E:\\"), m_folder->drive(QStringLiteral("E")), false));
+    const QString e = m_folder->drive(QStringLiteral("E"));
+    using Act = PathGuard::Act;
+    QVERIFY(!guard.allows(Act::Remove, QStringLiteral("/"), QStringLiteral("/")));
+    QVERIFY(!guard.allows(Act::EmptyFolder, QStringLiteral("/tmp/.."), QStringLiteral("/")));
+    QVERIFY(!guard.allows(Act::EmptyTree, parent, parent));
+    QVERIFY(!guard.allows(Act::Rename, parent, parent));
+    QVERIFY(!guard.allows(Act::Remove, QStringLiteral(" "), e + QStringLiteral("/Perso")));
+    QVERIFY(guard.allows(Act::Remove, QStringLiteral("E:\\Perso"), e + QStringLiteral("/Perso")));
+    QVERIFY(!guard.allows(Act::EmptyTree, QStringLiteral("E:\\"), e));
+    QVERIFY(guard.allows(Act::EmptyFolder, QStringLiteral("E:\\"), e));
+}
+
+void TestInterpreter::layOutside()
+{
+    m_outside = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_outside->isValid());
+    const QString o = m_outside->path();
+    for (const char *folder : {"srv/e/Perso/u", "srv/e/Public", "ailleurs/sub"})
+        QVERIFY(QDir().mkpath(o + u'/' + folder));
+    for (const char *file : {"srv/e/Perso/u/a.txt", "srv/e/Public/p.txt", "ailleurs/secret.txt", "ailleurs/sub/s.txt"}) {
+        QFile made(o + u'/' + file);
+        QVERIFY(made.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QFile::link(o + QStringLiteral("/ailleurs"), o + QStringLiteral("/srv/e/Perso/u/link")));
+    QVERIFY(QFile::link(o + QStringLiteral("/srv/e/Public"), o + QStringLiteral("/srv/e/Perso/u/inner")));
+    QVERIFY(QFile::link(o + QStringLiteral("/ailleurs"), m_folder->path() + QStringLiteral("/pflink")));
+    // E: lies outside the program folder, C: inside it, F: is not listed and lies in "lecteurs/f".
+    m_folder->writeFile(QStringLiteral("lecteurs.txt"), "E:," + o.toUtf8() + "/srv/e\r\nC:,drives/c\r\n");
+    m_folder->writeFile(QStringLiteral("lecteurs/f/f.txt"), "f");
+    m_folder->writeSettings();
+}
+
+void TestInterpreter::guardsHoldOutsideTheFolder_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("said"); // part of the refusal
+
+    const QString program = "contient le dossier du programme";
+    const QString drive = "est la racine d'un lecteur ou la contient";
+    const QString link = "passe par un lien qui sort";
+    const QString nothing = "aucun chemin n'est donné";
+    QTest::newRow("ren of the program folder") << QStringList {"/c", "ren", ".", "autre"} << program;
+    QTest::newRow("ren of nothing") << QStringList {"/c", "ren", "", "pf2"} << nothing;
+    QTest::newRow("ren climbing to the program folder") << QStringList {"/c", "ren", "x\\..", "pf"} << program;
+    QTest::newRow("ren of a drive letter") << QStringList {"/c", "ren", "E:", "zz"} << drive;
+    QTest::newRow("ren of a drive root outside") << QStringList {"/c", "ren", "E:\\", "gone"} << drive;
+    QTest::newRow("ren of an unmapped drive's folder") << QStringList {"/c", "ren", "lecteurs\\f", "zz"} << drive;
+    QTest::newRow("ren of the drives' folder") << QStringList {"/c", "ren", "lecteurs", "zz"} << drive;
+    QTest::newRow("ren through a link") << QStringList {"/c", "ren", "E:\\Perso\\u\\link\\secret.txt", "b.txt"}
+                                        << link;
+    QTest::newRow("ren to nothing") << QStringList {"/c", "ren", "E:\\Perso\\u\\a.txt", ""} << "nouveau nom est vide";
+    QTest::newRow("rd of an unmapped drive's folder") << QStringList {"/c", "rd", "/s", "/q", "lecteurs\\f"} << drive;
+    QTest::newRow("rd of it in capitals") << QStringList {"/c", "rd", "/s", "/q", "LECTEURS\\F\\"} << drive;
+    QTest::newRow("rd of it by its host path") << QStringList {"/c", "rd", "/s", "/q", "%P%/lecteurs/f"} << drive;
+    QTest::newRow("rd of the drives' folder") << QStringList {"/c", "rd", "/s", "/q", "lecteurs"} << drive;
+    QTest::newRow("del of the drives' folder") << QStringList {"/c", "del", "/s", "/q", "lecteurs"} << drive;
+    QTest::newRow("rd of a mapped drive by its host path") << QStringList {"/c", "rd", "/s", "/q", "%O%/srv/e"}
+                                                           << drive;
+    QTest::newRow("rd above a mapped drive") << QStringList {"/c", "rd", "/s", "/q", "%O%/srv"} << drive;
+    QTest::newRow("del above a mapped drive") << QStringList {"/c", "del", "/s", "/q", "%O%/srv"} << drive;
+    QTest::newRow("del above a mapped drive without /s") << QStringList {"/c", "del", "/q", "%O%/srv"} << drive;
+    QTest::newRow("del through a link") << QStringList {"/c", "del", "/q", "E:\\Perso\\u\\link\\*"} << link;
+    QTest::newRow("del of a folder through a link") << QStringList {"/c", "del", "/q", "E:\\Perso\\u\\link\\sub"}
+                                                    << link;
+    QTest::newRow("del of a file through a link") << QStringList {"/c", "del", "E:\\Perso\\u\\link\\secret.txt"}
+                                                  << link;
+    QTest::newRow("rd through a link") << QStringList {"/c", "rd", "/s", "/q", "E:\\Perso\\u\\link\\sub"} << link;
+    QTest::newRow("rd through a link of the program folder") << QStringList {"/c", "rd", "/s", "/q", "pflink\\sub"}
+                                                             << link;
+    QTest::newRow("md through a link") << QStringList {"/c", "md", "E:\\Perso\\u\\link\\nouveau"} << link;
+    QTest::newRow("md of nothing") << QStringList {"/c", "md", ""} << nothing;
+    QTest::newRow("write through a link") << QStringList {"/c", "echo", "x", ">>", "E:\\Perso\\u\\link\\w.txt"}
+                                          << link;
+}
+
+void TestInterpreter::guardsHoldOutsideTheFolder()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QString, said);
+    layOutside();
+    for (QString &word : words)
+        word = withPlaces(word);
+
+    const InterpreterRun result = InterpreterRun::of(*m_folder, words);
+    QCOMPARE(result.code, 1);
+    QVERIFY2(result.err.contains(said), qPrintable(result.err));
+    for (const char *kept : {"%O%/srv/e/Perso/u/a.txt", "%O%/srv/e/Public/p.txt", "%O%/ailleurs/secret.txt",
+             "%O%/ailleurs/sub/s.txt", "%P%/lecteurs/f/f.txt", "%P%/parametres.txt", "%P%/cmd"})
+        QVERIFY2(QFileInfo::exists(withPlaces(kept)), kept);
+    QVERIFY(QFileInfo(withPlaces("%O%/srv/e/Perso/u/link")).isSymLink());
+    for (const char *made : {"%O%/srv/gone", "%O%/srv/zz", "%O%/ailleurs/nouveau", "%O%/ailleurs/w.txt",
+             "%O%/ailleurs/b.txt", "%P%/zz"})
+        QVERIFY2(!QFileInfo::exists(withPlaces(made)), made);
+}
+
+void TestInterpreter::linksAsLastComponentGoAlone()
+{
+    layOutside();
+    const auto ok = [this](const QStringList &words) {
+        QStringList placed;
+        for (const QString &word : words)
+            placed << withPlaces(word);
+        const InterpreterRun result = InterpreterRun::of(*m_folder, placed);
+        return result.code == 0 ? QString() : placed.join(u' ') + QStringLiteral(" : ") + result.err;
+    };
+    const auto there = [this](const QString &path) { return QFileInfo::exists(withPlaces(path)); };
+
+    // A deletion of the tree empties it without following its links.
+    QCOMPARE(ok({"/c", "del", "/s", "/q", "E:\\Perso"}), QString());
+    QVERIFY(!there("%O%/srv/e/Perso/u/a.txt"));
+    QVERIFY(there("%O%/ailleurs/secret.txt") && there("%O%/srv/e/Public/p.txt"));
+    // A link that stays in its drive leads the commands as a folder would.
+    QCOMPARE(ok({"/c", "md", "E:\\Perso\\u\\inner\\nouveau"}), QString());
+    QVERIFY(there("%O%/srv/e/Public/nouveau"));
+    QCOMPARE(ok({"/c", "echo", "x", ">>", "E:\\Perso\\u\\inner\\w.txt"}), QString());
+    QCOMPARE(ok({"/c", "ren", "E:\\Perso\\u\\inner\\w.txt", "v.txt"}), QString());
+    QVERIFY(there("%O%/srv/e/Public/v.txt"));
+    QCOMPARE(ok({"/c", "del", "/q", "E:\\Perso\\u\\inner\\*"}), QString());
+    QVERIFY(!there("%O%/srv/e/Public/p.txt"));
+    // A link named last goes alone, whatever it points to.
+    QCOMPARE(ok({"/c", "rd", "/s", "/q", "E:\\Perso\\u\\link"}), QString());
+    QCOMPARE(ok({"/c", "rd", "E:\\Perso\\u\\inner"}), QString());
+    QCOMPARE(ok({"/c", "rd", "pflink"}), QString());
+    QVERIFY(!QFileInfo(withPlaces("%O%/srv/e/Perso/u/link")).isSymLink());
+    QVERIFY(!QFileInfo(withPlaces("%P%/pflink")).isSymLink());
+    QVERIFY(there("%O%/ailleurs/secret.txt") && there("%O%/ailleurs/sub/s.txt") && there("%O%/srv/e/Public/nouveau"));
+    // Inside a drive's folder everything may go, named through the program folder too.
+    QCOMPARE(ok({"/c", "md", "F:\\sous\\dossier"}), QString());
+    QCOMPARE(ok({"/c", "ren", "lecteurs\\f\\sous", "autre"}), QString());
+    QCOMPARE(ok({"/c", "rd", "/s", "/q", "lecteurs\\f\\autre"}), QString());
+    QVERIFY(there("%P%/lecteurs/f/f.txt") && !there("%P%/lecteurs/f/autre"));
 }
 
 void TestInterpreter::shares_data()

@@ -63,16 +63,27 @@ void PathResolver::loadDriveMap()
     }
 }
 
+QString PathResolver::rootOf(QChar letter) const
+{
+    const QString root = m_drives.value(letter.toUpper());
+    return root.isEmpty() ? m_programFolder + QStringLiteral("/lecteurs/") + letter.toLower() : root;
+}
+
 QString PathResolver::driveRoot(const QString &drive) const
 {
     if (drive.isEmpty() || !drive[0].isLetter() || drive[0].unicode() >= 128)
         return {};
-    const QChar letter = drive[0].toUpper();
-    QString root = m_drives.value(letter);
-    if (root.isEmpty())
-        root = m_programFolder + QStringLiteral("/lecteurs/") + letter.toLower();
+    const QString root = rootOf(drive[0]);
     QDir().mkpath(root);
     return root;
+}
+
+QStringList PathResolver::driveRoots() const
+{
+    QStringList roots;
+    for (char16_t letter = u'A'; letter <= u'Z'; ++letter)
+        roots.append(rootOf(QChar(letter)));
+    return roots;
 }
 
 bool PathResolver::isDriveRootOrEmpty(const QString &windowsPath)

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 // Maps a path written the Windows way ("E:\Perso\eleves", program folder + "\parametres.txt") to a
 // path of this machine. A drive letter goes through the drive map, the file "lecteurs.txt" of the
@@ -21,11 +22,14 @@ public:
 
     // The host folder of a drive letter ("E" or "E:"), or an empty text for something else.
     QString driveRoot(const QString &drive) const;
+    // The host folder of every drive letter from A to Z, listed in the drive map or not; none is made.
+    QStringList driveRoots() const;
     // True when the text names the root of a drive ("E:", "E:\", "E:\.."), or is empty.
     static bool isDriveRootOrEmpty(const QString &windowsPath);
 
 private:
     void loadDriveMap();
+    QString rootOf(QChar letter) const;
 
     QString m_programFolder;
     QHash<QChar, QString> m_drives;

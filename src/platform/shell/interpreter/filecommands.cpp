@@ -2,6 +2,7 @@
 
 #include "commandwords.h"
 #include "console.h"
+#include "pathguard.h"
 #include "text/pathresolver.h"
 
 #include <QDir>
@@ -93,25 +94,6 @@ int deleteMatching(const QString &folder, const QRegularExpression &pattern, boo
 
 } // namespace
 
-Status FileCommands::guardTree(const QString &word, const QString &hostPath, bool refuseDriveRoot) const
-{
-    if (word.trimmed().isEmpty() || (refuseDriveRoot && PathResolver::isDriveRootOrEmpty(word)))
-        return Status::failure(
-            QStringLiteral("Suppression refusée : « %1 » désigne la racine d'un lecteur ou aucun dossier.").arg(word));
-    QString target = QFileInfo(hostPath).canonicalFilePath();
-    if (target.isEmpty())
-        target = QDir::cleanPath(hostPath);
-    if (target == QStringLiteral("/"))
-        return Status::failure(QStringLiteral("Suppression refusée : « %1 » désigne la racine du système.").arg(word));
-    QString program = QFileInfo(m_paths.programFolder()).canonicalFilePath();
-    if (program.isEmpty())
-        program = m_paths.programFolder();
-    if (program == target || program.startsWith(target + u'/'))
-        return Status::failure(
-            QStringLiteral("Suppression refusée : « %1 » contient le dossier du programme.").arg(word));
-    return {};
-}
-
 int FileCommands::makeFolder(const QStringList &words)
 {
     auto parsed = CommandWords::split(words, {});
@@ -122,6 +104,11 @@ int FileCommands::makeFolder(const QStringList &words)
     int code = 0;
     for (const QString &word : std::as_const(parsed->operands)) {
         const QString host = m_paths.toHost(word);
+        if (Status allowed = m_guard.allows(PathGuard::Act::Create, word, host); !allowed) {
+            m_console.error(allowed.message());
+            code = kFailed;
+            continue;
+        }
         const QFileInfo info(host);
         if (info.exists() || info.isSymLink()) {
             m_console.error(info.isDir() ? QStringLiteral("Le dossier %1 existe déjà.").arg(word)
@@ -146,6 +133,11 @@ int FileCommands::removeFolder(const QStringList &words)
     int code = 0;
     for (const QString &word : std::as_const(parsed->operands)) {
         const QString host = m_paths.toHost(word);
+        if (Status allowed = m_guard.allows(PathGuard::Act::Remove, word, host); !allowed) {
+            m_console.error(allowed.message());
+            code = kFailed;
+            continue;
+        }
         const QFileInfo info(host);
         if (!info.exists() && !info.isSymLink()) {
             m_console.error(QStringLiteral("Le dossier %1 est introuvable.").arg(word));
@@ -170,11 +162,6 @@ int FileCommands::removeFolder(const QStringList &words)
                 m_console.error(QStringLiteral("Le dossier %1 n'est pas vide.").arg(word));
                 code = kFailed;
             }
-            continue;
-        }
-        if (Status allowed = guardTree(word, host); !allowed) {
-            m_console.error(allowed.message());
-            code = kFailed;
             continue;
         }
         if (!parsed->has(u'q') && !m_console.confirm(QStringLiteral("%1, êtes-vous sûr").arg(word)))
@@ -203,14 +190,12 @@ int FileCommands::deleteFiles(const QStringList &words)
         const qsizetype cut = lastSeparator(word);
         const QString lastPart = word.mid(cut + 1);
         const QString parentWord = cut < 0 ? QString() : word.left(cut + 1);
-        QString folderWord = parentWord;
         QString folder;
         QString pattern;
         bool whole = true;
         const QString host = m_paths.toHost(word);
         const QFileInfo info(host);
         if (info.isDir() && !info.isSymLink()) {
-            folderWord = word;
             folder = host;
             pattern = QStringLiteral("*");
         } else if (hasWildcard(lastPart)) {
@@ -221,15 +206,14 @@ int FileCommands::deleteFiles(const QStringList &words)
             pattern = info.fileName();
             whole = false;
         }
-        if (whole || recursive) {
-            // A relative name lies in the program folder, which the guard then refuses. Emptying
-            // the top of a drive is allowed: only a recursive deletion reaches the whole drive.
-            const QString guarded = folderWord.isEmpty() ? QStringLiteral(".") : folderWord;
-            if (Status allowed = guardTree(guarded, folder, recursive); !allowed) {
-                m_console.error(allowed.message());
-                code = kFailed;
-                continue;
-            }
+        // A relative name lies in the program folder, which the guard then refuses as a whole.
+        const Status allowed = whole || recursive
+            ? m_guard.allows(recursive ? PathGuard::Act::EmptyTree : PathGuard::Act::EmptyFolder, word, folder)
+            : m_guard.allows(PathGuard::Act::Remove, word, host);
+        if (!allowed) {
+            m_console.error(allowed.message());
+            code = kFailed;
+            continue;
         }
         if (!QFileInfo(folder).isDir()) {
             m_console.error(QStringLiteral("Le chemin d'accès %1 est introuvable.").arg(word));
@@ -261,12 +245,21 @@ int FileCommands::rename(const QStringList &words)
     }
     const QString &word = parsed->operands[0];
     const QString &newName = parsed->operands[1];
+    if (newName.trimmed().isEmpty()) {
+        m_console.error(QStringLiteral("Renommage refusé : le nouveau nom est vide."));
+        return kFailed;
+    }
     if (lastSeparator(newName) >= 0 || newName.contains(u':') || hasWildcard(newName) || newName == QStringLiteral(".")
         || newName == QStringLiteral("..")) {
         m_console.error(QStringLiteral("Le nouveau nom « %1 » doit être un simple nom, sans dossier.").arg(newName));
         return kFailed;
     }
+    // The new name is a plain name: the entry stays in its folder, which the guard checks.
     const QString host = m_paths.toHost(word);
+    if (Status allowed = m_guard.allows(PathGuard::Act::Rename, word, host); !allowed) {
+        m_console.error(allowed.message());
+        return kFailed;
+    }
     const QFileInfo info(host);
     if (!info.exists() && !info.isSymLink()) {
         m_console.error(QStringLiteral("Le fichier %1 est introuvable.").arg(word));

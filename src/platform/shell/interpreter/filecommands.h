@@ -1,19 +1,20 @@
 #pragma once
 
-#include "text/result.h"
-
 #include <QStringList>
 
 class Console;
+class PathGuard;
 class PathResolver;
 
 // The folder and file commands: md, rd, del and ren, on paths written the Windows way (or paths of
-// this machine), each resolved through the program folder's drive map. Each returns its exit code.
+// this machine), each resolved through the program folder's drive map and checked by the guard
+// before anything is touched. Each returns its exit code.
 class FileCommands
 {
 public:
-    FileCommands(const PathResolver &paths, Console &console)
+    FileCommands(const PathResolver &paths, const PathGuard &guard, Console &console)
         : m_paths(paths)
+        , m_guard(guard)
         , m_console(console)
     {
     }
@@ -23,11 +24,8 @@ public:
     int deleteFiles(const QStringList &words);
     int rename(const QStringList &words);
 
-    // Refuses a whole-tree deletion of nothing, of a drive's root (unless allowed), of "/" or of a
-    // folder holding the program folder: one mistyped path must not wipe a server.
-    Status guardTree(const QString &word, const QString &hostPath, bool refuseDriveRoot = true) const;
-
 private:
     const PathResolver &m_paths;
+    const PathGuard &m_guard;
     Console &m_console;
 };

@@ -3,6 +3,7 @@
 #include "console.h"
 #include "diskusage.h"
 #include "filecommands.h"
+#include "pathguard.h"
 #include "sharecommand.h"
 #include "text/cp1252.h"
 #include "text/pathresolver.h"
@@ -84,13 +85,22 @@ int Interpreter::runCommand(const QStringList &words)
     if (command.isEmpty())
         return 0;
 
+    const bool toFile = !target.isEmpty() && !is(target, "nul");
+    const QString targetHost = toFile ? m_paths.toHost(target) : QString();
+    // A report that may not be written there is refused before the command runs.
+    if (toFile) {
+        if (Status allowed = guard().allows(PathGuard::Act::Write, target, targetHost); !allowed) {
+            Console().error(allowed.message());
+            return kFailed;
+        }
+    }
     Console console;
     const int code = dispatch(command.first(), command.mid(1), console);
     const QStringList output = console.takeOutput();
     if (target.isEmpty()) {
         printToScreen(output);
-    } else if (!is(target, "nul")) {
-        if (Status written = writeToFile(m_paths.toHost(target), output, append); !written) {
+    } else if (toFile) {
+        if (Status written = writeToFile(targetHost, output, append); !written) {
             console.error(written.message());
             return kFailed;
         }
@@ -98,17 +108,32 @@ int Interpreter::runCommand(const QStringList &words)
     return code;
 }
 
+Interpreter::Interpreter(const PathResolver &paths, ShareStore &shares)
+    : m_paths(paths)
+    , m_shares(shares)
+{
+}
+
+Interpreter::~Interpreter() = default;
+
+const PathGuard &Interpreter::guard()
+{
+    // Made once a run, and only for a command that needs it: it looks at every drive's folder.
+    if (!m_guard)
+        m_guard = std::make_unique<PathGuard>(m_paths);
+    return *m_guard;
+}
+
 int Interpreter::dispatch(const QString &command, const QStringList &arguments, Console &console)
 {
-    FileCommands files(m_paths, console);
     if (is(command, "md") || is(command, "mkdir"))
-        return files.makeFolder(arguments);
+        return FileCommands(m_paths, guard(), console).makeFolder(arguments);
     if (is(command, "rd") || is(command, "rmdir"))
-        return files.removeFolder(arguments);
+        return FileCommands(m_paths, guard(), console).removeFolder(arguments);
     if (is(command, "del") || is(command, "erase"))
-        return files.deleteFiles(arguments);
+        return FileCommands(m_paths, guard(), console).deleteFiles(arguments);
     if (is(command, "ren") || is(command, "rename"))
-        return files.rename(arguments);
+        return FileCommands(m_paths, guard(), console).rename(arguments);
     if (is(command, "net"))
         return ShareCommand(m_paths, m_shares, console).run(arguments);
     if (is(command, "diruse"))

@@ -2,6 +2,10 @@
 
 #include <QStringList>
 
+#include <memory>
+
+class Console;
+class PathGuard;
 class PathResolver;
 class ShareStore;
 
@@ -19,11 +23,8 @@ class ShareStore;
 class Interpreter
 {
 public:
-    Interpreter(const PathResolver &paths, ShareStore &shares)
-        : m_paths(paths)
-        , m_shares(shares)
-    {
-    }
+    Interpreter(const PathResolver &paths, ShareStore &shares);
+    ~Interpreter();
 
     int runCommand(const QStringList &words);
     int runScript(const QString &script, const QStringList &arguments);
@@ -32,10 +33,12 @@ public:
     static QStringList expandLine(const QString &line, const QString &script, const QStringList &arguments);
 
 private:
-    int dispatch(const QString &command, const QStringList &arguments, class Console &console);
+    int dispatch(const QString &command, const QStringList &arguments, Console &console);
+    const PathGuard &guard();
 
     const PathResolver &m_paths;
     ShareStore &m_shares;
+    std::unique_ptr<PathGuard> m_guard;
     int m_depth = 0;
     int m_calls = 0; // scripts called in this run
     bool m_stopped = false; // too many: nothing more runs

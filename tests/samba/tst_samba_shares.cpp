@@ -29,6 +29,7 @@ private Q_SLOTS:
     void cleanup();
     void sharesAreTheServers();
     void personalFolderBelongsToItsAccount();
+    void controlCharactersAreRefused();
     void unusableConfigurationSharesNothing();
     void listParsing();
 
@@ -162,6 +163,16 @@ void TestSambaShares::personalFolderBelongsToItsAccount()
     QCOMPARE(info.st_uid, ::getuid());
 
     QVERIFY((*parent)->deleteObject(QStringLiteral("User"), login).ok());
+}
+
+void TestSambaShares::controlCharactersAreRefused()
+{
+    QVERIFY(QDir().mkpath(m_folder->drive(QStringLiteral("E")) + QStringLiteral("/Perso")));
+    const Run made = cmd({QStringLiteral("/c"), QStringLiteral("net"), QStringLiteral("share"),
+        QStringLiteral("v$=E:\\Perso"), QStringLiteral("/remark:a\nevil")});
+    QVERIFY(made.exitCode != 0);
+    QVERIFY2(made.output.contains(QStringLiteral("caractère de contrôle")), qPrintable(made.output));
+    QVERIFY(!registryShares().contains(QStringLiteral("v$")));
 }
 
 void TestSambaShares::unusableConfigurationSharesNothing()

@@ -374,6 +374,18 @@ void TestInterpreter::shares_data()
         << QStringList {"docs"};
     QTest::newRow("an unknown option fails")
         << folders << QStringList {"/c net share X=E:\\Public /grant:tous"} << QList<int> {1} << QStringList {};
+    // One share a line in the list: a line break would slip a share of its own in.
+    QTest::newRow("a line break in a remark is refused")
+        << folders << QStringList {"/c net share v$=E:\\Public /remark:a\nevil,E:\\,/etc,", "/c net share evil"}
+        << QList<int> {1, 1} << QStringList {};
+    QTest::newRow("a line break in a path is refused")
+        << folders + QStringList {"drives/e/x\nevil/"} << QStringList {"/c net share v$=E:\\x\nevil"}
+        << QList<int> {1} << QStringList {};
+    QTest::newRow("a tab in a remark is refused")
+        << folders << QStringList {"/c net share v$=E:\\Public /remark:a\tb"} << QList<int> {1} << QStringList {};
+    QTest::newRow("a control character in a name is refused")
+        << folders << QStringList {"/c net share v\x7f$=E:\\Public", "/c net share v\u0085$=E:\\Public"}
+        << QList<int> {1, 1} << QStringList {};
     QTest::newRow("only net share is known")
         << folders << QStringList {"/c net user dupont", "/c net"} << QList<int> {1, 1} << QStringList {};
 }

@@ -143,6 +143,8 @@ Status FileShareStore::write(const QList<QByteArray> &lines) const
 
 Status FileShareStore::add(const Share &share)
 {
+    if (Status text = share.checkText(); !text)
+        return text;
     FileLock lock(m_lockFile, true);
     if (!lock.held())
         return lockFailure(m_lockFile);

@@ -21,13 +21,13 @@ bool hasOptionPrefix(const QString &word, const char *prefix)
     return word.startsWith(QLatin1String(prefix), Qt::CaseInsensitive);
 }
 
-// Characters a share name cannot hold on the school's network.
+// Characters a share name cannot hold on the school's network (control characters are refused before).
 bool validShareName(const QString &name)
 {
     if (name.isEmpty() || name.size() > kMaxNameLength || name.trimmed() != name)
         return false;
     for (const QChar c : name) {
-        if (c.unicode() < 32 || QStringLiteral("\"/\\[]:|<>+=;,?*").contains(c))
+        if (QStringLiteral("\"/\\[]:|<>+=;,?*").contains(c))
             return false;
     }
     return true;
@@ -136,6 +136,10 @@ int ShareCommand::show(const QString &name)
 
 int ShareCommand::add(const QString &name, const QString &path, const QString &remark)
 {
+    if (Status text = Share {name, path, QString(), remark}.checkText(); !text) {
+        m_console.error(text.message());
+        return kFailed;
+    }
     if (!validShareName(name)) {
         m_console.error(QStringLiteral("Le nom de partage « %1 » n'est pas valide.").arg(name));
         return kFailed;

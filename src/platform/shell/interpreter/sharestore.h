@@ -12,6 +12,10 @@ struct Share
     QString path; // as the command gave it, usually the Windows way ("E:\Perso\eleves\TS8\dupont")
     QString hostPath; // the folder of this machine it resolved to
     QString remark;
+
+    // Names, paths and remarks are kept one share a line, and Samba reads them the same way: a line
+    // break, or any other control character, is refused in each of them.
+    Status checkText() const;
 };
 
 // Where shares are kept. Names are unique without regard to case, as the server sees them.

@@ -42,6 +42,8 @@ Result<SambaShareStore::Output> SambaShareStore::run(const QString &program, con
 
 Status SambaShareStore::add(const Share &share)
 {
+    if (Status text = share.checkText(); !text)
+        return text;
     // "--" ends the options: a share name may begin with a dash.
     auto added = run(QStringLiteral("net"),
         {QStringLiteral("-s"), m_sambaConf, QStringLiteral("conf"), QStringLiteral("addshare"), QStringLiteral("--"),

@@ -29,12 +29,18 @@ private Q_SLOTS:
     void cleanup();
     void sharesAreTheServers();
     void personalFolderBelongsToItsAccount();
+    void personalFoldersArePrivate();
+    void onlyFoldersInsideADriveAreGiven_data();
+    void onlyFoldersInsideADriveAreGiven();
     void controlCharactersAreRefused();
     void unusableConfigurationSharesNothing();
     void listParsing();
 
 private:
     Run cmd(const QStringList &arguments);
+    // An account of the domain with that password, made anew; empty on success, else why not.
+    QString makeAccount(const QString &login, const QString &password);
+    void removeAccount(const QString &login);
     QStringList registryShares();
     // smbclient with credentials in a file: never a password on a command line.
     Run smbclient(const QString &user, const QString &password, const QStringList &arguments);
@@ -163,6 +169,128 @@ void TestSambaShares::personalFolderBelongsToItsAccount()
     QCOMPARE(info.st_uid, ::getuid());
 
     QVERIFY((*parent)->deleteObject(QStringLiteral("User"), login).ok());
+}
+
+QString TestSambaShares::makeAccount(const QString &login, const QString &password)
+{
+    auto directory = LdapDirectory::open(*m_dc.config());
+    if (!directory)
+        return directory.message();
+    auto parent = (*directory)->bind(QStringLiteral("WinNT://SERVEUR1"));
+    if (!parent)
+        return parent.message();
+    (*parent)->deleteObject(QStringLiteral("User"), login).ok(); // left by an earlier run, or not there
+    auto user = (*parent)->create(QStringLiteral("User"), login);
+    if (!user)
+        return user.message();
+    if (Status set = (*user)->setPassword(password); !set)
+        return set.message();
+    const Status stored = (*user)->setInfo();
+    return stored ? QString() : stored.message();
+}
+
+void TestSambaShares::removeAccount(const QString &login)
+{
+    auto directory = LdapDirectory::open(*m_dc.config());
+    if (!directory)
+        return;
+    if (auto parent = (*directory)->bind(QStringLiteral("WinNT://SERVEUR1")))
+        QVERIFY((*parent)->deleteObject(QStringLiteral("User"), login).ok());
+}
+
+void TestSambaShares::personalFoldersArePrivate()
+{
+    // Two pupils and a teacher, their folders made and shared as the enrolments run the scripts.
+    const QString password = QStringLiteral("Tz8-kq4Lm!");
+    const QString pupil = QStringLiteral("TS8MARTINPaul");
+    const QString other = QStringLiteral("1S2LEFEBVRECh");
+    const QString teacher = QStringLiteral("DURANDAnne");
+    for (const QString &login : {pupil, other, teacher}) {
+        const QString made = makeAccount(login, password);
+        QVERIFY2(made.isEmpty(), qPrintable(made));
+    }
+    const QString e = m_folder->drive(QStringLiteral("E"));
+    QVERIFY(QDir().mkpath(e + QStringLiteral("/Perso/eleves/TS8")));
+    QVERIFY(QDir().mkpath(e + QStringLiteral("/Perso/eleves/1S2")));
+    QVERIFY(QDir().mkpath(e + QStringLiteral("/Perso/profs")));
+    for (const QStringList &line : {QStringList {"perso.bat", "E:\\Perso\\eleves\\TS8\\" + pupil, pupil},
+             QStringList {"perso.bat", "E:\\Perso\\eleves\\1S2\\" + other, other},
+             QStringList {"prof.bat", "E:\\Perso\\profs\\" + teacher, teacher}}) {
+        const Run made = cmd(line);
+        QVERIFY2(made.exitCode == 0, qPrintable(made.output));
+    }
+    m_folder->writeFile(QStringLiteral("devoir.txt"), "Mon devoir\n");
+    const QString put = QStringLiteral("put %1/devoir.txt devoir.txt").arg(m_folder->path());
+    const auto denied = [](const Run &run) { return run.exitCode != 0 || run.output.contains(QStringLiteral("NT_STATUS")); };
+
+    struct Owner
+    {
+        QString login;
+        QString folder;
+    };
+    for (const Owner &owner : {Owner {pupil, e + "/Perso/eleves/TS8/" + pupil}, Owner {teacher, e + "/Perso/profs/" + teacher}}) {
+        const QString share = QStringLiteral("//127.0.0.1/%1$").arg(owner.login);
+        // The owner writes and reads back.
+        const Run written = smbclient(owner.login, password, {share, QStringLiteral("-c"), put});
+        QVERIFY2(!denied(written), qPrintable(written.output));
+        const Run read = smbclient(owner.login, password,
+            {share, QStringLiteral("-c"), QStringLiteral("get devoir.txt %1/relu.txt").arg(m_folder->path())});
+        QVERIFY2(!denied(read) && m_folder->readFile(QStringLiteral("relu.txt")) == "Mon devoir\n", qPrintable(read.output));
+        QFile::remove(m_folder->path() + QStringLiteral("/relu.txt"));
+
+        // Another pupil, with his own password, neither lists nor reads.
+        const Run listed = smbclient(other, password, {share, QStringLiteral("-c"), QStringLiteral("ls")});
+        QVERIFY2(denied(listed) && !listed.output.contains(QStringLiteral("devoir.txt")), qPrintable(listed.output));
+        const Run stolen = smbclient(other, password,
+            {share, QStringLiteral("-c"), QStringLiteral("get devoir.txt %1/vole.txt").arg(m_folder->path())});
+        QVERIFY2(denied(stolen), qPrintable(stolen.output));
+        QVERIFY(!m_folder->exists(QStringLiteral("vole.txt")));
+
+        // The domain's administrators still reach it.
+        const Run administered = smbclient(
+            QStringLiteral("Administrator"), m_dc.adminPassword(), {share, QStringLiteral("-c"), QStringLiteral("ls")});
+        QVERIFY2(!denied(administered) && administered.output.contains(QStringLiteral("devoir.txt")),
+            qPrintable(administered.output));
+
+        // Nobody else on the server reads the folder either.
+        struct stat info;
+        QVERIFY(::stat(QFile::encodeName(owner.folder).constData(), &info) == 0);
+        QCOMPARE(info.st_mode & S_IRWXO, mode_t(0));
+        QVERIFY(info.st_uid != ::getuid());
+    }
+    for (const QString &login : {pupil, other, teacher})
+        removeAccount(login);
+}
+
+void TestSambaShares::onlyFoldersInsideADriveAreGiven_data()
+{
+    QTest::addColumn<QString>("path"); // as given to net share; %P% the program folder
+    QTest::addColumn<QString>("folder"); // the host folder that must keep its owner
+
+    QTest::newRow("the program folder") << "." << "%P%";
+    QTest::newRow("the program folder by its host path") << "%P%" << "%P%";
+    QTest::newRow("climbing to a drive's folder") << "E:\\..\\..\\.." << "%P%/drives/e";
+    QTest::newRow("the folder above the drives") << "%P%/drives" << "%P%/drives";
+}
+
+void TestSambaShares::onlyFoldersInsideADriveAreGiven()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, folder);
+    const QString login = QStringLiteral("alice");
+    const QString made = makeAccount(login, QStringLiteral("Tz8-kq4Lm!"));
+    QVERIFY2(made.isEmpty(), qPrintable(made));
+    path.replace(QStringLiteral("%P%"), m_folder->path());
+    folder.replace(QStringLiteral("%P%"), m_folder->path());
+
+    const Run shared = cmd({QStringLiteral("/c"), QStringLiteral("net"), QStringLiteral("share"), login + "$=" + path});
+    QVERIFY2(shared.exitCode == 0, qPrintable(shared.output));
+    struct stat info;
+    QVERIFY(::stat(QFile::encodeName(folder).constData(), &info) == 0);
+    QCOMPARE(info.st_uid, ::getuid());
+    QVERIFY(info.st_mode & S_IROTH);
+    QVERIFY2(shared.output.contains(QStringLiteral("sans changer de propriétaire")), qPrintable(shared.output));
+    removeAccount(login);
 }
 
 void TestSambaShares::controlCharactersAreRefused()

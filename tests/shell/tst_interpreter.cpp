@@ -25,6 +25,8 @@ private Q_SLOTS:
     void safetyNet_data();
     void safetyNet();
     void guardRefusesSystemRootAndProgramFolderParents();
+    void handOverOnlyInsideADrive_data();
+    void handOverOnlyInsideADrive();
     void guardsHoldOutsideTheFolder_data();
     void guardsHoldOutsideTheFolder();
     void linksAsLastComponentGoAlone();
@@ -217,6 +219,41 @@ void TestInterpreter::guardRefusesSystemRootAndProgramFolderParents()
     QVERIFY(guard.allows(Act::Remove, QStringLiteral("E:\\Perso"), e + QStringLiteral("/Perso")));
     QVERIFY(!guard.allows(Act::EmptyTree, QStringLiteral("E:\\"), e));
     QVERIFY(guard.allows(Act::EmptyFolder, QStringLiteral("E:\\"), e));
+}
+
+void TestInterpreter::handOverOnlyInsideADrive_data()
+{
+    QTest::addColumn<QString>("folder"); // host path; %P% the program folder, %O% a folder outside it
+    QTest::addColumn<bool>("given");
+
+    QTest::newRow("a personal folder") << "%P%/drives/e/Perso/eleves/TS8/TS8dupont" << true;
+    QTest::newRow("a folder of an unlisted drive") << "%P%/lecteurs/k/Perso/alice" << true;
+    QTest::newRow("a folder of a drive outside") << "%O%/srv/e/Perso/u" << true;
+    QTest::newRow("a drive's folder") << "%P%/drives/e" << false;
+    QTest::newRow("a drive outside") << "%O%/srv/e" << false;
+    QTest::newRow("above a drive") << "%O%/srv" << false;
+    QTest::newRow("the drives' folder") << "%P%/lecteurs" << false;
+    QTest::newRow("the program folder") << "%P%" << false;
+    QTest::newRow("above the program folder") << "%P%/.." << false;
+    QTest::newRow("the system's root") << "/" << false;
+    QTest::newRow("in the program folder, in no drive") << "%P%/scripts" << false;
+    QTest::newRow("a link out of its drive") << "%O%/srv/e/Perso/u/link" << false;
+    QTest::newRow("through a link out of its drive") << "%O%/srv/e/Perso/u/link/sub" << false;
+    QTest::newRow("a link to another place in a drive") << "%O%/srv/e/Perso/u/inner" << true;
+    QTest::newRow("a link to the program folder") << "%O%/srv/e/Perso/u/pf" << false;
+}
+
+void TestInterpreter::handOverOnlyInsideADrive()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, given);
+    layOutside();
+    QVERIFY(QFile::link(m_folder->path(), m_outside->path() + QStringLiteral("/srv/e/Perso/u/pf")));
+    QVERIFY(QDir().mkpath(m_folder->path() + QStringLiteral("/drives/e/Perso/eleves/TS8/TS8dupont")));
+    m_folder->writeFile(QStringLiteral("lecteurs.txt"),
+        "E:," + m_outside->path().toUtf8() + "/srv/e\r\nD:,drives/e\r\n");
+    m_folder->reloadPaths();
+    QCOMPARE(PathGuard(m_folder->paths()).mayGiveToAccount(withPlaces(folder)), given);
 }
 
 void TestInterpreter::layOutside()

@@ -135,7 +135,7 @@ int Interpreter::dispatch(const QString &command, const QStringList &arguments, 
     if (is(command, "ren") || is(command, "rename"))
         return FileCommands(m_paths, guard(), console).rename(arguments);
     if (is(command, "net"))
-        return ShareCommand(m_paths, m_shares, console).run(arguments);
+        return ShareCommand(m_paths, guard(), m_shares, console).run(arguments);
     if (is(command, "diruse"))
         return DiskUsage(m_paths, console).run(arguments);
     if (is(command, "rem"))

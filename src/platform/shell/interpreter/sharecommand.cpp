@@ -1,6 +1,7 @@
 #include "sharecommand.h"
 
 #include "console.h"
+#include "pathguard.h"
 #include "sharestore.h"
 #include "text/pathresolver.h"
 
@@ -153,10 +154,15 @@ int ShareCommand::add(const QString &name, const QString &path, const QString &r
         m_console.error(QStringLiteral("Le dossier %1 n'existe pas : « %2 » n'est pas partagé.").arg(path, name));
         return kFailed;
     }
-    if (Status added = m_store.add(Share {name, path, host, remark}); !added) {
+    const bool mayGive = m_guard.mayGiveToAccount(host);
+    if (Status added = m_store.add(Share {name, path, host, remark, mayGive}); !added) {
         m_console.error(added.message());
         return kFailed;
     }
+    if (!mayGive && name.endsWith(u'$') && m_store.givesFoldersToAccounts())
+        m_console.error(QStringLiteral("%1 n'est pas un dossier à l'intérieur d'un lecteur : il est partagé sous « %2 » "
+                                       "sans changer de propriétaire.")
+                            .arg(path, name));
     m_console.print(QStringLiteral("%1 a été partagé.").arg(name));
     return 0;
 }

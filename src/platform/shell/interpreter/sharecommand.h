@@ -3,17 +3,20 @@
 #include <QStringList>
 
 class Console;
+class PathGuard;
 class PathResolver;
 class ShareStore;
 
 // "net share" in its four forms: alone (list the shares), NAME (show one), NAME=PATH with
 // "/unlimited", "/users:N" and "/remark:TEXT" (share a folder), NAME "/delete" or "/del" with an
-// optional "/y" (stop sharing). Returns the exit code.
+// optional "/y" (stop sharing). Returns the exit code. A share store that hands folders to accounts
+// is only let do so where the guard allows it.
 class ShareCommand
 {
 public:
-    ShareCommand(const PathResolver &paths, ShareStore &store, Console &console)
+    ShareCommand(const PathResolver &paths, const PathGuard &guard, ShareStore &store, Console &console)
         : m_paths(paths)
+        , m_guard(guard)
         , m_store(store)
         , m_console(console)
     {
@@ -28,6 +31,7 @@ private:
     int remove(const QString &name);
 
     const PathResolver &m_paths;
+    const PathGuard &m_guard;
     ShareStore &m_store;
     Console &m_console;
 };

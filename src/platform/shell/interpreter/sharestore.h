@@ -12,6 +12,8 @@ struct Share
     QString path; // as the command gave it, usually the Windows way ("E:\Perso\eleves\TS8\dupont")
     QString hostPath; // the folder of this machine it resolved to
     QString remark;
+    // The folder may be handed to the account a "login$" share is named after (see PathGuard).
+    bool mayGiveToAccount = false;
 
     // Names, paths and remarks are kept one share a line, and Samba reads them the same way: a line
     // break, or any other control character, is refused in each of them.
@@ -29,4 +31,7 @@ public:
     // Fails when no share has that name, in any case.
     virtual Status remove(const QString &name) = 0;
     virtual Result<QList<Share>> list() const = 0;
+
+    // Whether a share named after an account with "$" appended hands its folder to that account.
+    virtual bool givesFoldersToAccounts() const { return false; }
 };

@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QProcess>
 
+#include <cerrno>
+#include <cstring>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,40 +59,97 @@ Status SambaShareStore::add(const Share &share)
         return Status::failure(QStringLiteral("Le partage « %1 » n'a pas pu être créé dans Samba : %2")
                                    .arg(share.name, said(added->text)));
     }
-    if (share.name.size() > 1 && share.name.endsWith(u'$')) {
-        if (Status given = giveToAccount(share.name.chopped(1), share.hostPath); !given)
-            return Status::failure(
-                QStringLiteral("Le partage « %1 » est créé, mais %2").arg(share.name, given.message()));
+    if (share.name.size() < 2 || !share.name.endsWith(u'$'))
+        return {};
+    const QString login = share.name.chopped(1);
+    auto account = accountOf(login);
+    if (!account)
+        return Status::failure(QStringLiteral("Le partage « %1 » est créé, mais %2").arg(share.name, account.message()));
+    if (!*account)
+        return {}; // a hidden share of some other folder: nothing to keep private
+    // A personal share admits its account and the domain's administrators alone; open to all, it is
+    // better not there at all.
+    const QString admins = (*account)->sid.section(u'-', 0, -2) + QStringLiteral("-512");
+    if (Status reserved = reserve(share.name, {(*account)->sid, admins}); !reserved) {
+        const Status removed = remove(share.name);
+        return Status::failure(QStringLiteral("Le partage « %1 » n'a pas pu être réservé au compte « %2 » : %3 %4")
+                                   .arg(share.name, login, reserved.message(),
+                                       removed ? QStringLiteral("Il est retiré.")
+                                               : QStringLiteral("Il n'a pas pu être retiré : %1").arg(removed.message())));
     }
+    if (!share.mayGiveToAccount)
+        return {};
+    if (Status given = giveToAccount(login, **account, admins, share.hostPath); !given)
+        return Status::failure(QStringLiteral("Le partage « %1 » est créé, mais %2").arg(share.name, given.message()));
     return {};
 }
 
-Status SambaShareStore::giveToAccount(const QString &account, const QString &folder) const
+Result<std::optional<SambaShareStore::Account>> SambaShareStore::accountOf(const QString &login) const
 {
-    // The account as winbind maps it to this machine: "DOMAIN\name:*:uid:gid:...".
-    auto info = run(QStringLiteral("wbinfo"), {QStringLiteral("--user-info=") + account});
-    if (!info)
-        return Status::failure(info.message());
-    if (info->exitCode != 0) {
-        // Not an account of the domain (a hidden share of some other folder): nothing to hand over.
-        if (info->text.contains("WBC_ERR_DOMAIN_NOT_FOUND") || info->text.contains("WBC_ERR_UNKNOWN_USER"))
-            return {};
-        return Status::failure(QStringLiteral("le compte « %1 » n'a pas pu être cherché auprès de winbind (%2).")
-                                   .arg(account, said(info->text)));
+    using Found = std::optional<Account>;
+    // "S-1-5-21-...-1105 SID_USER (1)" for an account of the domain.
+    auto named = run(QStringLiteral("wbinfo"), {QStringLiteral("--name-to-sid=") + login});
+    if (!named)
+        return named.status();
+    if (named->exitCode != 0) {
+        if (named->text.contains("WBC_ERR_DOMAIN_NOT_FOUND") || named->text.contains("WBC_ERR_UNKNOWN_USER")
+            || named->text.contains("WBC_ERR_NOT_MAPPED"))
+            return Found();
+        return Result<Found>::failure(QStringLiteral("le compte « %1 » n'a pas pu être cherché auprès de winbind (%2).")
+                                          .arg(login, said(named->text)));
     }
-    const QList<QByteArray> fields = info->text.trimmed().split(':');
-    bool number = false;
-    const uint id = fields.size() > 2 ? fields[2].toUInt(&number) : 0;
-    if (!number)
-        return Status::failure(
-            QStringLiteral("le compte « %1 » n'a pas d'identifiant Unix (%2).").arg(account, said(info->text)));
+    const QList<QByteArray> words = named->text.trimmed().split(' ');
+    if (words.size() < 2 || words[1] != "SID_USER")
+        return Found(); // a group or another kind of name
+    const QString sid = QString::fromLatin1(words[0]);
+    auto uid = idOf(QStringLiteral("--sid-to-uid="), sid);
+    if (!uid)
+        return Result<Found>::failure(
+            QStringLiteral("le compte « %1 » n'a pas d'identifiant Unix (%2).").arg(login, uid.message()));
+    return Found(Account {sid, *uid});
+}
 
+Result<uint> SambaShareStore::idOf(const QString &option, const QString &sid) const
+{
+    auto mapped = run(QStringLiteral("wbinfo"), {option + sid});
+    if (!mapped)
+        return mapped.status();
+    bool number = false;
+    const uint id = mapped->text.trimmed().toUInt(&number);
+    if (mapped->exitCode != 0 || !number)
+        return Result<uint>::failure(said(mapped->text));
+    return id;
+}
+
+Status SambaShareStore::reserve(const QString &share, const QStringList &sids) const
+{
+    auto set = run(QStringLiteral("net"),
+        {QStringLiteral("-s"), m_sambaConf, QStringLiteral("conf"), QStringLiteral("setparm"), QStringLiteral("--"),
+            share, QStringLiteral("valid users"), sids.join(u' ')});
+    if (!set)
+        return set.status();
+    if (set->exitCode != 0)
+        return Status::failure(said(set->text));
+    return {};
+}
+
+Status SambaShareStore::giveToAccount(
+    const QString &login, const Account &account, const QString &admins, const QString &folder) const
+{
+    // The account owns the folder, the domain's administrators are its group, and nobody else may
+    // even look in: a pupil's work is the pupil's.
+    auto group = idOf(QStringLiteral("--sid-to-gid="), admins);
     const QByteArray path = QFile::encodeName(folder);
-    struct stat attributes;
-    if (::stat(path.constData(), &attributes) != 0 || ::chown(path.constData(), id, gid_t(-1)) != 0
-        || ::chmod(path.constData(), (attributes.st_mode & 07777) | S_IRWXU) != 0)
+    const gid_t gid = group ? gid_t(*group) : gid_t(-1);
+    const mode_t mode = group ? S_IRWXU | S_IRWXG : S_IRWXU;
+    if (::chown(path.constData(), account.uid, gid) != 0 || ::chmod(path.constData(), mode) != 0)
         return Status::failure(QStringLiteral("le dossier %1 n'a pas pu être donné au compte « %2 » : %3.")
-                                   .arg(folder, account, QString::fromLocal8Bit(::strerror(errno))));
+                                   .arg(folder, login, QString::fromLocal8Bit(::strerror(errno))));
+    if (!group)
+        return Status::failure(
+            QStringLiteral("le groupe des administrateurs du domaine n'a pas d'identifiant Unix (%1) : le dossier %2 "
+                           "n'est ouvert qu'au compte « %3 ».")
+                .arg(group.message(), folder, login));
     return {};
 }
 

@@ -107,8 +107,7 @@ void TestAnnuaire::listings_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("expected");
 
-    QTest::newRow("users") << QStringList {QStringLiteral("users")}
-                           << QByteArray("controle\ndupont\n\xc3\x89lodie\n");
+    QTest::newRow("users") << QStringList {QStringLiteral("users")} << QByteArray("controle\ndupont\n\xc3\x89lodie\n");
     QTest::newRow("groups") << QStringList {QStringLiteral("groups")} << QByteArray("6A\nprofs\n");
     QTest::newRow("members") << QStringList {QStringLiteral("members"), QStringLiteral("6a")}
                              << QByteArray("dupont\n\xc3\x89lodie\n");

@@ -113,10 +113,12 @@ void TestLdapConfig::refuses_data()
     QTest::newRow("tab in the uri") << "uri=ldaps://dc1\t.evil\n" + rest << "ligne 1 : la valeur de « uri »";
     QTest::newRow("lone carriage return in a value") << "uri=ldaps://dc1\n" + rest + "sambaconf=/etc/smb.conf\r.x\n"
                                                      << "ligne 5 : la valeur de « sambaconf »";
-    QTest::newRow("escape in the base") << QByteArray("uri=ldaps://dc1\nbase=DC=a\x1b,DC=b\nbinddn=x\npasswordfile=/p\n")
+    QTest::newRow("escape in the base") << QByteArray(
+        "uri=ldaps://dc1\nbase=DC=a\x1b,DC=b\nbinddn=x\npasswordfile=/p\n")
                                         << "ligne 2 : la valeur de « base »";
-    QTest::newRow("C1 control in the bind DN") << QByteArray("uri=ldaps://dc1\nbase=DC=a\nbinddn=x\xc2\x85y\npasswordfile=/p\n")
-                                               << "ligne 3 : la valeur de « binddn »";
+    QTest::newRow("C1 control in the bind DN")
+        << QByteArray("uri=ldaps://dc1\nbase=DC=a\nbinddn=x\xc2\x85y\npasswordfile=/p\n")
+        << "ligne 3 : la valeur de « binddn »";
 }
 
 void TestLdapConfig::refuses()

@@ -221,21 +221,24 @@ void TestSambaShares::personalFoldersArePrivate()
     }
     m_folder->writeFile(QStringLiteral("devoir.txt"), "Mon devoir\n");
     const QString put = QStringLiteral("put %1/devoir.txt devoir.txt").arg(m_folder->path());
-    const auto denied = [](const Run &run) { return run.exitCode != 0 || run.output.contains(QStringLiteral("NT_STATUS")); };
+    const auto denied
+        = [](const Run &run) { return run.exitCode != 0 || run.output.contains(QStringLiteral("NT_STATUS")); };
 
     struct Owner
     {
         QString login;
         QString folder;
     };
-    for (const Owner &owner : {Owner {pupil, e + "/Perso/eleves/TS8/" + pupil}, Owner {teacher, e + "/Perso/profs/" + teacher}}) {
+    for (const Owner &owner :
+        {Owner {pupil, e + "/Perso/eleves/TS8/" + pupil}, Owner {teacher, e + "/Perso/profs/" + teacher}}) {
         const QString share = QStringLiteral("//127.0.0.1/%1$").arg(owner.login);
         // The owner writes and reads back.
         const Run written = smbclient(owner.login, password, {share, QStringLiteral("-c"), put});
         QVERIFY2(!denied(written), qPrintable(written.output));
         const Run read = smbclient(owner.login, password,
             {share, QStringLiteral("-c"), QStringLiteral("get devoir.txt %1/relu.txt").arg(m_folder->path())});
-        QVERIFY2(!denied(read) && m_folder->readFile(QStringLiteral("relu.txt")) == "Mon devoir\n", qPrintable(read.output));
+        QVERIFY2(
+            !denied(read) && m_folder->readFile(QStringLiteral("relu.txt")) == "Mon devoir\n", qPrintable(read.output));
         QFile::remove(m_folder->path() + QStringLiteral("/relu.txt"));
 
         // Another pupil, with his own password, neither lists nor reads.
@@ -267,10 +270,14 @@ void TestSambaShares::onlyFoldersInsideADriveAreGiven_data()
     QTest::addColumn<QString>("path"); // as given to net share; %P% the program folder
     QTest::addColumn<QString>("folder"); // the host folder that must keep its owner
 
-    QTest::newRow("the program folder") << "." << "%P%";
-    QTest::newRow("the program folder by its host path") << "%P%" << "%P%";
-    QTest::newRow("climbing to a drive's folder") << "E:\\..\\..\\.." << "%P%/drives/e";
-    QTest::newRow("the folder above the drives") << "%P%/drives" << "%P%/drives";
+    QTest::newRow("the program folder") << "."
+                                        << "%P%";
+    QTest::newRow("the program folder by its host path") << "%P%"
+                                                         << "%P%";
+    QTest::newRow("climbing to a drive's folder") << "E:\\..\\..\\.."
+                                                  << "%P%/drives/e";
+    QTest::newRow("the folder above the drives") << "%P%/drives"
+                                                 << "%P%/drives";
 }
 
 void TestSambaShares::onlyFoldersInsideADriveAreGiven()

@@ -102,8 +102,8 @@ void TestBatchScripts::scriptCallsAreBounded_data()
     // Each run of the script counts itself, then calls itself again: the depth is bounded, and so
     // must be the number of calls, which grows as the number of calling lines to the depth.
     QTest::newRow("two calls a run") << QByteArray("echo x >> C:\\appels.txt\r\nboucle.bat\r\nboucle.bat\r\n");
-    QTest::newRow("three calls a run")
-        << QByteArray("echo x >> C:\\appels.txt\r\nboucle.bat\r\nboucle.bat\r\nBOUCLE.BAT\r\n");
+    QTest::newRow("three calls a run") << QByteArray(
+        "echo x >> C:\\appels.txt\r\nboucle.bat\r\nboucle.bat\r\nBOUCLE.BAT\r\n");
 }
 
 void TestBatchScripts::scriptCallsAreBounded()

@@ -250,8 +250,8 @@ void TestInterpreter::handOverOnlyInsideADrive()
     layOutside();
     QVERIFY(QFile::link(m_folder->path(), m_outside->path() + QStringLiteral("/srv/e/Perso/u/pf")));
     QVERIFY(QDir().mkpath(m_folder->path() + QStringLiteral("/drives/e/Perso/eleves/TS8/TS8dupont")));
-    m_folder->writeFile(QStringLiteral("lecteurs.txt"),
-        "E:," + m_outside->path().toUtf8() + "/srv/e\r\nD:,drives/e\r\n");
+    m_folder->writeFile(
+        QStringLiteral("lecteurs.txt"), "E:," + m_outside->path().toUtf8() + "/srv/e\r\nD:,drives/e\r\n");
     m_folder->reloadPaths();
     QCOMPARE(PathGuard(m_folder->paths()).mayGiveToAccount(withPlaces(folder)), given);
 }
@@ -263,7 +263,8 @@ void TestInterpreter::layOutside()
     const QString o = m_outside->path();
     for (const char *folder : {"srv/e/Perso/u", "srv/e/Public", "ailleurs/sub"})
         QVERIFY(QDir().mkpath(o + u'/' + folder));
-    for (const char *file : {"srv/e/Perso/u/a.txt", "srv/e/Public/p.txt", "ailleurs/secret.txt", "ailleurs/sub/s.txt"}) {
+    for (const char *file :
+        {"srv/e/Perso/u/a.txt", "srv/e/Public/p.txt", "ailleurs/secret.txt", "ailleurs/sub/s.txt"}) {
         QFile made(o + u'/' + file);
         QVERIFY(made.open(QIODevice::WriteOnly));
     }
@@ -292,31 +293,29 @@ void TestInterpreter::guardsHoldOutsideTheFolder_data()
     QTest::newRow("ren of a drive root outside") << QStringList {"/c", "ren", "E:\\", "gone"} << drive;
     QTest::newRow("ren of an unmapped drive's folder") << QStringList {"/c", "ren", "lecteurs\\f", "zz"} << drive;
     QTest::newRow("ren of the drives' folder") << QStringList {"/c", "ren", "lecteurs", "zz"} << drive;
-    QTest::newRow("ren through a link") << QStringList {"/c", "ren", "E:\\Perso\\u\\link\\secret.txt", "b.txt"}
-                                        << link;
+    QTest::newRow("ren through a link") << QStringList {"/c", "ren", "E:\\Perso\\u\\link\\secret.txt", "b.txt"} << link;
     QTest::newRow("ren to nothing") << QStringList {"/c", "ren", "E:\\Perso\\u\\a.txt", ""} << "nouveau nom est vide";
     QTest::newRow("rd of an unmapped drive's folder") << QStringList {"/c", "rd", "/s", "/q", "lecteurs\\f"} << drive;
     QTest::newRow("rd of it in capitals") << QStringList {"/c", "rd", "/s", "/q", "LECTEURS\\F\\"} << drive;
     QTest::newRow("rd of it by its host path") << QStringList {"/c", "rd", "/s", "/q", "%P%/lecteurs/f"} << drive;
     QTest::newRow("rd of the drives' folder") << QStringList {"/c", "rd", "/s", "/q", "lecteurs"} << drive;
     QTest::newRow("del of the drives' folder") << QStringList {"/c", "del", "/s", "/q", "lecteurs"} << drive;
-    QTest::newRow("rd of a mapped drive by its host path") << QStringList {"/c", "rd", "/s", "/q", "%O%/srv/e"}
-                                                           << drive;
+    QTest::newRow("rd of a mapped drive by its host path")
+        << QStringList {"/c", "rd", "/s", "/q", "%O%/srv/e"} << drive;
     QTest::newRow("rd above a mapped drive") << QStringList {"/c", "rd", "/s", "/q", "%O%/srv"} << drive;
     QTest::newRow("del above a mapped drive") << QStringList {"/c", "del", "/s", "/q", "%O%/srv"} << drive;
     QTest::newRow("del above a mapped drive without /s") << QStringList {"/c", "del", "/q", "%O%/srv"} << drive;
     QTest::newRow("del through a link") << QStringList {"/c", "del", "/q", "E:\\Perso\\u\\link\\*"} << link;
-    QTest::newRow("del of a folder through a link") << QStringList {"/c", "del", "/q", "E:\\Perso\\u\\link\\sub"}
-                                                    << link;
-    QTest::newRow("del of a file through a link") << QStringList {"/c", "del", "E:\\Perso\\u\\link\\secret.txt"}
-                                                  << link;
+    QTest::newRow("del of a folder through a link")
+        << QStringList {"/c", "del", "/q", "E:\\Perso\\u\\link\\sub"} << link;
+    QTest::newRow("del of a file through a link")
+        << QStringList {"/c", "del", "E:\\Perso\\u\\link\\secret.txt"} << link;
     QTest::newRow("rd through a link") << QStringList {"/c", "rd", "/s", "/q", "E:\\Perso\\u\\link\\sub"} << link;
-    QTest::newRow("rd through a link of the program folder") << QStringList {"/c", "rd", "/s", "/q", "pflink\\sub"}
-                                                             << link;
+    QTest::newRow("rd through a link of the program folder")
+        << QStringList {"/c", "rd", "/s", "/q", "pflink\\sub"} << link;
     QTest::newRow("md through a link") << QStringList {"/c", "md", "E:\\Perso\\u\\link\\nouveau"} << link;
     QTest::newRow("md of nothing") << QStringList {"/c", "md", ""} << nothing;
-    QTest::newRow("write through a link") << QStringList {"/c", "echo", "x", ">>", "E:\\Perso\\u\\link\\w.txt"}
-                                          << link;
+    QTest::newRow("write through a link") << QStringList {"/c", "echo", "x", ">>", "E:\\Perso\\u\\link\\w.txt"} << link;
 }
 
 void TestInterpreter::guardsHoldOutsideTheFolder()
@@ -334,8 +333,8 @@ void TestInterpreter::guardsHoldOutsideTheFolder()
              "%O%/ailleurs/sub/s.txt", "%P%/lecteurs/f/f.txt", "%P%/parametres.txt", "%P%/cmd"})
         QVERIFY2(QFileInfo::exists(withPlaces(kept)), kept);
     QVERIFY(QFileInfo(withPlaces("%O%/srv/e/Perso/u/link")).isSymLink());
-    for (const char *made : {"%O%/srv/gone", "%O%/srv/zz", "%O%/ailleurs/nouveau", "%O%/ailleurs/w.txt",
-             "%O%/ailleurs/b.txt", "%P%/zz"})
+    for (const char *made :
+        {"%O%/srv/gone", "%O%/srv/zz", "%O%/ailleurs/nouveau", "%O%/ailleurs/w.txt", "%O%/ailleurs/b.txt", "%P%/zz"})
         QVERIFY2(!QFileInfo::exists(withPlaces(made)), made);
 }
 
@@ -416,8 +415,8 @@ void TestInterpreter::shares_data()
         << folders << QStringList {"/c net share v$=E:\\Public /remark:a\nevil,E:\\,/etc,", "/c net share evil"}
         << QList<int> {1, 1} << QStringList {};
     QTest::newRow("a line break in a path is refused")
-        << folders + QStringList {"drives/e/x\nevil/"} << QStringList {"/c net share v$=E:\\x\nevil"}
-        << QList<int> {1} << QStringList {};
+        << folders + QStringList {"drives/e/x\nevil/"} << QStringList {"/c net share v$=E:\\x\nevil"} << QList<int> {1}
+        << QStringList {};
     QTest::newRow("a tab in a remark is refused")
         << folders << QStringList {"/c net share v$=E:\\Public /remark:a\tb"} << QList<int> {1} << QStringList {};
     QTest::newRow("a control character in a name is refused")
@@ -555,7 +554,8 @@ void TestInterpreter::diskUsageFailures_data()
     QTest::newRow("limit is not a number") << "/c diruse /M /q:quinze /D E:\\Perso\\profs\\ /* >> C:\\templogdir.txt";
     QTest::newRow("folder is missing") << "/c diruse /M /q:15 /D E:\\Perso\\absent\\ /* >> C:\\templogdir.txt";
     QTest::newRow("no folder") << "/c diruse /M /q:15 >> C:\\templogdir.txt";
-    QTest::newRow("limit is not a number at all") << "/c diruse /M /q:nan /D E:\\Perso\\profs\\ /* >> C:\\templogdir.txt";
+    QTest::newRow("limit is not a number at all")
+        << "/c diruse /M /q:nan /D E:\\Perso\\profs\\ /* >> C:\\templogdir.txt";
     QTest::newRow("limit is infinite") << "/c diruse /M /q:inf /D E:\\Perso\\profs\\ /* >> C:\\templogdir.txt";
 }
 

@@ -72,8 +72,9 @@ Result<LdapConfig> LdapConfig::parse(const QByteArray &text, const QString &prog
         // Values go to the LDAP library and to Samba as they stand: one that a NUL would cut, or a
         // line break or a tab would split, is refused like an unknown key.
         if (ControlCharacters::any(value))
-            return lineFailure(i + 1, QStringLiteral("la valeur de « %1 » contient un caractère de contrôle.")
-                                          .arg(ControlCharacters::escaped(key)));
+            return lineFailure(i + 1,
+                QStringLiteral("la valeur de « %1 » contient un caractère de contrôle.")
+                    .arg(ControlCharacters::escaped(key)));
         seen.append(key);
         if (key == QStringLiteral("uri"))
             config.uri = value;

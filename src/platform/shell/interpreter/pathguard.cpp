@@ -3,12 +3,13 @@
 #include "text/pathresolver.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
-
-#include <optional>
+#include <QFileInfo>
+#include <QHash>
 
 #include <climits>
+#include <optional>
+
 #include <unistd.h>
 
 namespace {
@@ -85,9 +86,21 @@ QString verbOf(PathGuard::Act act)
 
 PathGuard::PathGuard(const PathResolver &paths)
 {
-    const auto add = [this](const QString &folder, bool drive) {
+    // The drives not in the map share one parent folder: resolve each parent once.
+    QHash<QString, QString> parents;
+    const auto add = [&](const QString &folder, bool drive) {
         const QString text = QDir::cleanPath(folder);
-        m_places.append(Place {text, landing(text, true).value_or(text), drive});
+        const QString parent = parentOf(text);
+        QString landed;
+        if (!parent.isEmpty() && !QFileInfo(text).isSymLink()) {
+            auto known = parents.find(parent);
+            if (known == parents.end())
+                known = parents.insert(parent, landing(parent, true).value_or(parent));
+            landed = *known + text.mid(parent.size());
+        } else {
+            landed = landing(text, true).value_or(text);
+        }
+        m_places.append(Place {text, landed, drive});
     };
     add(paths.programFolder(), false);
     for (const QString &root : paths.driveRoots())
@@ -143,9 +156,8 @@ Status PathGuard::allows(Act act, const QString &word, const QString &host) cons
             };
             if (!above(place.text) && !above(place.landing))
                 continue;
-            return refused(place.drive
-                    ? QStringLiteral("« %1 » est la racine d'un lecteur ou la contient.").arg(word)
-                    : QStringLiteral("« %1 » contient le dossier du programme.").arg(word));
+            return refused(place.drive ? QStringLiteral("« %1 » est la racine d'un lecteur ou la contient.").arg(word)
+                                       : QStringLiteral("« %1 » contient le dossier du programme.").arg(word));
         }
     }
     return {};

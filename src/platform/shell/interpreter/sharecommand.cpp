@@ -160,9 +160,10 @@ int ShareCommand::add(const QString &name, const QString &path, const QString &r
         return kFailed;
     }
     if (!mayGive && name.endsWith(u'$') && m_store.givesFoldersToAccounts())
-        m_console.error(QStringLiteral("%1 n'est pas un dossier à l'intérieur d'un lecteur : il est partagé sous « %2 » "
-                                       "sans changer de propriétaire.")
-                            .arg(path, name));
+        m_console.error(
+            QStringLiteral("%1 n'est pas un dossier à l'intérieur d'un lecteur : il est partagé sous « %2 » "
+                           "sans changer de propriétaire.")
+                .arg(path, name));
     m_console.print(QStringLiteral("%1 a été partagé.").arg(name));
     return 0;
 }

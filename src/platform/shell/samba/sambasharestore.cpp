@@ -64,7 +64,8 @@ Status SambaShareStore::add(const Share &share)
     const QString login = share.name.chopped(1);
     auto account = accountOf(login);
     if (!account)
-        return Status::failure(QStringLiteral("Le partage « %1 » est créé, mais %2").arg(share.name, account.message()));
+        return Status::failure(
+            QStringLiteral("Le partage « %1 » est créé, mais %2").arg(share.name, account.message()));
     if (!*account)
         return {}; // a hidden share of some other folder: nothing to keep private
     // A personal share admits its account and the domain's administrators alone; open to all, it is
@@ -72,10 +73,11 @@ Status SambaShareStore::add(const Share &share)
     const QString admins = (*account)->sid.section(u'-', 0, -2) + QStringLiteral("-512");
     if (Status reserved = reserve(share.name, {(*account)->sid, admins}); !reserved) {
         const Status removed = remove(share.name);
-        return Status::failure(QStringLiteral("Le partage « %1 » n'a pas pu être réservé au compte « %2 » : %3 %4")
-                                   .arg(share.name, login, reserved.message(),
-                                       removed ? QStringLiteral("Il est retiré.")
-                                               : QStringLiteral("Il n'a pas pu être retiré : %1").arg(removed.message())));
+        return Status::failure(
+            QStringLiteral("Le partage « %1 » n'a pas pu être réservé au compte « %2 » : %3 %4")
+                .arg(share.name, login, reserved.message(),
+                    removed ? QStringLiteral("Il est retiré.")
+                            : QStringLiteral("Il n'a pas pu être retiré : %1").arg(removed.message())));
     }
     if (!share.mayGiveToAccount)
         return {};

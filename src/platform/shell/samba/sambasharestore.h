@@ -43,8 +43,8 @@ private:
     // A uid or gid through winbind ("--sid-to-uid=" or "--sid-to-gid=").
     Result<uint> idOf(const QString &option, const QString &sid) const;
     Status reserve(const QString &share, const QStringList &sids) const;
-    Status giveToAccount(const QString &login, const Account &account, const QString &admins,
-        const QString &folder) const;
+    Status giveToAccount(
+        const QString &login, const Account &account, const QString &admins, const QString &folder) const;
 
     QString m_sambaConf;
 };

@@ -22,6 +22,12 @@ bool covers(const QString &folder, const QString &path)
     return folder == path || folder == QStringLiteral("/") || path.startsWith(folder + u'/');
 }
 
+// Paths are compared whole: one given relative to the current folder is made absolute first.
+QString absolute(const QString &path)
+{
+    return QDir::cleanPath(QDir().absoluteFilePath(path));
+}
+
 QString parentOf(const QString &path)
 {
     const qsizetype cut = path.lastIndexOf(u'/');
@@ -89,7 +95,7 @@ PathGuard::PathGuard(const PathResolver &paths)
     // The drives not in the map share one parent folder: resolve each parent once.
     QHash<QString, QString> parents;
     const auto add = [&](const QString &folder, bool drive) {
-        const QString text = QDir::cleanPath(folder);
+        const QString text = absolute(folder);
         const QString parent = parentOf(text);
         QString landed;
         if (!parent.isEmpty() && !QFileInfo(text).isSymLink()) {
@@ -130,7 +136,7 @@ Status PathGuard::allows(Act act, const QString &word, const QString &host) cons
     if (word.trimmed().isEmpty())
         return refused(QStringLiteral("aucun chemin n'est donné."));
 
-    const QString text = QDir::cleanPath(host);
+    const QString text = absolute(host);
     const bool entry = act == Act::Remove || act == Act::Rename;
     const auto landed = landing(text, !entry);
     if (!landed)
@@ -165,7 +171,7 @@ Status PathGuard::allows(Act act, const QString &word, const QString &host) cons
 
 bool PathGuard::mayGiveToAccount(const QString &host) const
 {
-    const auto landed = landing(QDir::cleanPath(host), true);
+    const auto landed = landing(absolute(host), true);
     if (!landed)
         return false;
     const Place *innermost = nullptr;

@@ -27,6 +27,14 @@ public:
     {
     }
     Result<DirObjectPtr> bind(const QString &adsPath) override;
+    Result<PasswordPolicy> passwordPolicyOfMembers(const QString &group) override
+    {
+        return m_real.passwordPolicyOfMembers(group);
+    }
+    Result<bool> ensureGroupPasswordPolicy(const QString &group, const PasswordPolicy &settings) override
+    {
+        return m_real.ensureGroupPasswordPolicy(group, settings);
+    }
 
     std::function<void(const QString &)> onBind;
     QStringList binds;

@@ -16,7 +16,8 @@
 
 namespace {
 
-// A directory that refuses everything, for runs where only the files and the count matter.
+// A directory that refuses every account and group, for runs where only the files and the count
+// matter. Like the embedded store, it sets no password rules.
 class RefusingDirectory : public Directory
 {
 public:
@@ -24,6 +25,8 @@ public:
     {
         return Status::failure(QStringLiteral("Annuaire injoignable."));
     }
+    Result<PasswordPolicy> passwordPolicyOfMembers(const QString &) override { return PasswordPolicy(); }
+    Result<bool> ensureGroupPasswordPolicy(const QString &, const PasswordPolicy &) override { return false; }
 };
 
 struct SheetRow

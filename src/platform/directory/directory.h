@@ -1,5 +1,6 @@
 #pragma once
 
+#include "passwordpolicy.h"
 #include "text/result.h"
 
 #include <QString>
@@ -61,4 +62,12 @@ class Directory
 public:
     virtual ~Directory() = default;
     virtual Result<DirObjectPtr> bind(const QString &adsPath) = 0;
+
+    // The password policy that a member of the group meets: the group's own, or else the domain's.
+    // A directory that sets no rules answers a policy that admits every password.
+    virtual Result<PasswordPolicy> passwordPolicyOfMembers(const QString &group) = 0;
+    // Gives the group's members a password policy of their own, with these settings and the domain's
+    // lockout rules, unless one applies to the group already. True when it was made now; a directory
+    // that sets no rules makes nothing.
+    virtual Result<bool> ensureGroupPasswordPolicy(const QString &group, const PasswordPolicy &settings) = 0;
 };

@@ -15,6 +15,11 @@ public:
     {
     }
     Result<DirObjectPtr> bind(const QString &) override { return Status::failure(m_reason); }
+    Result<PasswordPolicy> passwordPolicyOfMembers(const QString &) override { return Status::failure(m_reason); }
+    Result<bool> ensureGroupPasswordPolicy(const QString &, const PasswordPolicy &) override
+    {
+        return Status::failure(m_reason);
+    }
 
 private:
     QString m_reason;

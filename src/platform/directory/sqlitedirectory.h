@@ -29,6 +29,9 @@ public:
     ~SqliteDirectory() override;
 
     Result<DirObjectPtr> bind(const QString &adsPath) override;
+    // The store keeps no password rules: every password is taken, and no policy is made.
+    Result<PasswordPolicy> passwordPolicyOfMembers(const QString &) override { return PasswordPolicy(); }
+    Result<bool> ensureGroupPasswordPolicy(const QString &, const PasswordPolicy &) override { return false; }
 
     // What a domain controller records by itself, set by hand for the command-line tool and tests.
     Status setAccountLocked(const QString &userName, bool locked);

@@ -2,6 +2,7 @@
 
 #include "directorypath.h"
 #include "ldapobject.h"
+#include "ldappolicies.h"
 
 #include <ldap.h>
 
@@ -55,4 +56,14 @@ Result<bool> LdapDirectory::checkPassword(const QString &userName, const QString
     if (!reply.ok())
         return Result<bool>::failure(m_session->failure(reply, QStringLiteral("La vérification du mot de passe")));
     return true;
+}
+
+Result<PasswordPolicy> LdapDirectory::passwordPolicyOfMembers(const QString &group)
+{
+    return LdapPolicies::ofMembers(*m_session, group);
+}
+
+Result<bool> LdapDirectory::ensureGroupPasswordPolicy(const QString &group, const PasswordPolicy &settings)
+{
+    return LdapPolicies::ensureForGroup(*m_session, group, settings);
 }

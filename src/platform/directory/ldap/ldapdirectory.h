@@ -24,6 +24,8 @@ public:
     static Result<std::unique_ptr<LdapDirectory>> open(const LdapConfig &config) { return open(config, Options()); }
 
     Result<DirObjectPtr> bind(const QString &adsPath) override;
+    Result<PasswordPolicy> passwordPolicyOfMembers(const QString &group) override;
+    Result<bool> ensureGroupPasswordPolicy(const QString &group, const PasswordPolicy &settings) override;
 
     // Opens the connection now, so that a wrong setting shows at once.
     Status connect();

@@ -1,5 +1,7 @@
 #include "ldapnames.h"
 
+#include <QStringList>
+
 #include <limits>
 
 namespace {
@@ -56,6 +58,31 @@ QString dnValue(const QString &value)
         escaped += c;
     }
     return escaped;
+}
+
+QString domainOf(const QString &dn)
+{
+    // The DN's parts, split at the commas that are not escaped.
+    QStringList parts;
+    QString part;
+    for (qsizetype i = 0; i < dn.size(); ++i) {
+        if (dn[i] == u'\\' && i + 1 < dn.size()) {
+            part += dn[i];
+            part += dn[++i];
+        } else if (dn[i] == u',') {
+            parts << part;
+            part.clear();
+        } else {
+            part += dn[i];
+        }
+    }
+    parts << part;
+    qsizetype first = parts.size();
+    while (first > 0 && parts[first - 1].trimmed().startsWith(QStringLiteral("DC="), Qt::CaseInsensitive))
+        --first;
+    if (first == parts.size())
+        return dn;
+    return parts.mid(first).join(u',');
 }
 
 QString guidDn(const QByteArray &guid)

@@ -10,6 +10,7 @@ public:
     Status start(const QString &, WindowStyle) override { return {}; }
     Status startAndWait(const QString &, WindowStyle, int) override { return {}; }
     void pause(int) override { }
+    Status checkSharesServed() override { return {}; }
 };
 
 // Says yes to every question and keeps the last message.

@@ -61,6 +61,7 @@ public:
     }
     Status startAndWait(const QString &line, WindowStyle style, int) override { return start(line, style); }
     void pause(int) override { }
+    Status checkSharesServed() override { return {}; }
 };
 
 // One program folder with the settings, the embedded store, a recording shell, scripted boxes and a

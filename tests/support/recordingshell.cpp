@@ -27,6 +27,14 @@ void RecordingShell::pause(int milliseconds)
         m_forward->pause(milliseconds);
 }
 
+Status RecordingShell::checkSharesServed()
+{
+    ++shareChecks;
+    if (!sharesServed)
+        return sharesServed;
+    return m_forward ? m_forward->checkSharesServed() : Status();
+}
+
 QStringList RecordingShell::lines() const
 {
     QStringList all;

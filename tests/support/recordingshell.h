@@ -6,7 +6,8 @@
 #include <QStringList>
 
 // Records every command line in order, with its style and whether it was waited for; optionally
-// passes each on to a real shell. Lines matching a refused prefix fail to start.
+// passes each on to a real shell. Lines matching a refused prefix fail to start. Counts the
+// questions whether shares are served, and answers sharesServed (or the real shell's answer).
 class RecordingShell : public Shell
 {
 public:
@@ -22,11 +23,14 @@ public:
     Status start(const QString &commandLine, WindowStyle style) override;
     Status startAndWait(const QString &commandLine, WindowStyle style, int timeoutMs = 10 * 60 * 1000) override;
     void pause(int milliseconds) override;
+    Status checkSharesServed() override;
 
     QStringList lines() const;
     QList<Started> started;
     QList<int> pauses;
     QStringList refusedPrefixes;
+    Status sharesServed;
+    int shareChecks = 0;
 
 private:
     Shell *m_forward;

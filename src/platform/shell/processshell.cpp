@@ -1,6 +1,7 @@
 #include "processshell.h"
 
 #include "processqueue.h"
+#include "registryshares.h"
 #include "text/pathresolver.h"
 
 #include <QFile>
@@ -130,6 +131,11 @@ Status ProcessShell::startAndWait(const QString &commandLine, WindowStyle, int t
 void ProcessShell::pause(int milliseconds)
 {
     QThread::msleep(std::max(0, milliseconds));
+}
+
+Status ProcessShell::checkSharesServed()
+{
+    return ::checkSharesServed(m_paths);
 }
 
 bool ProcessShell::waitForIdle(int timeoutMs)

@@ -25,6 +25,8 @@ public:
     Status start(const QString &commandLine, WindowStyle style) override;
     Status startAndWait(const QString &commandLine, WindowStyle style, int timeoutMs = 10 * 60 * 1000) override;
     void pause(int milliseconds) override;
+    // The program folder's configuration says where its interpreter keeps shares.
+    Status checkSharesServed() override;
 
     // Waits until every started line has ended; false when timeoutMs passed first.
     bool waitForIdle(int timeoutMs);

@@ -19,4 +19,8 @@ public:
     // Starts the line and returns when its process has ended, or when timeoutMs has passed (a failure).
     virtual Status startAndWait(const QString &commandLine, WindowStyle style, int timeoutMs = 10 * 60 * 1000) = 0;
     virtual void pause(int milliseconds) = 0;
+
+    // Whether the shares that lines such as "net share" make will be served once made; the failure
+    // says why not and what to change. Actions ask once, before they start any such line.
+    virtual Status checkSharesServed() = 0;
 };

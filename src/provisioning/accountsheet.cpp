@@ -49,6 +49,11 @@ QString AccountSheet::noAccountCell()
     return QStringLiteral("compte non créé");
 }
 
+QString AccountSheet::passwordRefusedCell()
+{
+    return QStringLiteral("mot de passe refusé par le domaine");
+}
+
 QStringList AccountSheet::rowLines(const QString &login, const QString &passwordCell, const QString &surname,
     const QString &firstNames, const QString &className)
 {

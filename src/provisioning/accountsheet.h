@@ -29,8 +29,10 @@ public:
     static const QStringList &closingLines();
     static QStringList rowLines(const QString &login, const QString &passwordCell, const QString &surname,
         const QString &firstNames, const QString &className);
-    // The password cell of a record whose account was not created with the drawn password.
+    // The password cell of a record whose account was not created by this run.
     static QString noAccountCell();
+    // The password cell of a record whose account was created but whose password the domain refused.
+    static QString passwordRefusedCell();
 
 private:
     Status write(const QStringList &lines, bool create);

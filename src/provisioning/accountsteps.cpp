@@ -7,29 +7,30 @@
 
 namespace AccountSteps {
 
-void setHomeAndScript(
+Status setHomeAndScript(
     const Services &services, const QString &serverName, const QString &login, const QString &logonScript)
 {
     auto user = services.directory->bind(DirPaths::object(serverName, login));
     if (!user)
-        return;
-    (*user)->put(QStringLiteral("HomeDirectory"), PupilNaming::homeDirectory(serverName, login));
-    (*user)->put(QStringLiteral("LoginScript"), logonScript);
-    (*user)->setInfo();
+        return user.status();
+    if (Status s = (*user)->put(QStringLiteral("HomeDirectory"), PupilNaming::homeDirectory(serverName, login)); !s)
+        return s;
+    if (Status s = (*user)->put(QStringLiteral("LoginScript"), logonScript); !s)
+        return s;
+    return (*user)->setInfo();
 }
 
-void joinGroups(const Services &services, const QString &serverName, const QString &login, const QStringList &groups)
+Status joinGroup(const Services &services, const QString &serverName, const QString &login, const QString &group)
 {
     auto user = services.directory->bind(DirPaths::object(serverName, login, QStringLiteral("user")));
     if (!user)
-        return;
-    const QString member = (*user)->adsPath();
-    for (const QString &group : groups) {
-        if (auto bound = services.directory->bind(DirPaths::object(serverName, group, QStringLiteral("group")))) {
-            (*bound)->add(member);
-            (*bound)->setInfo();
-        }
-    }
+        return user.status();
+    auto bound = services.directory->bind(DirPaths::object(serverName, group, QStringLiteral("group")));
+    if (!bound)
+        return bound.status();
+    if (Status added = (*bound)->add((*user)->adsPath()); !added)
+        return added;
+    return (*bound)->setInfo();
 }
 
 } // namespace AccountSteps

@@ -1,19 +1,20 @@
 #pragma once
 
+#include "text/result.h"
+
 #include <QString>
-#include <QStringList>
 
 struct Services;
 
 // The directory steps that every new pupil's or teacher's account goes through once it exists. Each
-// step that fails is passed over, as the enrolment goes on whatever became of it.
+// returns what became of it; the enrolments go on whatever it was.
 namespace AccountSteps {
 
 // Points the account's home directory at its share login + "$" on the server and gives it its logon
 // script.
-void setHomeAndScript(
+Status setHomeAndScript(
     const Services &services, const QString &serverName, const QString &login, const QString &logonScript);
-// Makes the account a member of each group in turn.
-void joinGroups(const Services &services, const QString &serverName, const QString &login, const QStringList &groups);
+// Makes the account a member of the group.
+Status joinGroup(const Services &services, const QString &serverName, const QString &login, const QString &group);
 
 } // namespace AccountSteps

@@ -119,10 +119,11 @@ void AjoutEleve::create()
     QString text;
     if (account.holdsPassword()) {
         text = createdMessage(account.login, account.password);
-    } else if (account.created) {
+    } else if (account.created()) {
         text = QStringLiteral("Le compte ") + account.login
             + QStringLiteral(" a été créé, mais son mot de passe n'a pas pu être défini.") + u'\r'
-            + QStringLiteral("Donnez-lui un mot de passe avant de le communiquer à l'élève.");
+            + QStringLiteral("Donnez-lui un mot de passe avant de le communiquer à l'élève.") + u'\r'
+            + account.passwordSet.message();
     } else {
         // The drawn password belongs to no account: showing it would hand out a password that fails.
         text = QStringLiteral("Le compte ") + account.login

@@ -111,8 +111,9 @@ void AjoutProf::create()
 
     makeFolder(m_services, folder);
     const Status created = createAccount(login, surname + u' ' + firstName, discipline);
+    // Passed over when they fail, as the enrolment goes on: the message tells whether the account exists.
     AccountSteps::setHomeAndScript(m_services, m_server, login, QStringLiteral("profslogon.bat"));
-    AccountSteps::joinGroups(m_services, m_server, login, {QStringLiteral("profs")});
+    AccountSteps::joinGroup(m_services, m_server, login, QStringLiteral("profs"));
     const Status listed = Teachers::append(m_services, login);
     m_services.shell->start(
         m_services.programFolder() + QStringLiteral("\\prof.bat ") + folder + u' ' + login, WindowStyle::Minimized);

@@ -18,6 +18,15 @@ QString BulkAccounts::finalMessage(int handled, const QString &systemVolume)
         + QLatin1Char('\r') + QStringLiteral("Veuillez consulter le fichier ") + sheetPath(systemVolume);
 }
 
+QString BulkAccounts::sheetCell(const PupilAccount &account)
+{
+    if (account.holdsPassword())
+        return account.password;
+    if (!account.created())
+        return AccountSheet::noAccountCell();
+    return AccountSheet::passwordRefusedCell();
+}
+
 int BulkAccounts::run(const Input &input, const Progress &progress)
 {
     Prompts &prompts = *m_services.prompts;
@@ -50,7 +59,10 @@ int BulkAccounts::run(const Input &input, const Progress &progress)
         const PupilRecord pupil = pupils->next();
         const PupilAccount account = steps.create(pupil);
         steps.startShareScript(pupil, account);
-        const QString passwordCell = account.holdsPassword() ? account.password : AccountSheet::noAccountCell();
+        // An account there, disabled, without the drawn password: the reason goes to the error output.
+        if (account.created() && !account.holdsPassword())
+            qWarning("%s", qPrintable(account.login + QStringLiteral(" : ") + account.passwordSet.message()));
+        const QString passwordCell = sheetCell(account);
         if (!sheet.appendRow(account.login, passwordCell, pupil.surname, pupil.firstNames, pupil.className))
             ++rowsLost;
         steps.recordLogin(account);

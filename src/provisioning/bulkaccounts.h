@@ -4,6 +4,7 @@
 
 #include <functional>
 
+struct PupilAccount;
 struct Services;
 
 // Step 3, "Créer les utilisateurs et droits": one account per record of the converted pupil file,
@@ -39,6 +40,8 @@ public:
     // system volume + "\comptes.html"
     static QString sheetPath(const QString &systemVolume);
     static QString finalMessage(int handled, const QString &systemVolume);
+    // The password cell of a pupil's row: the password, only when the account holds it.
+    static QString sheetCell(const PupilAccount &account);
 
 private:
     Services &m_services;

@@ -10,6 +10,12 @@
 #include "shell/shell.h"
 #include "text/textwriter.h"
 
+namespace {
+
+const QString notMade = QStringLiteral("le compte n'a pas été créé");
+
+} // namespace
+
 PupilAccountSteps::PupilAccountSteps(Services &services, QString serverName, QString homeRoot)
     : m_services(services)
     , m_serverName(std::move(serverName))
@@ -24,33 +30,47 @@ QString PupilAccountSteps::description(const QString &className)
 
 PupilAccount PupilAccountSteps::create(const PupilRecord &pupil)
 {
-    PupilAccount account;
-    account.login = PupilNaming::login(pupil.className, pupil.surname, pupil.firstNames);
-    account.folderSafe = PupilNaming::isFolderName(pupil.className) && PupilNaming::isFolderName(account.login);
+    PupilAccount report;
+    report.login = PupilNaming::login(pupil.className, pupil.surname, pupil.firstNames);
+    report.folderSafe = PupilNaming::isFolderName(pupil.className) && PupilNaming::isFolderName(report.login);
 
-    if (account.folderSafe)
-        makeFolder(m_services, PupilNaming::personalFolder(m_homeRoot, pupil.className, account.login));
-    createAccount(pupil, account);
-    AccountSteps::setHomeAndScript(m_services, m_serverName, account.login, pupil.className + QStringLiteral(".bat"));
-    AccountSteps::joinGroups(m_services, m_serverName, account.login, {pupil.className, QStringLiteral("eleves")});
-    return account;
-}
+    report.folder = report.folderSafe
+        ? makeFolder(m_services, PupilNaming::personalFolder(m_homeRoot, pupil.className, report.login))
+        : Status::failure(QStringLiteral("Nom de dossier refusé pour ") + report.login);
 
-void PupilAccountSteps::createAccount(const PupilRecord &pupil, PupilAccount &account)
-{
+    // Made without a password, the account stays disabled until the last step gives it one.
+    DirObjectPtr user;
     auto container = m_services.directory->bind(DirPaths::container(m_serverName));
-    Result<DirObjectPtr> user = container ? (*container)->create(QStringLiteral("User"), account.login)
-                                          : Result<DirObjectPtr>(container.status());
-    if (user) {
-        (*user)->put(QStringLiteral("FullName"), QString(pupil.surname + QLatin1Char(' ') + pupil.firstNames));
-        (*user)->put(QStringLiteral("Description"), description(pupil.className));
+    auto made = container ? (*container)->create(QStringLiteral("User"), report.login)
+                          : Result<DirObjectPtr>(container.status());
+    if (made) {
+        user = std::move(*made);
+        report.account = user->put(QStringLiteral("FullName"), QString(pupil.surname + u' ' + pupil.firstNames));
+        if (report.account)
+            report.account = user->put(QStringLiteral("Description"), description(pupil.className));
+        if (report.account)
+            report.account = user->setInfo();
+    } else {
+        report.account = made.status();
     }
     // Drawn whatever happened, so that each pupil takes one password from the sequence.
-    account.password = m_services.passwords->getpass(6);
-    if (!user)
-        return;
-    account.passwordSet = bool((*user)->setPassword(account.password));
-    account.created = bool((*user)->setInfo());
+    report.password = m_services.passwords->getpass(6);
+
+    // On an account that was there before, these set its home directory, logon script and groups
+    // again, as they always have; its password stays its own.
+    report.homeAndScript = AccountSteps::setHomeAndScript(
+        m_services, m_serverName, report.login, pupil.className + QStringLiteral(".bat"));
+    report.classGroup = AccountSteps::joinGroup(m_services, m_serverName, report.login, pupil.className);
+    report.pupilsGroup = AccountSteps::joinGroup(m_services, m_serverName, report.login, QStringLiteral("eleves"));
+
+    if (!report.created()) {
+        report.passwordSet = Status::failure(notMade);
+        return report;
+    }
+    report.passwordSet = user->setPassword(report.password);
+    if (report.passwordSet)
+        report.passwordSet = user->setInfo();
+    return report;
 }
 
 Status PupilAccountSteps::startShareScript(const PupilRecord &pupil, const PupilAccount &account)

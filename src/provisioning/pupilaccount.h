@@ -7,29 +7,37 @@
 
 struct Services;
 
-// What became of one pupil's account.
+// What became of one pupil's account: the outcome of each step, in the order the steps run.
 struct PupilAccount
 {
     QString login;
     QString password; // drawn for this pupil
-    bool created = false; // the account was written
-    bool passwordSet = false; // ... and holds this password
     bool folderSafe = false; // class and login name folders inside their parents
 
+    Status folder; // the personal folder
+    Status account; // the account, with its full name and description, disabled until it has a password
+    Status homeAndScript; // its home directory and logon script
+    Status classGroup; // member of its class group
+    Status pupilsGroup; // member of eleves
+    Status passwordSet; // its password, which enables it
+
+    bool created() const { return account.ok(); }
     // The password is worth handing out only when an account of this run holds it.
-    bool holdsPassword() const { return created && passwordSet; }
+    bool holdsPassword() const { return created() && passwordSet.ok(); }
 };
 
 // The steps that make one pupil's account, shared by the bulk creation and the single enrolment.
 // Each step is tried whatever became of the one before; a class or login that would leave its
-// folder gets no folder and no share.
+// folder gets no folder and no share. The password comes last: a domain's password policy for its
+// pupils counts only for the members of eleves.
 class PupilAccountSteps
 {
 public:
     PupilAccountSteps(Services &services, QString serverName, QString homeRoot);
 
-    // The personal folder, the account with its full name, description and password, its home
-    // directory and logon script, then its class group and eleves.
+    // The personal folder; the account with its full name and description; its home directory and
+    // logon script; its class group and eleves; then the password drawn for it, on an account made
+    // by this run only.
     PupilAccount create(const PupilRecord &pupil);
     // Starts perso.bat on the personal folder, which shares it as login + "$".
     Status startShareScript(const PupilRecord &pupil, const PupilAccount &account);
@@ -39,8 +47,6 @@ public:
     static QString description(const QString &className);
 
 private:
-    void createAccount(const PupilRecord &pupil, PupilAccount &account);
-
     Services &m_services;
     QString m_serverName;
     QString m_homeRoot;

@@ -6,7 +6,9 @@
 #include "enrolsupport.h"
 #include "mainvalues.h"
 #include "pupilaccount.h"
+#include "pupilpolicy.h"
 #include "services.h"
+#include "shell/shell.h"
 #include "ui/formbuilder.h"
 #include "ui/paintnow.h"
 #include "ui/prompts.h"
@@ -109,6 +111,15 @@ void AjoutEleve::create()
     }
 
     BusyCaption busy(cmdCrer, QStringLiteral("En cours ..."));
+    // Nothing is written when the share would not be served or the domain would refuse the password.
+    if (Status served = m_services.shell->checkSharesServed(); !served) {
+        m_services.prompts->message(served.message() + QStringLiteral("\rAucun compte n'a été créé."));
+        return;
+    }
+    if (Status admitted = PupilPolicy::check(*m_services.directory); !admitted) {
+        m_services.prompts->message(admitted.message());
+        return;
+    }
     PupilAccountSteps steps(m_services, m_server, m_services.main->homeRoot());
     PupilAccount account = steps.create(pupil);
     // The list line comes before the share script, so that the list holds the pupil whatever the

@@ -105,6 +105,10 @@ void AjoutProf::create()
     }
 
     BusyCaption busy(cmdCreer, QStringLiteral("En cours ..."));
+    if (Status served = m_services.shell->checkSharesServed(); !served) {
+        m_services.prompts->message(served.message() + QStringLiteral("\rAucun compte n'a été créé."));
+        return;
+    }
     const QString homeRoot = m_services.main->homeRoot();
     const QString folder = Teachers::folder(homeRoot, login);
     const QString discipline = cboMat->currentText();

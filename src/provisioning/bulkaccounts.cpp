@@ -3,7 +3,9 @@
 #include "accountsheet.h"
 #include "pupilaccount.h"
 #include "pupilfile.h"
+#include "pupilpolicy.h"
 #include "services.h"
+#include "shell/shell.h"
 #include "text/pathresolver.h"
 #include "ui/prompts.h"
 
@@ -35,6 +37,17 @@ int BulkAccounts::run(const Input &input, const Progress &progress)
     auto pupils = PupilFile::open(input.pupilFile, *m_services.paths);
     if (!pupils) {
         prompts.message(pupils.message() + QStringLiteral("\rAucun compte n'a été créé."));
+        return 0;
+    }
+
+    // Nothing is written when the shares would not be served or the domain would refuse every
+    // password: the administrator mends that first.
+    if (Status served = m_services.shell->checkSharesServed(); !served) {
+        prompts.message(served.message() + QStringLiteral("\rAucun compte n'a été créé."));
+        return 0;
+    }
+    if (Status admitted = PupilPolicy::check(*m_services.directory); !admitted) {
+        prompts.message(admitted.message());
         return 0;
     }
 

@@ -10,8 +10,8 @@ struct Services;
 // Step 3, "Créer les utilisateurs et droits": one account per record of the converted pupil file,
 // with its personal folder and share, the account list "utilisateurs.txt" and the account sheet
 // "comptes.html", then a message with the count. Every step runs whatever became of the one before,
-// except that no account is made when the pupil file or the sheet cannot be written to hand the
-// passwords out.
+// except that no account is made when the pupil file cannot be read, the sheet cannot be written to
+// hand the passwords out, the shares would not be served or the domain would refuse the passwords.
 class BulkAccounts
 {
 public:

@@ -5,6 +5,7 @@
 #include "provisioningfolders.h"
 #include "pupilfile.h"
 #include "pupilnaming.h"
+#include "pupilpolicy.h"
 #include "services.h"
 #include "shell/shell.h"
 #include "text/pathresolver.h"
@@ -40,6 +41,12 @@ Status ClassGroups::createGroup(const QString &serverName, const QString &name)
 
 void ClassGroups::run(const Input &input)
 {
+    // Shares that would not be served are worth nothing: the configuration is mended first.
+    if (Status served = m_services.shell->checkSharesServed(); !served) {
+        m_services.prompts->message(served.message() + QStringLiteral("\rAucun groupe ni dossier n'a été créé."));
+        return;
+    }
+
     makeFolder(m_services, m_services.programFolder() + QStringLiteral("\\scripts"));
     if (input.createPublic)
         makeFolder(m_services, input.publicFolder);
@@ -53,6 +60,12 @@ void ClassGroups::run(const Input &input)
         createGroupIn(**parent, QStringLiteral("eleves"));
         createGroupIn(**parent, QStringLiteral("profs"));
     }
+    // The pupils' generated passwords need a policy of their own on a domain that asks for more.
+    const auto ensured
+        = m_services.directory->ensureGroupPasswordPolicy(QStringLiteral("eleves"), PupilPolicy::settings());
+    if (!ensured)
+        m_services.prompts->message(QStringLiteral("La stratégie de mots de passe des élèves n'a pas pu être créée : ")
+            + ensured.message() + QStringLiteral("\rSans elle, le domaine refusera peut-être leurs mots de passe."));
 
     auto pupils = PupilFile::open(input.pupilFile, *m_services.paths);
     if (!pupils) {

@@ -6,9 +6,10 @@
 
 struct Services;
 
-// Step 1, "Créer les groupes": the groups eleves and profs, the root folders, and for every record of
-// the converted pupil file its class group, its logon script, its two class folders and the starts of
-// public.bat and partage.bat. Every step runs whatever became of the one before.
+// Step 1, "Créer les groupes": the groups eleves and profs with the pupils' password policy, the root
+// folders, and for every record of the converted pupil file its class group, its logon script, its
+// two class folders and the starts of public.bat and partage.bat. Every step runs whatever became of
+// the one before; nothing at all is made when the shares would not be served.
 class ClassGroups
 {
 public:
@@ -28,7 +29,8 @@ public:
     {
     }
 
-    // Runs the step; tells the administrator when the pupil file cannot be read.
+    // Runs the step; tells the administrator when the shares would not be served, when the pupils'
+    // password policy cannot be made and when the pupil file cannot be read.
     void run(const Input &input);
 
     // The two lines of a class logon script: drive U: on the class share, M: on "matieres".

@@ -4,9 +4,14 @@
 #include "pupilnaming.h"
 #include "services.h"
 #include "shell/shell.h"
+#include "ui/prompts.h"
 
 void SubjectFolders::run(const Input &input)
 {
+    if (Status served = m_services.shell->checkSharesServed(); !served) {
+        m_services.prompts->message(served.message() + QStringLiteral("\rAucun dossier n'a été créé."));
+        return;
+    }
     const QString &folder = input.subjectsFolder;
     if (input.createFolders) {
         makeFolder(m_services, folder);

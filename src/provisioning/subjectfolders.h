@@ -7,7 +7,8 @@ struct Services;
 
 // Step 2, "Créer les répertoires des matières": one folder per subject of the list under the
 // subjects folder, each handed to matiere.bat, then the share "Matieres" of the subjects folder.
-// Every step runs whatever became of the one before.
+// Every step runs whatever became of the one before; nothing is made when the share would not be
+// served.
 class SubjectFolders
 {
 public:

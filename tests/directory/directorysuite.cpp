@@ -177,7 +177,7 @@ void DirectorySuite::pendingObjectInvisibleUntilSetInfo()
     CHECK_OK(user);
     CHECK_OK((*user)->put(QStringLiteral("FullName"), QStringLiteral("Durand Léa")));
     CHECK_OK((*user)->put(QStringLiteral("Description"), QStringLiteral("Élève de 6A")));
-    CHECK_OK((*user)->setPassword(QStringLiteral("abc123")));
+    CHECK_OK((*user)->setPassword(QStringLiteral("Lecture-24")));
     // The handle answers from its pending changes...
     QCOMPARE((*user)->get(QStringLiteral("FullName"))->toString(), QStringLiteral("Durand Léa"));
 
@@ -188,7 +188,7 @@ void DirectorySuite::pendingObjectInvisibleUntilSetInfo()
     auto eleves = m_dir->bind(path("eleves,group"));
     CHECK_OK(eleves);
     CHECK_FAILS((*eleves)->add(path("Durand")));
-    CHECK_FAILS(m_backend.checkPassword(*m_dir, QStringLiteral("Durand"), QStringLiteral("abc123")));
+    CHECK_FAILS(m_backend.checkPassword(*m_dir, QStringLiteral("Durand"), QStringLiteral("Lecture-24")));
 
     CHECK_OK((*user)->setInfo());
     auto bound = m_dir->bind(path("durand,user"));
@@ -196,7 +196,7 @@ void DirectorySuite::pendingObjectInvisibleUntilSetInfo()
     QCOMPARE((*bound)->get(QStringLiteral("FullName"))->toString(), QStringLiteral("Durand Léa"));
     QCOMPARE((*bound)->get(QStringLiteral("Description"))->toString(), QStringLiteral("Élève de 6A"));
     QCOMPARE(childNames({}), (QStringList {QStringLiteral("Durand:User"), QStringLiteral("eleves:Group")}));
-    QCOMPARE(*m_backend.checkPassword(*m_dir, QStringLiteral("Durand"), QStringLiteral("abc123")), true);
+    QCOMPARE(*m_backend.checkPassword(*m_dir, QStringLiteral("Durand"), QStringLiteral("Lecture-24")), true);
     // The handle that created it now works on the stored object.
     CHECK_OK((*user)->put(QStringLiteral("LoginScript"), QStringLiteral("6A.bat")));
     CHECK_OK((*user)->setInfo());
@@ -323,10 +323,10 @@ void DirectorySuite::losingRaceAtSetInfoStoresNothing()
     CHECK_OK(one);
     CHECK_OK(two);
     CHECK_OK((*one)->put(QStringLiteral("FullName"), QStringLiteral("Martin Un")));
-    CHECK_OK((*one)->setPassword(QStringLiteral("premier")));
+    CHECK_OK((*one)->setPassword(QStringLiteral("Premier-01")));
     CHECK_OK((*two)->put(QStringLiteral("FullName"), QStringLiteral("Martin Deux")));
     CHECK_OK((*two)->put(QStringLiteral("HomeDirectory"), QStringLiteral("\\\\SERVEUR1\\martin$")));
-    CHECK_OK((*two)->setPassword(QStringLiteral("second")));
+    CHECK_OK((*two)->setPassword(QStringLiteral("Second-02")));
     CHECK_OK((*one)->setInfo());
     CHECK_FAILS((*two)->setInfo());
 
@@ -335,8 +335,8 @@ void DirectorySuite::losingRaceAtSetInfoStoresNothing()
     CHECK_OK(stored);
     QCOMPARE((*stored)->get(QStringLiteral("FullName"))->toString(), QStringLiteral("Martin Un"));
     QCOMPARE((*stored)->get(QStringLiteral("HomeDirectory"))->toString(), QString());
-    QCOMPARE(*m_backend.checkPassword(*m_dir, QStringLiteral("martin"), QStringLiteral("premier")), true);
-    QCOMPARE(*m_backend.checkPassword(*m_dir, QStringLiteral("martin"), QStringLiteral("second")), false);
+    QCOMPARE(*m_backend.checkPassword(*m_dir, QStringLiteral("martin"), QStringLiteral("Premier-01")), true);
+    QCOMPARE(*m_backend.checkPassword(*m_dir, QStringLiteral("martin"), QStringLiteral("Second-02")), false);
 }
 
 void DirectorySuite::properties()
@@ -637,15 +637,15 @@ void DirectorySuite::lockAndLastLogin()
 
 void DirectorySuite::passwords()
 {
-    QVERIFY(makeUser(QStringLiteral("dupont"), QStringLiteral("k7x2pq")));
+    QVERIFY(makeUser(QStringLiteral("dupont"), QStringLiteral("K7x2pq-9")));
     QVERIFY(makeUser(QStringLiteral("sansmdp")));
     const auto check = [&](const QString &user, const QString &password) {
         auto checked = m_backend.checkPassword(*m_dir, user, password);
         return checked.ok() && *checked;
     };
-    QVERIFY(check(QStringLiteral("dupont"), QStringLiteral("k7x2pq")));
-    QVERIFY(check(QStringLiteral("DUPONT"), QStringLiteral("k7x2pq")));
-    QVERIFY(!check(QStringLiteral("dupont"), QStringLiteral("K7X2PQ")));
+    QVERIFY(check(QStringLiteral("dupont"), QStringLiteral("K7x2pq-9")));
+    QVERIFY(check(QStringLiteral("DUPONT"), QStringLiteral("K7x2pq-9")));
+    QVERIFY(!check(QStringLiteral("dupont"), QStringLiteral("k7X2PQ-9")));
     QVERIFY(!check(QStringLiteral("dupont"), QString()));
     // An account made without a password has the empty one.
     QVERIFY(check(QStringLiteral("sansmdp"), QString()));
@@ -654,8 +654,39 @@ void DirectorySuite::passwords()
 
     auto user = m_dir->bind(path("dupont,user"));
     CHECK_OK((*user)->setPassword(QStringLiteral("Été-2024 ç")));
-    QVERIFY(check(QStringLiteral("dupont"), QStringLiteral("k7x2pq"))); // pending until setInfo
+    QVERIFY(check(QStringLiteral("dupont"), QStringLiteral("K7x2pq-9"))); // pending until setInfo
     CHECK_OK((*user)->setInfo());
     QVERIFY(check(QStringLiteral("dupont"), QStringLiteral("Été-2024 ç")));
-    QVERIFY(!check(QStringLiteral("dupont"), QStringLiteral("k7x2pq")));
+    QVERIFY(!check(QStringLiteral("dupont"), QStringLiteral("K7x2pq-9")));
+}
+
+void DirectorySuite::groupPasswordPolicy()
+{
+    // Six lower-case letters and digits, as the pupils' generated passwords are.
+    PasswordPolicy settings;
+    settings.minimumLength = 6;
+    const QString alphabet = QStringLiteral("abcdefghijklmnopqrstuvwxyz123456789");
+    QVERIFY(makeGroup(QStringLiteral("eleves")));
+    QVERIFY(makeUser(QStringLiteral("6Adurand")));
+
+    auto first = m_dir->ensureGroupPasswordPolicy(QStringLiteral("eleves"), settings);
+    CHECK_OK(first);
+    // Made once at most: the second time finds it there.
+    auto second = m_dir->ensureGroupPasswordPolicy(QStringLiteral("eleves"), settings);
+    CHECK_OK(second);
+    QCOMPARE(*second, false);
+    auto policy = m_dir->passwordPolicyOfMembers(QStringLiteral("eleves"));
+    CHECK_OK(policy);
+    QVERIFY2(policy->admits(6, alphabet), qPrintable(policy->origin() + u' ' + policy->demands()));
+    QVERIFY(policy->minimumLength <= 6);
+    QVERIFY(!policy->complexity);
+
+    // A member takes such a password.
+    auto eleves = m_dir->bind(path("eleves,group"));
+    CHECK_OK((*eleves)->add(path("6Adurand,user")));
+    CHECK_OK((*eleves)->setInfo());
+    auto user = m_dir->bind(path("6Adurand,user"));
+    CHECK_OK((*user)->setPassword(QStringLiteral("k7x2pq")));
+    CHECK_OK((*user)->setInfo());
+    QCOMPARE(*m_backend.checkPassword(*m_dir, QStringLiteral("6Adurand"), QStringLiteral("k7x2pq")), true);
 }

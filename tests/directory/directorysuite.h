@@ -55,6 +55,7 @@ private Q_SLOTS:
     void membershipFailures();
     void lockAndLastLogin();
     void passwords();
+    void groupPasswordPolicy();
 
 private:
     DirObjectPtr container();

@@ -16,7 +16,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 // Lets a test refuse chosen directory calls: a server that is out of reach, or an account that
 // cannot be deleted.
@@ -30,13 +29,11 @@ public:
 
     QStringList refusedPaths; // bind fails for these exact paths
     bool refuseDeletes = false;
-    // Answered for every group instead of the directory's own policy, when set.
-    std::optional<Result<PasswordPolicy>> memberPolicy;
 
     Result<DirObjectPtr> bind(const QString &adsPath) override;
     Result<PasswordPolicy> passwordPolicyOfMembers(const QString &group) override
     {
-        return memberPolicy ? *memberPolicy : m_inner.passwordPolicyOfMembers(group);
+        return m_inner.passwordPolicyOfMembers(group);
     }
     Result<bool> ensureGroupPasswordPolicy(const QString &group, const PasswordPolicy &settings) override
     {

@@ -1,8 +1,10 @@
 #include "ajouteleve.h"
 #include "enrolfixture.h"
+#include "policydirectory.h"
 #include "provisioningdialogs.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,6 +24,9 @@ private Q_SLOTS:
     void login_data();
     void login();
     void existingLoginShowsNoPassword();
+    void passwordRefusedShowsNoPassword();
+    void refusedBeforeWriting_data();
+    void refusedBeforeWriting();
     void emptyFieldsRefused_data();
     void emptyFieldsRefused();
     void classWithoutGroup();
@@ -277,6 +282,67 @@ void TestAjoutEleve::existingLoginShowsNoPassword()
     QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), QStringList({"TS8MARTINPaul", "TS8MARTINPaul"}));
     QCOMPARE(f->shell.lines().size(), 2);
     QVERIFY(m_dialog->txtNom->text().isEmpty());
+    QCOMPARE(m_dialog->cmdCrer->text(), QStringLiteral("Créer"));
+}
+
+void TestAjoutEleve::passwordRefusedShowsNoPassword()
+{
+    PolicyDirectory domain(*f->directory);
+    domain.refusePasswords = true;
+    f->services.directory = &domain;
+    QVERIFY(openDialog());
+    enter(QStringLiteral("MARTIN"), QStringLiteral("Paul"), QStringLiteral("TS8"));
+    QTest::mouseClick(m_dialog->cmdCrer, Qt::LeftButton);
+    const QString drawn = PasswordGenerator(EnrolFixture::kSeed).getpass(6);
+
+    // The account is there, in its groups, without the drawn password: the message says why.
+    QCOMPARE(f->prompts.messages(),
+        QStringList {"Le compte TS8MARTINPaul a été créé, mais son mot de passe n'a pas pu être défini.\r"
+                     "Donnez-lui un mot de passe avant de le communiquer à l'élève.\r"
+                     "Le mot de passe de « TS8MARTINPaul » est refusé par la stratégie du domaine (0000052D: the "
+                     "password is too short)."});
+    QVERIFY(!f->passwordIs(QStringLiteral("TS8MARTINPaul"), drawn));
+    QVERIFY(f->membersOf(QStringLiteral("eleves")).contains(QStringLiteral("TS8MARTINPaul")));
+    QVERIFY(f->membersOf(QStringLiteral("TS8")).contains(QStringLiteral("TS8MARTINPaul")));
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), QStringList {"TS8MARTINPaul"});
+}
+
+void TestAjoutEleve::refusedBeforeWriting_data()
+{
+    QTest::addColumn<bool>("sharesServed");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("shares not served") << false
+                                       << "ajoutez la ligne « registry shares = yes ».\rAucun compte n'a été créé.";
+    QTest::newRow("domain's policy") << true << "qui demande au moins 7 caractères et des caractères de trois sortes";
+}
+
+void TestAjoutEleve::refusedBeforeWriting()
+{
+    QFETCH(bool, sharesServed);
+    QFETCH(QString, said);
+    PolicyDirectory domain(*f->directory);
+    PasswordPolicy strict;
+    strict.source = PasswordPolicy::Source::Domain;
+    strict.minimumLength = 7;
+    strict.complexity = true;
+    domain.memberPolicy = strict;
+    f->services.directory = &domain;
+    if (!sharesServed)
+        f->shell.sharesServed = Status::failure(QStringLiteral("Samba ne sert pas les partages : ajoutez la ligne "
+                                                               "« registry shares = yes »."));
+    QVERIFY(openDialog());
+    enter(QStringLiteral("MARTIN"), QStringLiteral("Paul"), QStringLiteral("TS8"));
+    QTest::mouseClick(m_dialog->cmdCrer, Qt::LeftButton);
+
+    // One message, nothing written, and the fields kept for another try.
+    QCOMPARE(f->prompts.messages().size(), 1);
+    QVERIFY2(f->prompts.messages().first().contains(said), qPrintable(f->prompts.messages().first()));
+    QCOMPARE(f->shell.shareChecks, 1);
+    QVERIFY(!f->exists(QStringLiteral("TS8MARTINPaul")));
+    QVERIFY(!f->folder.exists(QStringLiteral("utilisateurs.txt")));
+    QVERIFY(f->shell.started.isEmpty());
+    QVERIFY(!QFileInfo::exists(f->host(QStringLiteral("E:\\Perso\\eleves\\TS8\\TS8MARTINPaul"))));
+    QCOMPARE(m_dialog->txtNom->text(), QStringLiteral("MARTIN"));
     QCOMPARE(m_dialog->cmdCrer->text(), QStringLiteral("Créer"));
 }
 

@@ -24,6 +24,7 @@ private Q_SLOTS:
     void existingLoginReportedAndListedTwice();
     void refusedNames_data();
     void refusedNames();
+    void sharesThatWouldNotBeServed();
     void cannotOpenWithoutSettings();
 
 private:
@@ -270,6 +271,22 @@ void TestAjoutProf::refusedNames()
     QVERIFY(!f->folder.exists(QStringLiteral("profsliste.txt")));
     QVERIFY(QDir(f->host(QStringLiteral("E:\\Perso\\profs"))).isEmpty());
     QCOMPARE(m_dialog->txtNom->text(), surname);
+}
+
+void TestAjoutProf::sharesThatWouldNotBeServed()
+{
+    const QString reason
+        = QStringLiteral("Samba ne sert pas les partages : ajoutez la ligne « registry shares = yes ».");
+    f->shell.sharesServed = Status::failure(reason);
+    QVERIFY(openDialog());
+    enrol(QStringLiteral("LEFEBVRE"), QStringLiteral("Christophe"), QStringLiteral("Anglais"));
+    QCOMPARE(f->prompts.messages(), QStringList {reason + QStringLiteral("\rAucun compte n'a été créé.")});
+    QCOMPARE(f->shell.shareChecks, 1);
+    QVERIFY(!f->exists(QStringLiteral("LEFEBVRECh")));
+    QVERIFY(f->shell.started.isEmpty());
+    QVERIFY(!f->folder.exists(QStringLiteral("profsliste.txt")));
+    QVERIFY(QDir(f->host(QStringLiteral("E:\\Perso\\profs"))).isEmpty());
+    QCOMPARE(m_dialog->txtNom->text(), QStringLiteral("LEFEBVRE"));
 }
 
 void TestAjoutProf::cannotOpenWithoutSettings()

@@ -1,5 +1,6 @@
 #include "accountsheet.h"
 #include "bulkaccounts.h"
+#include "policydirectory.h"
 #include "provisioningfixture.h"
 #include "provisioningpanel.h"
 #include "text/cp1252.h"
@@ -7,6 +8,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -66,6 +68,9 @@ private Q_SLOTS:
     void unreadablePupilFile();
     void sheetThatCannotBeWritten();
     void moreThan32767Records();
+    void passwordRefusedByTheDomain();
+    void domainThatRefusesGeneratedPasswords_data();
+    void domainThatRefusesGeneratedPasswords();
 
 private:
     std::unique_ptr<PanelFixture> f;
@@ -407,6 +412,96 @@ void TestBulkAccounts::moreThan32767Records()
     QCOMPARE(f->shell.started.size(), pupils);
     QCOMPARE(p->bar1->maximum(), pupils);
     QVERIFY(f->prompts.messages().value(0).startsWith(QStringLiteral("La création de 33000 utilisateurs")));
+}
+
+void TestBulkAccounts::passwordRefusedByTheDomain()
+{
+    PolicyDirectory domain(*f->directory);
+    f->services.directory = &domain;
+    writePupils({QStringLiteral("MARTIN,Paul,TS8"), QStringLiteral("DURAND,Léa,TS8")});
+    prepareGroups();
+    domain.refusePasswords = true;
+    for (const char *login : {"TS8MARTINPaul", "TS8DURANDLéa"})
+        QTest::ignoreMessage(QtWarningMsg,
+            qPrintable(QStringLiteral("%1 : Le mot de passe de « %1 » est refusé par la stratégie du domaine "
+                                      "(0000052D: the password is too short).")
+                           .arg(QString::fromUtf8(login))));
+    p->cmdCreerutil->click();
+
+    // The accounts are made, in their groups, without the drawn password: the sheet says so.
+    const QList<SheetRow> rows = sheetRows();
+    QCOMPARE(rows.size(), 2);
+    for (const SheetRow &row : rows) {
+        QCOMPARE(row.password, QStringLiteral("mot de passe refusé par le domaine"));
+        QVERIFY(f->exists(f->ads(u'/' + row.login + QStringLiteral(",user"))));
+        QVERIFY(f->memberNames(f->ads(QStringLiteral("/eleves,group"))).contains(row.login));
+        QVERIFY(f->memberNames(f->ads(QStringLiteral("/TS8,group"))).contains(row.login));
+        QCOMPARE(
+            f->property(f->ads(u'/' + row.login), QStringLiteral("LoginScript")).toString(), QStringLiteral("TS8.bat"));
+        QVERIFY(hasPassword(row.login, QString()));
+    }
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")).size(), 2);
+    QCOMPARE(f->prompts.messages(),
+        QStringList {QStringLiteral(
+            "La création de 2 utilisateurs est achevée.\rVeuillez consulter le fichier C:\\comptes.html")});
+}
+
+void TestBulkAccounts::domainThatRefusesGeneratedPasswords_data()
+{
+    // The policy the members of eleves meet: its minimum length and complexity, and where it comes
+    // from (a group policy's name, or the domain's); or why it cannot be read.
+    QTest::addColumn<int>("minimumLength");
+    QTest::addColumn<bool>("complexity");
+    QTest::addColumn<QString>("groupPolicy");
+    QTest::addColumn<QString>("unreadable");
+    QTest::addColumn<QStringList>("said");
+
+    QTest::newRow("the domain's") << 7 << true << QString() << QString()
+                                  << QStringList {"la stratégie de mots de passe du domaine",
+                                         "au moins 7 caractères et des caractères de trois sortes"};
+    QTest::newRow("a group's, too long") << 8 << false << "velmar-eleves" << QString()
+                                         << QStringList {"la stratégie de mots de passe « velmar-eleves »",
+                                                "demande au moins 8 caractères :"};
+    QTest::newRow("unreadable") << 0 << false << QString() << "« eleves » est introuvable dans l'annuaire."
+                                << QStringList {"n'a pas pu être lue : « eleves » est introuvable"};
+}
+
+void TestBulkAccounts::domainThatRefusesGeneratedPasswords()
+{
+    QFETCH(int, minimumLength);
+    QFETCH(bool, complexity);
+    QFETCH(QString, groupPolicy);
+    QFETCH(QString, unreadable);
+    QFETCH(QStringList, said);
+    PolicyDirectory domain(*f->directory);
+    f->services.directory = &domain;
+    writePupils({QStringLiteral("MARTIN,Paul,TS8")});
+    prepareGroups();
+    PasswordPolicy policy;
+    policy.source = groupPolicy.isEmpty() ? PasswordPolicy::Source::Domain : PasswordPolicy::Source::Group;
+    policy.name = groupPolicy;
+    policy.minimumLength = minimumLength;
+    policy.complexity = complexity;
+    domain.memberPolicy
+        = unreadable.isEmpty() ? Result<PasswordPolicy>(policy) : Result<PasswordPolicy>::failure(unreadable);
+    p->cmdCreerutil->click();
+
+    // One message says what the domain demands and how to give the pupils their own policy.
+    const QStringList shown = f->prompts.messages();
+    QCOMPARE(shown.size(), 1);
+    said << "Aucun compte n'a été créé."
+         << "L'étape 1, « Créer les groupes »,"
+         << "samba-tool domain passwordsettings pso create velmar-eleves 10 --min-pwd-length=6 --complexity=off "
+            "--history-length=0 --min-pwd-age=0 --max-pwd-age=0\r"
+            "samba-tool domain passwordsettings pso apply velmar-eleves eleves";
+    for (const QString &part : std::as_const(said))
+        QVERIFY2(shown.first().contains(part), qPrintable(part + u'\n' + shown.first()));
+    // Nothing is written.
+    QCOMPARE(f->users(), QStringList());
+    QVERIFY(!QFileInfo::exists(f->host(QStringLiteral("C:\\comptes.html"))));
+    QVERIFY(!f->folder.exists(QStringLiteral("utilisateurs.txt")));
+    QCOMPARE(f->shell.started.size(), 0);
+    QCOMPARE(p->cmdCreerutil->text(), QStringLiteral("Créer les utilisateurs et droits"));
 }
 
 QTEST_MAIN(TestBulkAccounts)

@@ -1,3 +1,4 @@
+#include "policydirectory.h"
 #include "provisioningfixture.h"
 #include "provisioningpanel.h"
 
@@ -27,6 +28,7 @@ private Q_SLOTS:
     void boxesClearedMakeNoRootFolders();
     void classLeavingItsFolder();
     void runTwice();
+    void pupilsPasswordPolicy();
 
 private:
     std::unique_ptr<PanelFixture> f;
@@ -201,6 +203,35 @@ void TestClassGroups::runTwice()
     QCOMPARE(f->folder.readFile(QStringLiteral("scripts/TS8.bat")),
         QByteArray("net use u: \\\\SERVEUR1\\TS8\r\nnet use m: \\\\SERVEUR1\\matieres\r\n"));
     QCOMPARE(f->shell.started.size(), 6);
+}
+
+void TestClassGroups::pupilsPasswordPolicy()
+{
+    PolicyDirectory domain(*f->directory);
+    f->services.directory = &domain;
+    writePupils({QStringLiteral("DUPONT,Jean,TS8")});
+    p->cmdCreergrp->click();
+
+    // Asked for once, for eleves, with what the generated passwords need.
+    QCOMPARE(domain.ensured.size(), 1);
+    QCOMPARE(domain.ensured[0].first, QStringLiteral("eleves"));
+    const PasswordPolicy &asked = domain.ensured[0].second;
+    QCOMPARE(asked.minimumLength, 6);
+    QVERIFY(!asked.complexity);
+    QCOMPARE(asked.historyLength, 0);
+    QCOMPARE(asked.minimumAge, std::chrono::seconds(0));
+    QCOMPARE(asked.maximumAge, std::chrono::seconds(0));
+    QVERIFY(f->prompts.shown.isEmpty());
+
+    // When it cannot be made, the step goes on and says so at once.
+    domain.ensureFailure = Status::failure(QStringLiteral("droits insuffisants dans l'annuaire."));
+    f->shell.started.clear();
+    p->cmdCreergrp->click();
+    QCOMPARE(f->prompts.messages(),
+        QStringList {QStringLiteral("La stratégie de mots de passe des élèves n'a pas pu être créée : droits "
+                                    "insuffisants dans l'annuaire.\rSans elle, le domaine refusera peut-être "
+                                    "leurs mots de passe.")});
+    QCOMPARE(f->shell.started.size(), 3);
 }
 
 QTEST_MAIN(TestClassGroups)

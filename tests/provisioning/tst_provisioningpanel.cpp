@@ -2,6 +2,8 @@
 #include "provisioningpanel.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QDirIterator>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -36,6 +38,8 @@ private Q_SLOTS:
     void subjectFolders_data();
     void subjectFolders();
     void subjectFoldersCaption();
+    void stepsRefuseSharesThatWouldNotBeServed_data();
+    void stepsRefuseSharesThatWouldNotBeServed();
 
 private:
     std::unique_ptr<PanelFixture> f;
@@ -310,6 +314,52 @@ void TestProvisioningPanel::subjectFoldersCaption()
     // The box is read when the button is clicked.
     QCOMPARE(f->shell.lines().last(), QStringLiteral("cmd.exe /c net share Matieres=F:\\Mat /unlimited"));
     QVERIFY(f->folderExists(QStringLiteral("F:\\Mat\\Maths")));
+}
+
+void TestProvisioningPanel::stepsRefuseSharesThatWouldNotBeServed_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("step 1") << "cmd_creergrp"
+                            << "Aucun groupe ni dossier n'a été créé.";
+    QTest::newRow("step 2") << "cmd_creerrep"
+                            << "Aucun dossier n'a été créé.";
+    QTest::newRow("step 3") << "cmd_creerutil"
+                            << "Aucun compte n'a été créé.";
+}
+
+void TestProvisioningPanel::stepsRefuseSharesThatWouldNotBeServed()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, outcome);
+    const QString reason
+        = QStringLiteral("Samba ne sert pas les partages : ajoutez la ligne « registry shares = yes ».");
+    f->shell.sharesServed = Status::failure(reason);
+    f->write(QStringLiteral("C:\\ORVO.txt"), pupilFileBytes({QStringLiteral("MARTIN,Paul,TS8")}));
+    p->check1->click();
+    p->check2->click();
+    p->check3->click();
+    p->matiere->addItems({QStringLiteral("Maths")});
+    const auto everything = [&] {
+        QStringList all;
+        QDirIterator it(
+            f->folder.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            all << it.next();
+        all.sort();
+        return all;
+    };
+    const QStringList before = everything();
+
+    f->window.findChild<QPushButton *>(button)->click();
+
+    QCOMPARE(f->prompts.messages(), QStringList {reason + u'\r' + outcome});
+    // Asked once, and nothing written: no line started, no file, no group, no account.
+    QCOMPARE(f->shell.shareChecks, 1);
+    QCOMPARE(f->shell.started.size(), 0);
+    QCOMPARE(everything(), before);
+    QCOMPARE(f->globalGroups(), QStringList());
+    QCOMPARE(f->users(), QStringList());
 }
 
 QTEST_MAIN(TestProvisioningPanel)

@@ -1,5 +1,7 @@
 #include "dcfixture.h"
 
+#include "ldap/ldapnames.h"
+
 #include <QFile>
 #include <QProcess>
 
@@ -164,4 +166,48 @@ Result<QString> DcFixture::freshUnit(const QString &name)
     if (!reply.ok())
         return Result<QString>::failure(QStringLiteral("création de CN=Users,%1 : %2").arg(unit, reply.diagnostic));
     return unit;
+}
+
+QString DcFixture::passwordSettingsContainer()
+{
+    return QStringLiteral("CN=Password Settings Container,CN=System,") + QString::fromLatin1(base);
+}
+
+Status DcFixture::lockAfterThreeFailures(const QString &accountDn)
+{
+    const QString pso = QStringLiteral("CN=tests-verrouillage,") + passwordSettingsContainer();
+    const QByteArray halfAnHour = "-18000000000";
+    LdapReply reply = admin().add(pso,
+        {LdapMod {LdapMod::Add, QStringLiteral("objectClass"), {"msDS-PasswordSettings"}},
+            LdapMod {LdapMod::Add, QStringLiteral("msDS-PasswordSettingsPrecedence"), {"1"}},
+            LdapMod {LdapMod::Add, QStringLiteral("msDS-PasswordReversibleEncryptionEnabled"), {"FALSE"}},
+            LdapMod {LdapMod::Add, QStringLiteral("msDS-PasswordHistoryLength"), {"0"}},
+            LdapMod {LdapMod::Add, QStringLiteral("msDS-PasswordComplexityEnabled"), {"FALSE"}},
+            LdapMod {LdapMod::Add, QStringLiteral("msDS-MinimumPasswordLength"), {"0"}},
+            LdapMod {LdapMod::Add, QStringLiteral("msDS-MinimumPasswordAge"), {"0"}},
+            LdapMod {LdapMod::Add, QStringLiteral("msDS-MaximumPasswordAge"), {"-9223372036854775808"}},
+            LdapMod {LdapMod::Add, QStringLiteral("msDS-LockoutThreshold"), {"3"}},
+            LdapMod {LdapMod::Add, QStringLiteral("msDS-LockoutObservationWindow"), {halfAnHour}},
+            LdapMod {LdapMod::Add, QStringLiteral("msDS-LockoutDuration"), {halfAnHour}}});
+    if (!reply.ok() && reply.code != 68 /* already exists */)
+        return Status::failure(QStringLiteral("création de %1 : %2").arg(pso, reply.diagnostic));
+    reply = admin().modify(pso, {LdapMod {LdapMod::Add, QStringLiteral("msDS-PSOAppliesTo"), {accountDn.toUtf8()}}});
+    if (!reply.ok() && reply.code != 20 /* already there */)
+        return Status::failure(QStringLiteral("%1 appliqué à %2 : %3").arg(pso, accountDn, reply.diagnostic));
+    return {};
+}
+
+QStringList DcFixture::policiesAppliedTo(const QString &dn)
+{
+    QList<LdapEntry> entries;
+    const LdapReply reply = admin().search(passwordSettingsContainer(), LdapConnection::Scope::Subtree,
+        QStringLiteral("(msDS-PSOAppliesTo=%1)").arg(LdapNames::filterValue(dn)), {QStringLiteral("cn")}, &entries);
+    QStringList found;
+    if (!reply.ok()) {
+        found << QStringLiteral("? ") + reply.diagnostic;
+        return found;
+    }
+    for (const LdapEntry &entry : std::as_const(entries))
+        found << entry.dn;
+    return found;
 }

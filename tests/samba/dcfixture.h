@@ -63,6 +63,13 @@ public:
     // "CN=Users" container; returns its DN.
     Result<QString> freshUnit(const QString &name);
 
+    // The domain keeps samba-tool's policy, which never locks an account: this gives the account a
+    // password policy of the tests' own, under which three wrong passwords lock it for 30 minutes.
+    Status lockAfterThreeFailures(const QString &accountDn);
+    // The DNs of the Password Settings Objects applied to that group or account.
+    QStringList policiesAppliedTo(const QString &dn);
+    static QString passwordSettingsContainer();
+
 private:
     Status runScript(const QString &action) const;
     std::unique_ptr<LdapConnection> m_admin;

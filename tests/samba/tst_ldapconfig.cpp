@@ -224,6 +224,12 @@ void TestLdapConfig::serverValues()
     QCOMPARE(LdapNames::fromFileTime(Q_INT64_C(133552191120000000)), when);
     QVERIFY(!LdapNames::fromFileTime(0).isValid());
     QVERIFY(!LdapNames::fromFileTime(std::numeric_limits<qint64>::max()).isValid());
+
+    // The domain a base lies in, where its password policies are kept.
+    QCOMPARE(LdapNames::domainOf("OU=Ecole,DC=lycee,DC=local"), QStringLiteral("DC=lycee,DC=local"));
+    QCOMPARE(LdapNames::domainOf("dc=lycee,dc=local"), QStringLiteral("dc=lycee,dc=local"));
+    QCOMPARE(LdapNames::domainOf("OU=a\\,DC=b,DC=lycee,DC=local"), QStringLiteral("DC=lycee,DC=local"));
+    QCOMPARE(LdapNames::domainOf("O=Ecole"), QStringLiteral("O=Ecole"));
 }
 
 void TestLdapConfig::unreachableServerFailsClearly()

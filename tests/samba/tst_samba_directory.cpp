@@ -62,6 +62,7 @@ private Q_SLOTS:
     void accountsAsWindowsMakesThem();
     void accountWithoutPasswordStaysDisabledUntilGivenOne();
     void passwordRefusedByPolicyStoresNothing();
+    void pupilsPolicyAdmitsShortPasswordsOfMembersOnly();
     void nameTakenOutsideTheBase();
     void lockedByFailedLogonsThenUnlocked();
     void lastLoginFromARealLogon();
@@ -133,7 +134,7 @@ void TestSambaDirectory::accountsAsWindowsMakesThem()
     CHECK_OK((*user)->put(QStringLiteral("FullName"), QStringLiteral("DURAND Léa")));
     CHECK_OK((*user)->put(QStringLiteral("HomeDirectory"), QStringLiteral("\\\\SERVEUR1\\6Adurandlea$")));
     CHECK_OK((*user)->put(QStringLiteral("LoginScript"), QStringLiteral("6A.bat")));
-    CHECK_OK((*user)->setPassword(QStringLiteral("k7x2pq")));
+    CHECK_OK((*user)->setPassword(QStringLiteral("Cahier-2024")));
     CHECK_OK((*user)->setInfo());
     auto group = parent->create(QStringLiteral("Group"), QStringLiteral("6A"));
     CHECK_OK((*group)->put(QStringLiteral("groupType"), 2));
@@ -195,20 +196,102 @@ void TestSambaDirectory::passwordRefusedByPolicyStoresNothing()
     QVERIFY(!m_dir->bind(P + QStringLiteral("/dupont")).ok());
 
     // The same on an existing account: the old password stays.
-    CHECK_OK(makeUser(QStringLiteral("dupont"), QStringLiteral("k7x2pq")));
+    CHECK_OK(makeUser(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")));
     auto bound = bind(P + QStringLiteral("/dupont"));
     CHECK_OK(bound->setPassword(QString()));
     CHECK_OK(bound->put(QStringLiteral("Description"), QStringLiteral("jamais écrite")));
     const Status changed = bound->setInfo();
     QVERIFY2(changed.message().contains(QStringLiteral("stratégie du domaine")), qPrintable(changed.message()));
     QCOMPARE(bind(P + QStringLiteral("/dupont"))->get(QStringLiteral("Description"))->toString(), QString());
-    QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("k7x2pq")), true);
+    QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")), true);
+}
+
+void TestSambaDirectory::pupilsPolicyAdmitsShortPasswordsOfMembersOnly()
+{
+    const QString alphabet = QStringLiteral("abcdefghijklmnopqrstuvwxyz123456789");
+    auto parent = bind(P);
+    for (const QString &name : {QStringLiteral("eleves"), QStringLiteral("profs")}) {
+        auto group = parent->create(QStringLiteral("Group"), name);
+        CHECK_OK((*group)->setInfo());
+    }
+    const QString eleves = m_dir->session().require(QStringLiteral("eleves"), QStringLiteral("Group"))->dn;
+
+    // samba-tool's own policy, which no generated password meets.
+    auto before = m_dir->passwordPolicyOfMembers(QStringLiteral("eleves"));
+    CHECK_OK(before);
+    QCOMPARE(before->source, PasswordPolicy::Source::Domain);
+    QCOMPARE(before->minimumLength, 7);
+    QVERIFY(before->complexity);
+    QCOMPARE(before->historyLength, 24);
+    QCOMPARE(before->maximumAge, std::chrono::seconds(42 * 24 * 3600));
+    QVERIFY(!before->admits(6, alphabet));
+
+    PasswordPolicy settings;
+    settings.minimumLength = 6;
+    QCOMPARE(*m_dir->ensureGroupPasswordPolicy(QStringLiteral("eleves"), settings), true);
+    QCOMPARE(*m_dir->ensureGroupPasswordPolicy(QStringLiteral("eleves"), settings), false);
+    const QStringList applied = m_dc.policiesAppliedTo(eleves);
+    QCOMPARE(applied.size(), 1);
+    auto after = m_dir->passwordPolicyOfMembers(QStringLiteral("eleves"));
+    CHECK_OK(after);
+    QCOMPARE(after->source, PasswordPolicy::Source::Group);
+    QCOMPARE(after->name, QStringLiteral("velmar-eleves"));
+    QCOMPARE(after->minimumLength, 6);
+    QVERIFY(!after->complexity);
+    QCOMPARE(after->historyLength, 0);
+    QCOMPARE(after->minimumAge, std::chrono::seconds(0));
+    QCOMPARE(after->maximumAge, std::chrono::seconds(0));
+    // Locking stays the domain's.
+    QList<LdapEntry> raw;
+    m_dc.admin().search(QString::fromLatin1(DcFixture::base), LdapConnection::Scope::Base,
+        QStringLiteral("(objectClass=*)"), {QStringLiteral("lockoutThreshold"), QStringLiteral("lockoutDuration")},
+        &raw);
+    const LdapEntry domain = raw.value(0);
+    QVERIFY(domain.has(QStringLiteral("lockoutDuration")));
+    raw.clear();
+    m_dc.admin().search(applied.first(), LdapConnection::Scope::Base, QStringLiteral("(objectClass=*)"),
+        {QStringLiteral("msDS-LockoutThreshold"), QStringLiteral("msDS-LockoutDuration")}, &raw);
+    QCOMPARE(
+        raw.value(0).text(QStringLiteral("msDS-LockoutThreshold")), domain.text(QStringLiteral("lockoutThreshold")));
+    QCOMPARE(raw.value(0).text(QStringLiteral("msDS-LockoutDuration")), domain.text(QStringLiteral("lockoutDuration")));
+    // Other groups' members meet the domain's.
+    QCOMPARE(m_dir->passwordPolicyOfMembers(QStringLiteral("profs"))->source, PasswordPolicy::Source::Domain);
+
+    // A pupil's password, refused outside eleves...
+    const Status outside = makeUser(QStringLiteral("horsgroupe"), QStringLiteral("abc123"));
+    QVERIFY2(outside.message().contains(QStringLiteral("stratégie du domaine")), qPrintable(outside.message()));
+    // ...and taken by a member, whose password then never expires.
+    CHECK_OK(makeUser(QStringLiteral("6Adurand"), QString()));
+    auto group = bind(P + QStringLiteral("/eleves,group"));
+    CHECK_OK(group->add(P + QStringLiteral("/6Adurand")));
+    CHECK_OK(group->setInfo());
+    auto pupil = bind(P + QStringLiteral("/6Adurand,user"));
+    CHECK_OK(pupil->setPassword(QStringLiteral("abc123")));
+    CHECK_OK(pupil->setInfo());
+    QCOMPARE(*m_dir->checkPassword(QStringLiteral("6Adurand"), QStringLiteral("abc123")), true);
+    const LdapEntry account = rawEntry(m_dc, QStringLiteral("6Adurand"),
+        {QStringLiteral("userAccountControl"), QStringLiteral("msDS-UserPasswordExpiryTimeComputed")});
+    QCOMPARE(account.text(QStringLiteral("userAccountControl")), QStringLiteral("512"));
+    QCOMPARE(
+        account.text(QStringLiteral("msDS-UserPasswordExpiryTimeComputed")), QStringLiteral("9223372036854775807"));
+
+    // Taken off the group by hand: the domain's policy again, until the policy is applied anew.
+    const LdapReply unapplied = m_dc.admin().modify(
+        applied.first(), {LdapMod {LdapMod::Delete, QStringLiteral("msDS-PSOAppliesTo"), {eleves.toUtf8()}}});
+    QVERIFY2(unapplied.ok(), qPrintable(unapplied.diagnostic));
+    QCOMPARE(m_dir->passwordPolicyOfMembers(QStringLiteral("eleves"))->source, PasswordPolicy::Source::Domain);
+    QCOMPARE(*m_dir->ensureGroupPasswordPolicy(QStringLiteral("eleves"), settings), true);
+    QCOMPARE(m_dc.policiesAppliedTo(eleves), applied);
+
+    // A group that is not there has no members to meet a policy.
+    QVERIFY(!m_dir->passwordPolicyOfMembers(QStringLiteral("inconnu")).ok());
+    QVERIFY(!m_dir->ensureGroupPasswordPolicy(QStringLiteral("6Adurand"), settings).ok());
 }
 
 void TestSambaDirectory::nameTakenOutsideTheBase()
 {
     // The account names are the whole domain's, whatever part of it the program works in.
-    const Status stored = makeUser(QStringLiteral("administrator"), QStringLiteral("k7x2pq"));
+    const Status stored = makeUser(QStringLiteral("administrator"), QStringLiteral("Cahier-2024"));
     QVERIFY(!stored.ok());
     QVERIFY2(
         stored.message().contains(QStringLiteral("« administrator » est déjà utilisé")), qPrintable(stored.message()));
@@ -216,15 +299,18 @@ void TestSambaDirectory::nameTakenOutsideTheBase()
 
 void TestSambaDirectory::lockedByFailedLogonsThenUnlocked()
 {
-    CHECK_OK(makeUser(QStringLiteral("dupont"), QStringLiteral("k7x2pq")));
+    CHECK_OK(makeUser(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")));
     auto user = bind(P + QStringLiteral("/dupont,user"));
     QCOMPARE(user->get(QStringLiteral("IsAccountLocked"))->toBool(), false);
 
-    // The test domain locks an account at the third wrong password.
+    // A policy of the test's own locks the account at the third wrong password.
+    auto account = m_dir->session().require(QStringLiteral("dupont"), QStringLiteral("User"));
+    CHECK_OK(account);
+    CHECK_OK(m_dc.lockAfterThreeFailures(account->dn));
     for (int i = 0; i < 3; ++i)
         QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("mauvais")), false);
     QCOMPARE(user->get(QStringLiteral("IsAccountLocked"))->toBool(), true);
-    QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("k7x2pq")), false);
+    QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")), false);
     QVERIFY(!rawEntry(m_dc, QStringLiteral("dupont"), {QStringLiteral("lockoutTime")})
                  .text(QStringLiteral("lockoutTime"))
                  .startsWith(u'0'));
@@ -232,16 +318,16 @@ void TestSambaDirectory::lockedByFailedLogonsThenUnlocked()
     CHECK_OK(user->put(QStringLiteral("IsAccountLocked"), false));
     CHECK_OK(user->setInfo());
     QCOMPARE(bind(P + QStringLiteral("/dupont"))->get(QStringLiteral("IsAccountLocked"))->toBool(), false);
-    QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("k7x2pq")), true);
+    QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")), true);
 }
 
 void TestSambaDirectory::lastLoginFromARealLogon()
 {
-    CHECK_OK(makeUser(QStringLiteral("dupont"), QStringLiteral("k7x2pq")));
+    CHECK_OK(makeUser(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")));
     auto user = bind(P + QStringLiteral("/dupont,user"));
     QVERIFY(!user->get(QStringLiteral("LastLogin"))->toDateTime().isValid());
     const QDateTime before = QDateTime::currentDateTime().addSecs(-2);
-    QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("k7x2pq")), true);
+    QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")), true);
     const QDateTime last = user->get(QStringLiteral("LastLogin"))->toDateTime();
     QVERIFY2(last >= before && last <= QDateTime::currentDateTime().addSecs(2), qPrintable(last.toString(Qt::ISODate)));
 }
@@ -330,7 +416,7 @@ void TestSambaDirectory::tls()
     auto parent = directory->bind(P);
     static int serial = 0;
     auto user = (*parent)->create(QStringLiteral("User"), QStringLiteral("tls%1").arg(++serial));
-    CHECK_OK((*user)->setPassword(QStringLiteral("k7x2pq")));
+    CHECK_OK((*user)->setPassword(QStringLiteral("Cahier-2024")));
     CHECK_OK((*user)->setInfo());
     CHECK_OK((*parent)->deleteObject(QStringLiteral("User"), (*user)->name()));
 }
@@ -389,7 +475,7 @@ void TestSambaDirectory::factoryRefusesReadablePasswordFile()
 
 void TestSambaDirectory::reconnectsAfterTheServerRestarted()
 {
-    CHECK_OK(makeUser(QStringLiteral("dupont"), QStringLiteral("k7x2pq")));
+    CHECK_OK(makeUser(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")));
     auto held = bind(P);
     CHECK_OK(m_dc.restart());
     // The DC came back from its tarball: the unit and the account made before are gone.
@@ -442,6 +528,8 @@ int runSuites(DcFixture &dc, int argc, char *argv[])
                 = dc.admin().modify(account->dn, {LdapMod {LdapMod::Replace, QStringLiteral("lockoutTime"), {"0"}}});
             return reply.ok() ? Status() : Status::failure(reply.diagnostic);
         }
+        if (Status s = dc.lockAfterThreeFailures(account->dn); !s)
+            return s;
         for (int i = 0; i < 3; ++i)
             asLdap(d).session().connection().bindAs(account->dn, "pas-le-bon-mot-de-passe");
         return {};

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTest>
 
@@ -28,10 +29,40 @@ public:
 
 private Q_SLOTS:
     void stepsOnTheDomainController();
+    void stepThreeNeedsThePupilsPolicy();
+    void stepsRefuseSharesSambaWouldNotServe();
 
 private:
+    // The panel on the DC, below a fresh unit, with the converted file of two pupils of TS8.
+    std::unique_ptr<PanelFixture> panelOnTheDc(const QString &unit, LdapDirectory **ldap = nullptr);
+
     DcFixture &m_dc;
 };
+
+std::unique_ptr<PanelFixture> TestSambaEndToEnd::panelOnTheDc(const QString &unitName, LdapDirectory **ldap)
+{
+    auto unit = m_dc.freshUnit(unitName);
+    if (!unit) {
+        qWarning("%s", qPrintable(unit.message()));
+        return nullptr;
+    }
+    auto opened = LdapDirectory::open(*m_dc.config(*unit));
+    if (!opened)
+        return nullptr;
+    if (ldap)
+        *ldap = opened->get();
+    auto f = std::make_unique<PanelFixture>(std::move(*opened), true);
+    if (Status pointed = DcFixture::pointProgramFolder(f->folder.path()); !pointed) {
+        qWarning("%s", qPrintable(pointed.message()));
+        return nullptr;
+    }
+    f->write(QStringLiteral("C:\\ORVO.txt"),
+        pupilFileBytes({QStringLiteral("MARTIN,Paul,TS8"), QStringLiteral("DURAND,Léa,TS8")}));
+    f->panel->check1->click();
+    f->panel->check2->click();
+    f->panel->check3->click();
+    return f;
+}
 
 void TestSambaEndToEnd::stepsOnTheDomainController()
 {
@@ -62,6 +93,12 @@ void TestSambaEndToEnd::stepsOnTheDomainController()
     p->check3->click();
     p->cmdCreergrp->click();
     QVERIFY(f.processShell->waitForIdle(120000));
+    // Step 1 again makes no second policy for the pupils.
+    p->cmdCreergrp->click();
+    QVERIFY(f.processShell->waitForIdle(120000));
+    auto eleves = ldap->session().require(QStringLiteral("eleves"), QStringLiteral("Group"));
+    QVERIFY2(eleves.ok(), qPrintable(eleves.message()));
+    QCOMPARE(m_dc.policiesAppliedTo(eleves->dn).size(), 1);
     p->cmdCreerrep->click();
     QVERIFY(f.processShell->waitForIdle(120000));
     p->cmdCreerutil->click();
@@ -113,6 +150,92 @@ void TestSambaEndToEnd::stepsOnTheDomainController()
         QVERIFY2(listed.contains(share, Qt::CaseInsensitive), qPrintable(share + u'\n' + listed));
     // Nothing was kept in the program folder's own list of shares.
     QVERIFY(!f.folder.exists(QStringLiteral("partages.txt")));
+}
+
+void TestSambaEndToEnd::stepThreeNeedsThePupilsPolicy()
+{
+    LdapDirectory *ldap = nullptr;
+    auto f = panelOnTheDc(QStringLiteral("Ecole"), &ldap);
+    QVERIFY(f);
+    f->panel->cmdCreergrp->click();
+    QVERIFY(f->processShell->waitForIdle(120000));
+    QCOMPARE(f->prompts.messages(), QStringList());
+
+    // The pupils' policy removed by hand: the domain's own applies to them again.
+    auto eleves = ldap->session().require(QStringLiteral("eleves"), QStringLiteral("Group"));
+    QVERIFY2(eleves.ok(), qPrintable(eleves.message()));
+    const QStringList applied = m_dc.policiesAppliedTo(eleves->dn);
+    QCOMPARE(applied.size(), 1);
+    const LdapReply removed = m_dc.admin().remove(applied.first());
+    QVERIFY2(removed.ok(), qPrintable(removed.diagnostic));
+    f->shell.started.clear();
+    f->panel->cmdCreerutil->click();
+
+    // Step 3 says why and makes nothing.
+    const QStringList shown = f->prompts.messages();
+    QCOMPARE(shown.size(), 1);
+    for (const QString &part :
+        {QStringLiteral("la stratégie de mots de passe du domaine"), QStringLiteral("au moins 7 caractères"),
+            QStringLiteral("Aucun compte n'a été créé."), QStringLiteral("Créer les groupes"),
+            QStringLiteral("samba-tool domain passwordsettings pso apply velmar-eleves eleves")})
+        QVERIFY2(shown.first().contains(part), qPrintable(part + u'\n' + shown.first()));
+    QCOMPARE(f->users(), QStringList());
+    QVERIFY(!QFileInfo::exists(f->host(QStringLiteral("C:\\comptes.html"))));
+    QVERIFY(!f->folder.exists(QStringLiteral("utilisateurs.txt")));
+    QCOMPARE(f->shell.started.size(), 0);
+
+    // Step 1 makes it again, and step 3 gives the pupils working passwords.
+    f->prompts.clear();
+    f->panel->cmdCreergrp->click();
+    QVERIFY(f->processShell->waitForIdle(120000));
+    f->panel->cmdCreerutil->click();
+    QVERIFY(f->processShell->waitForIdle(120000));
+    QCOMPARE(f->prompts.messages(),
+        QStringList {QStringLiteral("La création de 2 utilisateurs est achevée.\r"
+                                    "Veuillez consulter le fichier C:\\comptes.html")});
+    const QStringList sheet = f->lines(QStringLiteral("C:\\comptes.html"));
+    for (int i = 0; i < 2; ++i) {
+        const QString login = sheet.value(17 + 7 * i).mid(4).chopped(5);
+        const QString password = sheet.value(18 + 7 * i).mid(4).chopped(5);
+        auto opens = ldap->checkPassword(login, password);
+        QVERIFY2(opens.ok() && *opens, qPrintable(login + u' ' + password + u' ' + opens.message()));
+    }
+}
+
+void TestSambaEndToEnd::stepsRefuseSharesSambaWouldNotServe()
+{
+    LdapDirectory *ldap = nullptr;
+    auto f = panelOnTheDc(QStringLiteral("Ecole"), &ldap);
+    QVERIFY(f);
+    // A copy of the DC's configuration without the line, as samba-tool provisions it.
+    QFile original(m_dc.sambaConf());
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QByteArray conf = original.readAll();
+    QVERIFY(conf.contains("registry shares = yes"));
+    conf.replace("registry shares = yes", "");
+    f->folder.writeFile(QStringLiteral("smb.conf"), conf);
+    QByteArray settings = f->folder.readFile(QStringLiteral("annuaire.conf"));
+    settings.replace(m_dc.sambaConf().toUtf8(), (f->folder.path() + QStringLiteral("/smb.conf")).toUtf8());
+    f->folder.writeFile(QStringLiteral("annuaire.conf"), settings);
+
+    ProvisioningPanel *p = f->panel;
+    for (QPushButton *step : {p->cmdCreergrp, p->cmdCreerrep, p->cmdCreerutil}) {
+        f->prompts.clear();
+        step->click();
+        const QStringList shown = f->prompts.messages();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(
+            shown.first().contains(QStringLiteral("ajoutez la ligne « registry shares = yes » à la section [global]")),
+            qPrintable(shown.first()));
+    }
+    // Nothing was written: no group, no account, no folder, no share, no sheet.
+    QCOMPARE(f->shell.started.size(), 0);
+    QVERIFY(!ldap->bind(QStringLiteral("WinNT://SERVEUR1/eleves")).ok());
+    QCOMPARE(f->users(), QStringList());
+    QVERIFY(!f->folderExists(QStringLiteral("E:\\Perso")));
+    QVERIFY(!f->folderExists(QStringLiteral("E:\\Public")));
+    QVERIFY(!QFileInfo::exists(f->host(QStringLiteral("C:\\comptes.html"))));
+    QVERIFY(!f->folder.exists(QStringLiteral("scripts")));
 }
 
 int main(int argc, char *argv[])

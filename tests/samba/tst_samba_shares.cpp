@@ -132,7 +132,7 @@ void TestSambaShares::personalFolderBelongsToItsAccount()
     QVERIFY(parent.ok());
     const QString login = QStringLiteral("6Adupontjean");
     auto user = (*parent)->create(QStringLiteral("User"), login);
-    QVERIFY((*user)->setPassword(QStringLiteral("k7x2pq")).ok());
+    QVERIFY((*user)->setPassword(QStringLiteral("Cahier-2024")).ok());
     const Status stored = (*user)->setInfo();
     QVERIFY2(stored.ok(), qPrintable(stored.message()));
 
@@ -150,7 +150,7 @@ void TestSambaShares::personalFolderBelongsToItsAccount()
 
     // The pupil writes there, through the share that is the account's home directory.
     m_folder->writeFile(QStringLiteral("devoir.txt"), "Mon devoir\n");
-    const Run written = smbclient(login, QStringLiteral("k7x2pq"),
+    const Run written = smbclient(login, QStringLiteral("Cahier-2024"),
         {QStringLiteral("//127.0.0.1/%1$").arg(login), QStringLiteral("-c"),
             QStringLiteral("put %1/devoir.txt devoir.txt").arg(m_folder->path())});
     QVERIFY2(

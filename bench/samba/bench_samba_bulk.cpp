@@ -4,9 +4,10 @@
 //   1. Velmar's bulk creation of COUNT pupils (accounts with password and properties, two group
 //      adds each, perso.bat sharing each personal folder): with no script started (the directory's
 //      part alone), with the shares in the program folder's own list, and in the DC's Samba;
-//   2. the same COUNT accounts, with their passwords and properties, as one LDIF through ldapadd;
-//      and, for what the server can do with the step's own writes, the same with each pupil's
-//      second change and two group adds, through ldapmodify;
+//   2. the same COUNT accounts, with their properties and passwords the domain's own policy takes,
+//      as one LDIF through ldapadd; and, for what the server can do with the step's own writes, the
+//      step's five writes per pupil (the account, its second change, two group adds, then its
+//      password under the pupils' policy), through ldapmodify;
 //   3. "samba-tool user create" for 20 of them.
 //
 // The DC starts again from its tarball before each part, so each works on the same empty domain.
@@ -18,6 +19,7 @@
 #include "directory/directoryfactory.h"
 #include "passwordgenerator.h"
 #include "pupilnaming.h"
+#include "pupilpolicy.h"
 #include "quietoutput.h"
 #include "services.h"
 #include "shell/processshell.h"
@@ -122,6 +124,11 @@ double velmar(const QList<Pupil> &all, Scripts scripts, double *untilShared)
             return -1;
         }
     }
+    if (auto policy = directory->ensureGroupPasswordPolicy(QStringLiteral("eleves"), PupilPolicy::settings());
+        !policy) {
+        fail(policy.message());
+        return -1;
+    }
     QFile file(paths.toHost(QStringLiteral("C:\\ORVO.txt")));
     if (!file.open(QIODevice::WriteOnly) || file.write(converted) != converted.size()) {
         fail(QStringLiteral("cannot write the pupil file"));
@@ -189,9 +196,11 @@ QByteArray base64Password(const QString &password)
     return bytes.toBase64();
 }
 
-// The same accounts as one LDIF through ldapadd; accounts per second, or a negative number. With
-// stepWrites, the LDIF also holds what the step writes besides: the groups, each pupil's home
-// directory and logon script in a second change, and the two group adds.
+// The same accounts as one LDIF through ldapadd; accounts per second, or a negative number. Alone,
+// each account is added with its password, one the domain's own policy takes. With stepWrites, the
+// LDIF holds what the step writes: the groups and the pupils' password policy, then for each pupil
+// the account without its password, its home directory and logon script in a second change, the
+// two group adds, and its password, which the pupils' policy takes once it is in eleves.
 double ldapadd(const QList<Pupil> &all, DcFixture &dc, bool stepWrites)
 {
     auto config = dc.config();
@@ -209,6 +218,14 @@ double ldapadd(const QList<Pupil> &all, DcFixture &dc, bool stepWrites)
         for (const QString &group : std::as_const(groups))
             ldif += "dn: CN=" + group.toUtf8() + users + "\nchangetype: add\nobjectClass: group\nsAMAccountName: "
                 + group.toUtf8() + "\ngroupType: -2147483646\n\n";
+        ldif += "dn: CN=bench-eleves,CN=Password Settings Container,CN=System," + QByteArray(DcFixture::base)
+            + "\nchangetype: add\nobjectClass: msDS-PasswordSettings\nmsDS-PasswordSettingsPrecedence: 10\n"
+              "msDS-PasswordReversibleEncryptionEnabled: FALSE\nmsDS-PasswordHistoryLength: 0\n"
+              "msDS-PasswordComplexityEnabled: FALSE\nmsDS-MinimumPasswordLength: 6\nmsDS-MinimumPasswordAge: 0\n"
+              "msDS-MaximumPasswordAge: -9223372036854775808\nmsDS-LockoutThreshold: 0\n"
+              "msDS-LockoutObservationWindow: -18000000000\nmsDS-LockoutDuration: -18000000000\n"
+              "msDS-PSOAppliesTo: CN=eleves"
+            + users + "\n\n";
     }
     for (const Pupil &p : all) {
         const QByteArray dn = "CN=" + p.login.toUtf8() + users;
@@ -224,15 +241,18 @@ double ldapadd(const QList<Pupil> &all, DcFixture &dc, bool stepWrites)
             ldif += "homeDirectory: \\\\SERVEUR1\\" + p.login.toUtf8() + "$\n";
             ldif += "scriptPath: " + p.className.toUtf8() + ".bat\n";
         }
-        ldif += "unicodePwd:: " + base64Password(passwords.getpass(6)) + "\n";
-        ldif += "userAccountControl: 512\n\n";
-        if (stepWrites) {
-            ldif += "dn: " + dn + "\nchangetype: modify\nreplace: homeDirectory\nhomeDirectory: \\\\SERVEUR1\\"
-                + p.login.toUtf8() + "$\n-\nreplace: scriptPath\nscriptPath: " + p.className.toUtf8() + ".bat\n-\n\n";
-            for (const QString &group : {p.className, QStringLiteral("eleves")})
-                ldif += "dn: CN=" + group.toUtf8() + users + "\nchangetype: modify\nadd: member\nmember: " + dn
-                    + "\n-\n\n";
+        if (!stepWrites) {
+            ldif += "unicodePwd:: " + base64Password(passwords.getpass(6) + QStringLiteral("-A1")) + "\n";
+            ldif += "userAccountControl: 512\n\n";
+            continue;
         }
+        ldif += "userAccountControl: 514\n\n";
+        ldif += "dn: " + dn + "\nchangetype: modify\nreplace: homeDirectory\nhomeDirectory: \\\\SERVEUR1\\"
+            + p.login.toUtf8() + "$\n-\nreplace: scriptPath\nscriptPath: " + p.className.toUtf8() + ".bat\n-\n\n";
+        for (const QString &group : {p.className, QStringLiteral("eleves")})
+            ldif += "dn: CN=" + group.toUtf8() + users + "\nchangetype: modify\nadd: member\nmember: " + dn + "\n-\n\n";
+        ldif += "dn: " + dn + "\nchangetype: modify\nreplace: unicodePwd\nunicodePwd:: "
+            + base64Password(passwords.getpass(6)) + "\n-\nreplace: userAccountControl\nuserAccountControl: 512\n-\n\n";
     }
     const QString file = dir.filePath(QStringLiteral("eleves.ldif"));
     QFile out(file);
@@ -324,7 +344,7 @@ int main(int argc, char *argv[])
     const auto share = [&](double rate) { return 100.0 * rate / baseline; };
     std::printf("%d pupils on the Samba DC, per second (%% of ldapadd's rate):\n", count);
     std::printf("  ldapadd, the same accounts as one LDIF                 %6.1f        \n", baseline);
-    std::printf("  ldapmodify, the step's 4 writes per pupil as one LDIF  %6.1f  (%3.0f %%)\n", steps, share(steps));
+    std::printf("  ldapmodify, the step's 5 writes per pupil as one LDIF  %6.1f  (%3.0f %%)\n", steps, share(steps));
     std::printf("  samba-tool user create, %2d accounts                    %6.1f  (%3.0f %%)\n",
         int(qMin<qsizetype>(kSambaToolAccounts, all.size())), tool, share(tool));
     std::printf("  Velmar, step 3, until its final message:\n");

@@ -5,7 +5,10 @@ target_compile_options(common_config INTERFACE -Wall -Wextra)
 target_compile_definitions(common_config INTERFACE
     QT_NO_CAST_FROM_ASCII
     QT_NO_CONTEXTLESS_CONNECT
-    QT_NO_KEYWORDS
-    VELMAR_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
-    VELMAR_VERSION_MINOR=${PROJECT_VERSION_MINOR}
-    VELMAR_VERSION_REVISION=${PROJECT_VERSION_PATCH})
+    QT_NO_KEYWORDS)
+
+# The version, in one generated header that only the code showing it includes: a new version
+# rebuilds those few files, not the whole tree.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/programversion.h.in ${CMAKE_BINARY_DIR}/generated/programversion.h @ONLY)
+add_library(program_version INTERFACE)
+target_include_directories(program_version INTERFACE ${CMAKE_BINARY_DIR}/generated)

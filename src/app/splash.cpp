@@ -1,6 +1,7 @@
 #include "splash.h"
 
 #include "artwork.h"
+#include "programversion.h"
 #include "ui/formbuilder.h"
 
 #include <QLabel>
@@ -45,9 +46,9 @@ Splash::Splash(QWidget *parent)
 QString Splash::versionText()
 {
     return QStringLiteral("Ver %1.%2 Rev %3")
-        .arg(VELMAR_VERSION_MAJOR)
-        .arg(VELMAR_VERSION_MINOR)
-        .arg(VELMAR_VERSION_REVISION);
+        .arg(ProgramVersion::majorNumber)
+        .arg(ProgramVersion::minorNumber)
+        .arg(ProgramVersion::revision);
 }
 
 void Splash::paintEvent(QPaintEvent *)

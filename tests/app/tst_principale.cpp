@@ -2,6 +2,7 @@
 #include "parametre.h"
 #include "passwordgenerator.h"
 #include "principale.h"
+#include "programversion.h"
 #include "recordingshell.h"
 #include "scriptedprompts.h"
 #include "services.h"
@@ -304,7 +305,7 @@ void TestPrincipale::closeRefused()
 void TestPrincipale::splashVersion()
 {
     Splash splash;
-    QCOMPARE(splash.versionLabel()->text(), QStringLiteral("Ver %1.%2 Rev %3").arg(VELMAR_VERSION_MAJOR).arg(VELMAR_VERSION_MINOR).arg(VELMAR_VERSION_REVISION));
+    QCOMPARE(splash.versionLabel()->text(), QStringLiteral("Ver %1.%2 Rev %3").arg(ProgramVersion::majorNumber).arg(ProgramVersion::minorNumber).arg(ProgramVersion::revision));
     QVERIFY(QRegularExpression(QStringLiteral("^Ver [1-9]\\d*\\.(0|[1-9]\\d*) Rev (0|[1-9]\\d*)$")).match(splash.versionLabel()->text()).hasMatch());
     QSignalSpy finished(&splash, &Splash::finished);
     splash.show();

@@ -10,6 +10,7 @@
 #include "text/pathresolver.h"
 #include "text/programfolder.h"
 #include "toolsdialogs.h"
+#include "ui/commandline.h"
 #include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
 #include "ui/prompts.h"
@@ -18,7 +19,14 @@
 
 int main(int argc, char *argv[])
 {
+    CommandLine commandLine(
+        QStringLiteral("velmar"), QStringLiteral("Gestion des comptes d'un établissement scolaire"));
+    if (const auto status = commandLine.answerWithoutDisplay(argc, argv))
+        return *status;
+
     QApplication app(argc, argv);
+    if (const auto status = commandLine.refuseLeftovers(QApplication::arguments()))
+        return *status;
     QApplication::setApplicationName(QStringLiteral("Velmar"));
     useFormFont();
 

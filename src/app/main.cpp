@@ -30,6 +30,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Velmar"));
     useFormFont();
 
+    ProgramFolder::shareNewFilesWithGroup(ProgramFolder::ofRunningExecutable());
     PathResolver paths(ProgramFolder::ofRunningExecutable());
     auto directory = openDirectory(paths);
     ProcessShell shell(paths);

@@ -21,6 +21,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("trivo"));
     useFormFont();
 
+    ProgramFolder::shareNewFilesWithGroup(ProgramFolder::ofRunningExecutable());
     PathResolver paths(ProgramFolder::ofRunningExecutable());
     BoxPrompts prompts(QStringLiteral("trivo"));
     Form1 form(paths, prompts);

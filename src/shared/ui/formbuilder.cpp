@@ -1,5 +1,7 @@
 #include "formbuilder.h"
 
+#include "choicelist.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -83,7 +85,7 @@ QGroupBox *FormBuilder::frame(QWidget *parent, const char *name, const QString &
 
 QListWidget *FormBuilder::listBox(QWidget *parent, const char *name, int l, int t, int w, int h)
 {
-    auto *list = place(new QListWidget(parent), name, l, t, w, h);
+    auto *list = place(new ChoiceList(parent), name, l, t, w, h);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     return list;
 }

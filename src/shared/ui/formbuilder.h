@@ -43,6 +43,7 @@ public:
     QCheckBox *checkBox(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h);
     QRadioButton *option(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h);
     QGroupBox *frame(QWidget *parent, const char *name, const QString &title, int l, int t, int w, int h);
+    // Single choice, made by a click or a keyboard move and never by the focus alone.
     QListWidget *listBox(QWidget *parent, const char *name, int l, int t, int w, int h);
     QComboBox *comboBox(QWidget *parent, const char *name, int l, int t, int w, int h);
     QProgressBar *progressBar(QWidget *parent, const char *name, int l, int t, int w, int h);

@@ -2,6 +2,7 @@
 
 #include "artwork.h"
 #include "programversion.h"
+#include "ui/accessiblerole.h"
 #include "ui/formbuilder.h"
 
 #include <QLabel>
@@ -12,6 +13,7 @@ Splash::Splash(QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
     , m_picture(Artwork::splash())
 {
+    setAccessibleWindowRole(this, QAccessible::Window);
     setObjectName(QStringLiteral("splash"));
     setFixedSize(twipsToPixels(5235), twipsToPixels(3750));
     FormBuilder form(this);

@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "ui/accessiblerole.h"
 #include "ui/formbuilder.h"
 #include "ui/paintnow.h"
 #include "ui/prompts.h"
@@ -35,6 +36,7 @@ Form1::Form1(const PathResolver &paths, Prompts &prompts, QWidget *parent)
     , m_paths(paths)
     , m_prompts(prompts)
 {
+    setAccessibleWindowRole(this, QAccessible::Window);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(caption());
     setFixedSize(twipsToPixels(8940), twipsToPixels(2985));

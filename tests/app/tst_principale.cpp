@@ -1,15 +1,19 @@
+#include "admindialogs.h"
 #include "directory/directoryfactory.h"
 #include "parametre.h"
 #include "passwordgenerator.h"
 #include "principale.h"
 #include "programversion.h"
+#include "provisioningdialogs.h"
 #include "recordingshell.h"
 #include "scriptedprompts.h"
 #include "services.h"
 #include "splash.h"
 #include "tempprogramfolder.h"
+#include "toolsdialogs.h"
 #include "ui/dialoghost.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
@@ -46,6 +50,9 @@ private Q_SLOTS:
     void settingsDialogCancelWritesNothing();
     void settingsDialogIsSingleInstance();
     void reloadEmptiesLists();
+    void windowsToAssistiveTools_data();
+    void windowsToAssistiveTools();
+    void splashAndMainWindowToAssistiveTools();
 
 private:
     template <typename T>
@@ -404,6 +411,52 @@ void TestPrincipale::reloadEmptiesLists()
     QCOMPARE(control<QListWidget>("matiere")->count(), 0);
     QCOMPARE(control<QLineEdit>("txt_perso")->text(), QStringLiteral("E:\\Perso"));
     QCOMPARE(m_principale->findChildren<QListWidget *>(QStringLiteral("grp")).size(), 1);
+}
+
+void TestPrincipale::windowsToAssistiveTools_data()
+{
+    QTest::addColumn<QString>("window");
+    for (const char *name : {"parametre", "ajoutusergrp", "ajoututilform", "suputilform", "deverouillage", "ajouteleve",
+             "ajoutprof", "suppprof", "suppeleves", "mails", "diruse", "suppmail"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestPrincipale::windowsToAssistiveTools()
+{
+    // Every window but the main one is announced as a dialog, and stays what it was: fixed in size,
+    // without an owner, leaving the main window usable, and made once.
+    QFETCH(QString, window);
+    defineAdminDialogs(m_services);
+    defineProvisioningDialogs(m_services);
+    defineToolsDialogs(m_services);
+    m_principale->showLoaded();
+    QWidget *dialog = m_dialogs->open(window);
+    QVERIFY(dialog);
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QCOMPARE(dialog->objectName(), window);
+
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(dialog);
+    QVERIFY(iface);
+    QCOMPARE(iface->role(), QAccessible::Dialog);
+    QCOMPARE(iface->text(QAccessible::Name), dialog->windowTitle());
+
+    QVERIFY(dialog->isWindow());
+    QVERIFY(!dialog->parentWidget());
+    QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+    QCOMPARE(dialog->windowModality(), Qt::NonModal);
+    QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(m_principale->isEnabled());
+    QCOMPARE(m_dialogs->open(window), dialog);
+    QCOMPARE(QAccessible::queryAccessibleInterface(dialog)->role(), QAccessible::Dialog);
+    QVERIFY(m_prompts.shown.isEmpty());
+}
+
+void TestPrincipale::splashAndMainWindowToAssistiveTools()
+{
+    // Neither is a dialog: each is announced as a window of its own.
+    Splash splash;
+    QCOMPARE(QAccessible::queryAccessibleInterface(&splash)->role(), QAccessible::Window);
+    QCOMPARE(QAccessible::queryAccessibleInterface(m_principale.get())->role(), QAccessible::Window);
 }
 
 QTEST_MAIN(TestPrincipale)

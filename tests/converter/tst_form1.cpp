@@ -3,6 +3,7 @@
 #include "tempprogramfolder.h"
 #include "ui/formbuilder.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -53,6 +54,8 @@ void TestForm1::window()
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    // Announced to assistive tools as trivo's window, not as a bare pane.
+    QCOMPARE(QAccessible::queryAccessibleInterface(m_form.get())->role(), QAccessible::Window);
 }
 
 void TestForm1::controls_data()

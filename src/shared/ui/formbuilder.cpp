@@ -1,5 +1,6 @@
 #include "formbuilder.h"
 
+#include "accessiblerole.h"
 #include "choicelist.h"
 
 #include <QApplication>
@@ -32,6 +33,7 @@ void useFormFont()
 
 void setUpFixedWindow(QWidget *window, const char *windowName, const QString &caption, int widthTwips, int heightTwips)
 {
+    setAccessibleWindowRole(window, QAccessible::Dialog);
     window->setObjectName(QString::fromLatin1(windowName));
     window->setWindowTitle(caption);
     window->setFixedSize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));

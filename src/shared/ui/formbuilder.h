@@ -60,7 +60,8 @@ private:
 };
 
 // Makes a window of fixed client size in twips, known by its window name, with its caption, centred
-// on the screen: the frame every dialog of the program starts from.
+// on the screen, and announced to assistive tools as a dialog: the frame every dialog of the program
+// starts from.
 void setUpFixedWindow(QWidget *window, const char *windowName, const QString &caption, int widthTwips, int heightTwips);
 
 // Gives every unnamed input control under root the text of the nearest label on its left on the

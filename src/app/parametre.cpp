@@ -8,7 +8,6 @@
 #include "ui/formbuilder.h"
 #include "ui/prompts.h"
 
-#include <QButtonGroup>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,13 +37,11 @@ Parametre::Parametre(Services &services, Principale &principale)
     QPushButton *command2 = form.button(this, "Command2", QStringLiteral("Annuler"), 2880, 3720, 1815, 375);
     form.finish();
 
-    // Neither option may be selected, as after a mode file that names neither.
-    auto *modes = new QButtonGroup(this);
-    modes->setExclusive(false);
-    modes->addButton(option1);
-    modes->addButton(option2);
-    connect(option1, &QRadioButton::clicked, this, [this] { option1->setChecked(true); option2->setChecked(false); });
-    connect(option2, &QRadioButton::clicked, this, [this] { option2->setChecked(true); option1->setChecked(false); });
+    // The two options share their frame: selecting one, by click, keyboard or assistive tool, unselects
+    // the other, and the selected one cannot be unselected. Neither is selected after a mode file that
+    // names neither.
+    option1->setAutoExclusive(true);
+    option2->setAutoExclusive(true);
 
     connect(command1, &QPushButton::clicked, this, &Parametre::accept);
     connect(command2, &QPushButton::clicked, this, &QWidget::close);

@@ -42,8 +42,6 @@ DirUse::DirUse(Services &services, int waitBudgetMs)
     QPushButton *annul = form.button(this, "cmd_annul", QStringLiteral("Annuler"), 3720, 4920, 1815, 375);
     form.finish();
 
-    connect(m_pupils, &QRadioButton::clicked, this, &DirUse::switchUserType);
-    connect(m_teachers, &QRadioButton::clicked, this, &DirUse::switchUserType);
     connect(m_verif, &QPushButton::clicked, this, &DirUse::check);
     connect(annul, &QPushButton::clicked, this, &QWidget::close);
 
@@ -53,6 +51,22 @@ DirUse::DirUse(Services &services, int waitBudgetMs)
     m_list->clear();
     m_pupils->setChecked(true);
     deleteLog();
+
+    // A user type acts when it becomes selected, however that happens: a click, the keyboard, or an
+    // assistive tool's Toggle, which emits no click. A click on the type already selected changes
+    // nothing but still empties the list, as a click always has; it acts once either way.
+    for (QRadioButton *option : {m_pupils, m_teachers}) {
+        connect(option, &QRadioButton::toggled, this, [this](bool selected) {
+            if (selected)
+                switchUserType();
+        });
+        connect(
+            option, &QRadioButton::pressed, this, [this, option] { m_optionSelectedAtPress = option->isChecked(); });
+        connect(option, &QRadioButton::clicked, this, [this] {
+            if (m_optionSelectedAtPress)
+                switchUserType();
+        });
+    }
 }
 
 QString DirUse::logPath() const

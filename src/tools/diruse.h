@@ -37,4 +37,5 @@ private:
     QRadioButton *m_teachers = nullptr;
     QListWidget *m_list = nullptr;
     QPushButton *m_verif = nullptr;
+    bool m_optionSelectedAtPress = false;
 };

@@ -14,6 +14,7 @@
 #include "ui/dialoghost.h"
 
 #include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
@@ -47,6 +48,8 @@ private Q_SLOTS:
     void splashVersion();
     void settingsDialogRoundTrip_data();
     void settingsDialogRoundTrip();
+    void settingsOptionsByEveryMeans_data();
+    void settingsOptionsByEveryMeans();
     void settingsDialogCancelWritesNothing();
     void settingsDialogIsSingleInstance();
     void reloadEmptiesLists();
@@ -375,6 +378,54 @@ void TestPrincipale::settingsDialogRoundTrip()
     Parametre *again = openParametre();
     QCOMPARE(again->option1->isChecked(), option1);
     QCOMPARE(again->option2->isChecked(), option2);
+}
+
+void TestPrincipale::settingsOptionsByEveryMeans_data()
+{
+    QTest::addColumn<QByteArray>("modeIn");
+    QTest::addColumn<int>("option"); // the option acted on
+    QTest::addColumn<QByteArray>("modeOut");
+    const QList<std::pair<const char *, QByteArray>> starts
+        = {{"from 1", " 1 \r\n"}, {"from 2", " 2 \r\n"}, {"from neither", QByteArray()}};
+    for (const char *means : {"mouse", "space bar", "assistive tool", "program"}) {
+        for (const auto &[start, modeIn] : starts) {
+            for (int option : {1, 2}) {
+                // Choosing an option selects it alone; choosing the selected one keeps it.
+                const QByteArray modeOut = option == 1 ? " 1 \r\n" : " 2 \r\n";
+                QTest::addRow("%s, %s, option %d", means, start, option) << modeIn << option << modeOut;
+            }
+        }
+    }
+}
+
+void TestPrincipale::settingsOptionsByEveryMeans()
+{
+    QFETCH(QByteArray, modeIn);
+    QFETCH(int, option);
+    QFETCH(QByteArray, modeOut);
+    const QString means = QString::fromLatin1(QTest::currentDataTag()).section(u',', 0, 0);
+    m_folder->writeFile(QStringLiteral("mode.txt"), modeIn);
+    m_principale->showLoaded();
+    Parametre *dialog = openParametre();
+    QVERIFY(dialog);
+    QRadioButton *chosen = option == 1 ? dialog->option1 : dialog->option2;
+    QRadioButton *other = option == 1 ? dialog->option2 : dialog->option1;
+    if (means == QStringLiteral("mouse")) {
+        QTest::mouseClick(chosen, Qt::LeftButton);
+    } else if (means == QStringLiteral("space bar")) {
+        QTest::keyClick(chosen, Qt::Key_Space);
+    } else if (means == QStringLiteral("assistive tool")) {
+        // A screen reader's Toggle: the option's own action, which emits no click.
+        QAccessibleActionInterface *actions = QAccessible::queryAccessibleInterface(chosen)->actionInterface();
+        QVERIFY(actions);
+        actions->doAction(QAccessibleActionInterface::toggleAction());
+    } else {
+        chosen->setChecked(true);
+    }
+    QVERIFY(chosen->isChecked());
+    QVERIFY(!other->isChecked());
+    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+    QCOMPARE(m_folder->readFile(QStringLiteral("mode.txt")), modeOut);
 }
 
 void TestPrincipale::settingsDialogCancelWritesNothing()

@@ -2,12 +2,15 @@
 #include "shell/processshell.h"
 #include "toolsfixture.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 
@@ -51,6 +54,8 @@ private Q_SLOTS:
     void listShowsOnlyMarkedLinesUnchanged();
     void realToolOnAPreparedTree();
     void switchingEmptiesTheListAndTheLog();
+    void switchingByEveryMeans_data();
+    void switchingByEveryMeans();
     void missingFilesAreNamed();
     void waitIsBounded();
     void limitWithASpaceIsRefused();
@@ -236,6 +241,61 @@ void TestDirUse::switchingEmptiesTheListAndTheLog()
         QVERIFY2(entries().isEmpty(), option);
         QVERIFY2(!QFile::exists(log()), option);
     }
+}
+
+void TestDirUse::switchingByEveryMeans_data()
+{
+    QTest::addColumn<QString>("means");
+    QTest::addColumn<int>("actsOnSelected"); // what the same means does on the type already selected
+    QTest::newRow("mouse") << "mouse" << 1;
+    QTest::newRow("space bar") << "space" << 1;
+    QTest::newRow("assistive tool") << "assistive" << 0;
+    QTest::newRow("program") << "setChecked" << 0;
+}
+
+void TestDirUse::switchingByEveryMeans()
+{
+    // However the other user type is chosen, the list and the log are emptied, and once only.
+    QFETCH(QString, means);
+    QFETCH(int, actsOnSelected);
+    m_shell.reports = {"!  1\r\n", "!  2\r\n"};
+    open();
+    click("cmd_verif");
+    QCOMPARE(entries().size(), 7);
+    QSignalSpy emptied(
+        m_dialog->findChild<QListWidget *>(QStringLiteral("List1"))->model(), &QAbstractItemModel::modelReset);
+    auto choose = [&](QRadioButton *button) {
+        if (means == "mouse") {
+            // On the round mark: the caption is shorter than the button.
+            QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(button->height() / 2, button->height() / 2));
+        } else if (means == "space") {
+            QTest::keyClick(button, Qt::Key_Space);
+        } else if (means == "assistive") {
+            QAccessibleActionInterface *actions = QAccessible::queryAccessibleInterface(button)->actionInterface();
+            QVERIFY(actions);
+            QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+            actions->doAction(QAccessibleActionInterface::toggleAction());
+        } else {
+            button->setChecked(true);
+        }
+    };
+    for (const char *option : {"opt_profs", "opt_eleves"}) {
+        m_folder->writeFile(QStringLiteral("drives/c/templogdir.txt"), "! reste\r\n");
+        auto *button = m_dialog->findChild<QRadioButton *>(QString::fromLatin1(option));
+        emptied.clear();
+        choose(button);
+        QVERIFY2(button->isChecked(), option);
+        QVERIFY2(entries().isEmpty(), option);
+        QVERIFY2(!QFile::exists(log()), option);
+        QCOMPARE(emptied.size(), 1);
+    }
+
+    // The type already selected stays selected.
+    auto *pupils = m_dialog->findChild<QRadioButton *>(QStringLiteral("opt_eleves"));
+    emptied.clear();
+    choose(pupils);
+    QVERIFY(pupils->isChecked());
+    QCOMPARE(emptied.size(), actsOnSelected);
 }
 
 void TestDirUse::missingFilesAreNamed()

@@ -173,6 +173,20 @@ Result<ConversionReport> Converter::run(const ConversionRequest &request, Conver
     using Failure = Result<ConversionReport>;
     const QString untouched = QStringLiteral(" Aucun fichier n'a été modifié.");
 
+    // A control character cannot stand in a Windows file name, and a NUL would cut the name short on
+    // this machine, so that the file written would not be the one named.
+    for (const QString &path :
+        {request.exportFile, request.classTable, request.convertedFile, request.errorFile, request.workFolder}) {
+        for (const QChar c : path) {
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                return Failure::failure(QStringLiteral("Le chemin %1 contient un caractère de contrôle (code %2) : "
+                                                       "corrigez-le.")
+                                            .arg(path)
+                                            .arg(c.unicode())
+                    + untouched);
+        }
+    }
+
     // Read everything there is to read, and open everything there is to write, before the first byte
     // goes out: a wrong path stops the run with nothing half-written.
     QByteArray exportBytes;

@@ -277,6 +277,11 @@ void TestConversion::fileThatCannotBeOpened_data()
         << QStringLiteral("txt_dest") << QStringLiteral("c:\\absent\\orvo.txt");
     QTest::newRow("error file in a missing folder")
         << QStringLiteral("txt_err") << QStringLiteral("c:\\absent\\erreurs.txt");
+    // A NUL would cut the name short: the work folder would become a file, and the converted file's
+    // lines would go into another file.
+    QTest::newRow("work folder holding a NUL") << QStringLiteral("disk") << QStringLiteral("d:\\travail") + QChar(0);
+    QTest::newRow("converted file holding a NUL")
+        << QStringLiteral("txt_dest") << QStringLiteral("c:\\orvo.txt") + QChar(0) + QStringLiteral(".old");
 }
 
 void TestConversion::fileThatCannotBeOpened()

@@ -84,6 +84,13 @@ void TestLdapConfig::parses()
     QCOMPARE(minimal->verifyServer, true); // demand unless told otherwise
     QCOMPARE(minimal->realm, QStringLiteral("A.B"));
     QCOMPARE(minimal->sambaConf, QString());
+
+    // A name that starts with ":" lies in the program folder like any other.
+    auto colon = LdapConfig::parse(
+        "uri=ldap://dc1\nbase=DC=a\nbinddn=x\npasswordfile=:bind\ncafile=:ca.pem\n", QStringLiteral("/opt/velmar"));
+    QVERIFY2(colon.ok(), qPrintable(colon.message()));
+    QCOMPARE(colon->passwordFile, QStringLiteral("/opt/velmar/:bind"));
+    QCOMPARE(colon->caFile, QStringLiteral("/opt/velmar/:ca.pem"));
 }
 
 void TestLdapConfig::refuses_data()

@@ -3,7 +3,6 @@
 #include "text/controlcharacters.h"
 #include "text/pathresolver.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -15,9 +14,11 @@ const QString fileName = QStringLiteral("annuaire.conf");
 
 QString inFolder(const QString &path, const QString &folder)
 {
-    if (path.isEmpty() || QDir::isAbsolutePath(path))
+    // Only "/" starts a path of this machine: Qt's own helpers would also take ":name" for one of its
+    // resources and leave it out of the folder.
+    if (path.isEmpty() || path.startsWith(u'/'))
         return path;
-    return QDir(folder).filePath(path);
+    return folder + u'/' + path;
 }
 
 Status lineFailure(int line, const QString &what)

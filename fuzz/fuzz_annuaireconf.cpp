@@ -5,19 +5,11 @@
 // Input: the file's bytes.
 #include "fuzzsupport.h"
 #include "ldap/ldapconfig.h"
+#include "text/controlcharacters.h"
 
 namespace {
 
 const QString programFolder = QStringLiteral("/srv/velmar");
-
-bool hasControl(const QString &value)
-{
-    for (const QChar c : value) {
-        if (c.category() == QChar::Other_Control)
-            return true;
-    }
-    return false;
-}
 
 QByteArray writtenOut(const LdapConfig &config)
 {
@@ -59,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(config.sambaConf.isEmpty() || config.sambaConf.startsWith(u'/'), what);
     for (const QString &value :
         {config.uri, config.base, config.realm, config.bindDn, config.passwordFile, config.caFile, config.sambaConf})
-        FUZZ_CHECK(!hasControl(value), QStringLiteral("control character in ") + what);
+        FUZZ_CHECK(!ControlCharacters::any(value), QStringLiteral("control character in ") + what);
 
     const Result<LdapConfig> again = LdapConfig::parse(writtenOut(config), programFolder);
     FUZZ_CHECK(again.ok(), what + QStringLiteral(" written out is refused: ") + again.message());

@@ -1,5 +1,7 @@
 #include "fuzzsupport.h"
 
+#include "text/controlcharacters.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -14,15 +16,8 @@ namespace Fuzz {
 
 void fail(const char *rule, const QString &detail)
 {
-    // Control characters shown as \xNN: a NUL would cut the message short.
-    QString shown;
-    for (const QChar c : detail) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            shown += c;
-    }
-    std::fprintf(stderr, "\n*** fuzz check failed: %s\n*** %s\n", rule, qUtf8Printable(shown));
+    std::fprintf(
+        stderr, "\n*** fuzz check failed: %s\n*** %s\n", rule, qUtf8Printable(ControlCharacters::escaped(detail)));
     std::fflush(stderr);
     std::abort();
 }

@@ -4,6 +4,7 @@
 #include "fieldscanner.h"
 #include "pupillines.h"
 #include "pupilsorter.h"
+#include "text/controlcharacters.h"
 #include "text/cp1252.h"
 #include "text/pathresolver.h"
 
@@ -177,14 +178,10 @@ Result<ConversionReport> Converter::run(const ConversionRequest &request, Conver
     // this machine, so that the file written would not be the one named.
     for (const QString &path :
         {request.exportFile, request.classTable, request.convertedFile, request.errorFile, request.workFolder}) {
-        for (const QChar c : path) {
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-                return Failure::failure(QStringLiteral("Le chemin %1 contient un caractère de contrôle (code %2) : "
-                                                       "corrigez-le.")
-                                            .arg(path)
-                                            .arg(c.unicode())
-                    + untouched);
-        }
+        if (ControlCharacters::any(path))
+            return Failure::failure(QStringLiteral("Le chemin %1 contient un caractère de contrôle : corrigez-le.")
+                                        .arg(ControlCharacters::escaped(path))
+                + untouched);
     }
 
     // Read everything there is to read, and open everything there is to write, before the first byte

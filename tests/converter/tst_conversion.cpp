@@ -1,6 +1,7 @@
 #include "form1.h"
 #include "scriptedprompts.h"
 #include "tempprogramfolder.h"
+#include "text/controlcharacters.h"
 #include "text/fieldreader.h"
 
 #include <QCheckBox>
@@ -306,7 +307,9 @@ void TestConversion::fileThatCannotBeOpened()
     box(boxName)->setText(wrongPath);
     run();
     QCOMPARE(m_prompts.messages().size(), 1);
-    QVERIFY2(m_prompts.messages().first().contains(wrongPath), qPrintable(m_prompts.messages().first()));
+    // A control character is shown escaped.
+    QVERIFY2(m_prompts.messages().first().contains(ControlCharacters::escaped(wrongPath)),
+        qPrintable(m_prompts.messages().first()));
     QCOMPARE(status(), QStringLiteral("Traitement interrompu"));
     QCOMPARE(m_folder->readFile(QStringLiteral("drives/c/orvo.txt")), QByteArray("ANCIEN,Eleve,TS8\r\n"));
     QCOMPARE(m_folder->readFile(QStringLiteral("drives/c/erreurs.txt")), QByteArray("ancienne liste\r\n"));

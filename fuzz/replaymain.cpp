@@ -41,10 +41,10 @@ int main(int argc, char *argv[])
             return 2;
         }
         const QByteArray bytes = file.readAll();
-        std::printf("replaying %s\n", qUtf8Printable(name));
-        std::fflush(stdout);
+        std::fprintf(stderr, "replaying %s\n", qUtf8Printable(name));
+        std::fflush(stderr);
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size()));
     }
-    std::printf("%lld inputs replayed\n", static_cast<long long>(files.size()));
+    std::fprintf(stderr, "%lld inputs replayed\n", static_cast<long long>(files.size()));
     return 0;
 }

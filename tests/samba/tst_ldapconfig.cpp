@@ -91,6 +91,9 @@ void TestLdapConfig::parses()
     QVERIFY2(colon.ok(), qPrintable(colon.message()));
     QCOMPARE(colon->passwordFile, QStringLiteral("/opt/velmar/:bind"));
     QCOMPARE(colon->caFile, QStringLiteral("/opt/velmar/:ca.pem"));
+
+    // The realm taken from the base leaves out blanks around a value, and empty values.
+    QCOMPARE(LdapConfig::realmFromBase(QStringLiteral("DC= lycee ,DC=,dc=Local")), QStringLiteral("lycee.local"));
 }
 
 void TestLdapConfig::refuses_data()

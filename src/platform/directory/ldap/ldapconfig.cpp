@@ -133,8 +133,10 @@ QString LdapConfig::realmFromBase(const QString &base)
     QStringList parts;
     for (const QString &rdn : base.split(u',')) {
         const QString trimmed = rdn.trimmed();
-        if (trimmed.startsWith(QStringLiteral("DC="), Qt::CaseInsensitive))
-            parts.append(trimmed.mid(3).toLower());
+        // Blanks around a component's value, or an empty value, make no part of a realm.
+        const QString value = trimmed.mid(3).trimmed();
+        if (trimmed.startsWith(QStringLiteral("DC="), Qt::CaseInsensitive) && !value.isEmpty())
+            parts.append(value.toLower());
     }
     return parts.join(u'.');
 }

@@ -32,7 +32,7 @@ PupilAccount PupilAccountSteps::create(const PupilRecord &pupil)
 {
     PupilAccount report;
     report.login = PupilNaming::login(pupil.className, pupil.surname, pupil.firstNames);
-    report.folderSafe = PupilNaming::isFolderName(pupil.className) && PupilNaming::isFolderName(report.login);
+    report.folderSafe = PupilNaming::hasFolderNames(pupil.className, report.login);
 
     report.folder = report.folderSafe
         ? makeFolder(m_services, PupilNaming::personalFolder(m_homeRoot, pupil.className, report.login))

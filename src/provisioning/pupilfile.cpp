@@ -11,7 +11,8 @@ QString PupilFile::unreadableMessage(const QString &windowsPath)
 
 Result<PupilFile> PupilFile::open(const QString &windowsPath, const PathResolver &paths)
 {
-    const QString host = paths.toHost(windowsPath);
+    // Reading leaves the disk as it was, even on a drive never used before.
+    const QString host = paths.lookUp(windowsPath);
     // A folder opens as an empty file on some systems: it is no pupil file either.
     if (windowsPath.trimmed().isEmpty() || QFileInfo(host).isDir())
         return Result<PupilFile>::failure(unreadableMessage(windowsPath));

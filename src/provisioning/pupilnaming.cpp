@@ -43,4 +43,9 @@ bool isFolderName(const QString &value)
     return end > 0;
 }
 
+bool hasFolderNames(const QString &className, const QString &login)
+{
+    return isFolderName(className) && isFolderName(login);
+}
+
 } // namespace PupilNaming

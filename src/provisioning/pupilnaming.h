@@ -27,4 +27,8 @@ QString homeDirectory(const QString &serverName, const QString &login);
 // itself), or run a command of its own, so no folder, script or share is ever made from it.
 bool isFolderName(const QString &value);
 
+// True when the class and the login both pass isFolderName: only then are a pupil's personal folder
+// made and shared.
+bool hasFolderNames(const QString &className, const QString &login);
+
 } // namespace PupilNaming

@@ -19,6 +19,8 @@ private Q_SLOTS:
     void cp1252RoundTrip();
     void everyByteSurvives();
     void writing();
+    void csvLines_data();
+    void csvLines();
     void missingFile();
 };
 
@@ -149,6 +151,26 @@ void TestFieldReader::writing()
     QVERIFY(read.open(QIODevice::ReadOnly));
     QCOMPARE(read.readAll(), QByteArray("neuf\r\n"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.txt"});
+}
+
+void TestFieldReader::csvLines_data()
+{
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("plain") << QStringList {"12", "TS8MARTINPaul", "MARTIN"} << "12,TS8MARTINPaul,MARTIN";
+    QTest::newRow("empty fields") << QStringList {"", "a", ""} << ",a,";
+    QTest::newRow("comma quoted") << QStringList {"DUPONT, Jr", "b"} << "\"DUPONT, Jr\",b";
+    QTest::newRow("quote doubled") << QStringList {"Jean \"Jo\"", "b"} << "\"Jean \"\"Jo\"\"\",b";
+    QTest::newRow("semicolon and spaces kept") << QStringList {"a; b", " c "} << "a; b, c ";
+    QTest::newRow("line end quoted") << QStringList {"a\r\nb"} << "\"a\r\nb\"";
+}
+
+void TestFieldReader::csvLines()
+{
+    QFETCH(QStringList, fields);
+    QFETCH(QString, line);
+    QCOMPARE(csvLine(fields), line);
 }
 
 void TestFieldReader::missingFile()

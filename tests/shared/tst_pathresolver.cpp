@@ -62,12 +62,16 @@ void TestPathResolver::mapping()
     QFETCH(QString, host);
     PathResolver paths(m_dir->path());
     QCOMPARE(paths.toHost(windows), QDir::cleanPath(m_dir->filePath(host)));
+    QCOMPARE(paths.lookUp(windows), QDir::cleanPath(m_dir->filePath(host)));
 }
 
 void TestPathResolver::unlistedDriveMapsInsideProgramFolder()
 {
     PathResolver paths(m_dir->path());
     const QString expected = m_dir->filePath(QStringLiteral("lecteurs/d/temporvo.txt"));
+    // Looking makes nothing; writing needs the drive's folder.
+    QCOMPARE(paths.lookUp(QStringLiteral("d:\\temporvo.txt")), expected);
+    QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("lecteurs"))));
     QCOMPARE(paths.toHost(QStringLiteral("d:\\temporvo.txt")), expected);
     QVERIFY(QFileInfo(m_dir->filePath(QStringLiteral("lecteurs/d"))).isDir());
     // The program folder itself, as the program writes it: host path + "\" + name.

@@ -7,7 +7,6 @@ const QString prefix = QStringLiteral("WinNT://");
 // Windows refuses these in account and group names.
 const QString forbidden = QStringLiteral("\"/\\[]:;|=,+*?<>");
 
-constexpr int maxUserName = 20;
 constexpr int maxGroupName = 256;
 
 } // namespace

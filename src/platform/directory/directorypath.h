@@ -23,6 +23,9 @@ Result<DirPath> parsePath(const QString &adsPath);
 // "User" or "Group" for a class name given in any case, an empty text for anything else.
 QString canonicalClass(const QString &className);
 
+// The longest account name the domain takes.
+constexpr int maxUserName = 20;
+
 // The rules an account or group name must follow before it can be stored.
 Status checkName(const QString &className, const QString &name);
 

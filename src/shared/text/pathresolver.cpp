@@ -102,6 +102,16 @@ bool PathResolver::isDriveRootOrEmpty(const QString &windowsPath)
 
 QString PathResolver::toHost(const QString &windowsPath) const
 {
+    return resolve(windowsPath, true);
+}
+
+QString PathResolver::lookUp(const QString &windowsPath) const
+{
+    return resolve(windowsPath, false);
+}
+
+QString PathResolver::resolve(const QString &windowsPath, bool makeDrive) const
+{
     QString path = windowsPath;
     // A Windows path that starts with a backslash names the root of the current drive, never the
     // root of this machine: it is taken on drive C:.
@@ -111,7 +121,7 @@ QString PathResolver::toHost(const QString &windowsPath) const
 
     QString base;
     if (startsWithDrive(path)) {
-        base = driveRoot(path.left(1));
+        base = makeDrive ? driveRoot(path.left(1)) : rootOf(path[0]);
         path = path.mid(2);
     } else if (path.startsWith(u'/')) {
         base = QStringLiteral("/");

@@ -19,6 +19,9 @@ public:
 
     const QString &programFolder() const { return m_programFolder; }
     QString toHost(const QString &windowsPath) const;
+    // The same host path, without making the folder of a drive that was never used: for reading and
+    // looking at what is there, which must leave the disk as it was.
+    QString lookUp(const QString &windowsPath) const;
 
     // The host folder of a drive letter ("E" or "E:"), or an empty text for something else.
     QString driveRoot(const QString &drive) const;
@@ -30,6 +33,7 @@ public:
 private:
     void loadDriveMap();
     QString rootOf(QChar letter) const;
+    QString resolve(const QString &windowsPath, bool makeDrive) const;
 
     QString m_programFolder;
     QHash<QChar, QString> m_drives;

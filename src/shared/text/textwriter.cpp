@@ -53,6 +53,19 @@ Status TextWriter::close()
     return {};
 }
 
+QString csvLine(const QStringList &fields)
+{
+    QStringList written;
+    written.reserve(fields.size());
+    for (const QString &field : fields) {
+        const bool quoted
+            = field.contains(u',') || field.contains(u'"') || field.contains(u'\r') || field.contains(u'\n');
+        written.append(
+            quoted ? u'"' + QString(field).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"' : field);
+    }
+    return written.join(u',');
+}
+
 Status replaceFile(const QString &hostPath, const QStringList &lines)
 {
     QSaveFile file(hostPath);

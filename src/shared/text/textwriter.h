@@ -26,6 +26,10 @@ private:
     bool m_failed = false;
 };
 
+// Fields joined by commas, as a spreadsheet reads them back: a field holding a comma, a double quote
+// or a line end stands between double quotes, its own quotes doubled.
+QString csvLine(const QStringList &fields);
+
 // Replaces a whole file in one step: the lines go to a new file that then takes the old one's place,
 // so a failure never leaves a half-written file behind.
 Status replaceFile(const QString &hostPath, const QStringList &lines);

@@ -1,0 +1,332 @@
+// The check of the converted pupil file before step 3: one case per problem and cases with several
+// problems on one row, against a domain and folders that step 1 would have left; the directory is
+// asked once whatever the number of pupils; a file or directory that cannot be read gives a reason.
+#include "directory/directory.h"
+#include "directory/directoryfactory.h"
+#include "forwardingdirobject.h"
+#include "pupilcheck.h"
+#include "pupilfile.h"
+#include "tempprogramfolder.h"
+#include "text/cp1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// Passes reads on to a directory and counts them; any write is recorded, and refused.
+class WatchedDirectory : public Directory
+{
+public:
+    explicit WatchedDirectory(Directory &inner)
+        : m_inner(inner)
+    {
+    }
+
+    int binds = 0;
+    int listings = 0;
+    QStringList writes;
+    std::optional<Status> bindFailure;
+    std::optional<Status> listingFailure;
+
+    Result<DirObjectPtr> bind(const QString &adsPath) override
+    {
+        ++binds;
+        if (bindFailure)
+            return *bindFailure;
+        auto bound = m_inner.bind(adsPath);
+        if (!bound)
+            return bound;
+        return DirObjectPtr(std::make_unique<Object>(std::move(*bound), *this));
+    }
+    Result<PasswordPolicy> passwordPolicyOfMembers(const QString &group) override
+    {
+        return m_inner.passwordPolicyOfMembers(group);
+    }
+    Result<bool> ensureGroupPasswordPolicy(const QString &group, const PasswordPolicy &) override
+    {
+        writes << QStringLiteral("policy ") + group;
+        return Status::failure(QStringLiteral("écriture"));
+    }
+
+private:
+    class Object : public ForwardingDirObject
+    {
+    public:
+        Object(DirObjectPtr inner, WatchedDirectory &directory)
+            : ForwardingDirObject(std::move(inner))
+            , m_directory(directory)
+        {
+        }
+        Status enumerate(const QStringList &filter, const DirVisitor &visit) override
+        {
+            ++m_directory.listings;
+            if (m_directory.listingFailure)
+                return *m_directory.listingFailure;
+            return m_inner->enumerate(filter, visit);
+        }
+        Result<DirObjectPtr> create(const QString &className, const QString &name) override
+        {
+            return refuse(QStringLiteral("create ") + className + u' ' + name);
+        }
+        Status deleteObject(const QString &className, const QString &name) override
+        {
+            return refuse(QStringLiteral("delete ") + className + u' ' + name);
+        }
+        Status put(const QString &property, const QVariant &) override
+        {
+            return refuse(QStringLiteral("put ") + property);
+        }
+        Status setPassword(const QString &) override { return refuse(QStringLiteral("setPassword")); }
+        Status setInfo() override { return refuse(QStringLiteral("setInfo")); }
+        Status add(const QString &member) override { return refuse(QStringLiteral("add ") + member); }
+        Status remove(const QString &member) override { return refuse(QStringLiteral("remove ") + member); }
+
+    private:
+        Status refuse(const QString &what)
+        {
+            m_directory.writes << what;
+            return Status::failure(QStringLiteral("écriture"));
+        }
+        WatchedDirectory &m_directory;
+    };
+
+    Directory &m_inner;
+};
+
+const QString homeRoot = QStringLiteral("E:\\Perso");
+const QString pupilFile = QStringLiteral("C:\\ORVO.txt");
+
+} // namespace
+
+class TestPupilCheck : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void problems_data();
+    void problems();
+    void asksTheDirectoryOnceAndWritesNothing();
+    void cannotCheck_data();
+    void cannotCheck();
+    void summaryAndReport();
+
+private:
+    void writePupils(const QStringList &lines);
+    Result<QList<PupilCheckRow>> check(Directory &directory, const QString &file = pupilFile);
+
+    std::unique_ptr<TempProgramFolder> m_folder;
+    std::unique_ptr<Directory> m_directory;
+};
+
+void TestPupilCheck::init()
+{
+    m_folder = std::make_unique<TempProgramFolder>();
+    m_directory = openDirectory(m_folder->paths());
+    // What step 1 left: groups TS8, 1S2 and TERMINALE-S; folders for TS8, TERMINALE-S and 2A. Two
+    // accounts of an earlier year.
+    auto container = m_directory->bind(QStringLiteral("WinNT://SERVEUR1"));
+    QVERIFY(container.ok());
+    const auto make = [&](const QString &className, const QString &name) {
+        auto made = (*container)->create(className, name);
+        QVERIFY2(made.ok() && (*made)->setInfo().ok(), qPrintable(name));
+    };
+    for (const QString group : {"eleves", "profs", "TS8", "1S2", "TERMINALE-S"})
+        make(QStringLiteral("Group"), group);
+    for (const QString user : {"TS8DURANDLéa", "TS8DURAND"})
+        make(QStringLiteral("User"), user);
+    for (const QString className : {"TS8", "TERMINALE-S", "2A"})
+        QVERIFY(QDir().mkpath(m_folder->paths().toHost(homeRoot + QStringLiteral("\\eleves\\") + className)));
+}
+
+void TestPupilCheck::cleanup()
+{
+    m_directory.reset();
+    m_folder.reset();
+}
+
+void TestPupilCheck::writePupils(const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += Cp1252::encode(line) + "\r\n";
+    QFile file(m_folder->paths().toHost(pupilFile));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+Result<QList<PupilCheckRow>> TestPupilCheck::check(Directory &directory, const QString &file)
+{
+    return PupilCheck(directory, m_folder->paths()).run({QStringLiteral("SERVEUR1"), homeRoot, file});
+}
+
+void TestPupilCheck::problems_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("login"); // of the last record
+    QTest::addColumn<QStringList>("problems"); // of the last record
+
+    const QString empty = PupilCheck::emptyField();
+    const QString exists = PupilCheck::accountExists();
+    const QString tooLong = PupilCheck::loginTooLong();
+    const QString refused = PupilCheck::loginRefused();
+    const QString noFolderName = PupilCheck::folderNameRefused();
+    const QString noGroup = PupilCheck::classGroupMissing();
+    const QString noFolder = PupilCheck::classFolderMissing();
+
+    QTest::newRow("clean") << QStringList {"MARTIN,Paul,TS8"} << "TS8MARTINPaul" << QStringList {};
+    QTest::newRow("group and folder regardless of case")
+        << QStringList {"MARTIN,Paul,ts8"} << "ts8MARTINPaul" << QStringList {};
+    QTest::newRow("surname empty") << QStringList {",Paul,TS8"} << "TS8Paul" << QStringList {empty};
+    QTest::newRow("first names empty") << QStringList {"MARTIN,,TS8"} << "TS8MARTIN" << QStringList {empty};
+    QTest::newRow("first names of spaces") << QStringList {"MARTIN,\"  \",TS8"} << "TS8MARTIN  " << QStringList {empty};
+    // Without a class the login names no folder either; no group or folder is looked for.
+    QTest::newRow("class empty") << QStringList {"MARTIN,Paul,"} << "MARTINPaul" << QStringList {empty, noFolderName};
+    QTest::newRow("blank line") << QStringList {"MARTIN,Paul,TS8", ""} << "" << QStringList {empty, noFolderName};
+    QTest::newRow("login of an earlier line")
+        << QStringList {"MARTIN,Paul,TS8", "DUPONT,Léa,TS8", "MARTIN,Paulette,TS8"} << "TS8MARTINPaul"
+        << QStringList {PupilCheck::loginTakenByLine(1)};
+    QTest::newRow("login of an earlier line in another case") << QStringList {"MARTIN,Paul,TS8",
+        "Martin,Paul,ts8"} << "ts8MartinPaul" << QStringList {PupilCheck::loginTakenByLine(1)};
+    QTest::newRow("account in the domain") << QStringList {"DURAND,Léa,TS8"} << "TS8DURANDLéa" << QStringList {exists};
+    QTest::newRow("account in the domain in another case")
+        << QStringList {"durand,léa,TS8"} << "TS8durandléa" << QStringList {exists};
+    QTest::newRow("login of 20 characters")
+        << QStringList {"DUPONT,Zoé,TERMINALE-S"} << "TERMINALE-SDUPONTZoé" << QStringList {};
+    QTest::newRow("login of 21 characters")
+        << QStringList {"DUPONT-LAJOIE,Jean,TERMINALE-S"} << "TERMINALE-SDUPONT-LAJ" << QStringList {tooLong};
+    QTest::newRow("login with a comma") << QStringList {"\"DUPONT, Jr\",Jean,TS8"} << "TS8DUPONT, Jr"
+                                        << QStringList {refused};
+    QTest::newRow("login no folder takes")
+        << QStringList {"O&BRIEN,Ann,TS8"} << "TS8O&BRIENAnn" << QStringList {noFolderName};
+    QTest::newRow("class without its group")
+        << QStringList {"MARTIN,Paul,2A"} << "2AMARTINPaul" << QStringList {noGroup};
+    QTest::newRow("class without its folder")
+        << QStringList {"MARTIN,Paul,1S2"} << "1S2MARTINPaul" << QStringList {noFolder};
+
+    // Several problems on one row, in their fixed order.
+    QTest::newRow("class with a slash") << QStringList {"MARTIN,Paul,TS/8"} << "TS/8MARTINPaul"
+                                        << QStringList {refused, noFolderName, noGroup};
+    QTest::newRow("empty, taken and in the domain") << QStringList {"DURAND,,TS8", "DURAND,,TS8"} << "TS8DURAND"
+                                                    << QStringList {empty, PupilCheck::loginTakenByLine(1), exists};
+    QTest::newRow("taken, too long, no group, no folder")
+        << QStringList {"DUPONT-LAJOIE,Jean-Pierre,PREMIERE-ES", "DUPONT,Léa,TS8",
+               "DUPONT-LAJOIE,Jean-Paul,PREMIERE-ES"}
+        << "PREMIERE-ESDUPONT-LAJ" << QStringList {PupilCheck::loginTakenByLine(1), tooLong, noGroup, noFolder};
+    QTest::newRow("too long, refused, no folder name, no group, no folder")
+        << QStringList {"A|BCDEFGH,Jean,SECONDE-ABC."} << "SECONDE-ABC.A|BCDEFGHJ"
+        << QStringList {tooLong, refused, noFolderName, noGroup, noFolder};
+}
+
+void TestPupilCheck::problems()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QString, login);
+    QFETCH(QStringList, problems);
+    writePupils(lines);
+
+    const auto rows = check(*m_directory);
+    QVERIFY2(rows.ok(), qPrintable(rows.message()));
+    QCOMPARE(rows->size(), lines.size());
+    for (int i = 0; i < rows->size(); ++i)
+        QCOMPARE(rows->at(i).line, i + 1);
+    const PupilCheckRow &last = rows->last();
+    QCOMPARE(last.login, login);
+    QCOMPARE(last.problems, problems);
+    QCOMPARE(last.problemText(), problems.join(QStringLiteral("; ")));
+}
+
+void TestPupilCheck::asksTheDirectoryOnceAndWritesNothing()
+{
+    QStringList lines;
+    for (int i = 0; i < 300; ++i)
+        lines << QStringLiteral("NOM%1,Prenom,%2").arg(i).arg(i % 2 ? QStringLiteral("TS8") : QStringLiteral("1S2"));
+    writePupils(lines);
+
+    WatchedDirectory watched(*m_directory);
+    const auto rows = check(watched);
+    QVERIFY2(rows.ok(), qPrintable(rows.message()));
+    QCOMPARE(rows->size(), 300);
+    QCOMPARE(watched.binds, 1);
+    QCOMPARE(watched.listings, 1);
+    QCOMPARE(watched.writes, QStringList());
+    QCOMPARE(rows->at(0).problems, QStringList {PupilCheck::classFolderMissing()});
+    QCOMPARE(rows->at(1).problems, QStringList());
+}
+
+void TestPupilCheck::cannotCheck_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("bindFailure");
+    QTest::addColumn<QString>("listingFailure");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("binds");
+
+    QTest::newRow("file missing") << "C:\\ABSENT.txt"
+                                  << ""
+                                  << "" << PupilFile::unreadableMessage("C:\\ABSENT.txt") << 0;
+    QTest::newRow("file is a folder") << "E:\\Perso"
+                                      << ""
+                                      << "" << PupilFile::unreadableMessage("E:\\Perso") << 0;
+    QTest::newRow("file on a drive never used") << "Q:\\ORVO.txt"
+                                                << ""
+                                                << "" << PupilFile::unreadableMessage("Q:\\ORVO.txt") << 0;
+    QTest::newRow("file missing and directory out of reach")
+        << "C:\\ABSENT.txt"
+        << "Le serveur ne répond pas."
+        << "" << PupilFile::unreadableMessage("C:\\ABSENT.txt") << 0;
+    QTest::newRow("directory out of reach") << pupilFile << "Le serveur ne répond pas."
+                                            << ""
+                                            << "L'annuaire n'a pas pu être lu : Le serveur ne répond pas." << 1;
+    QTest::newRow("listing refused") << pupilFile << ""
+                                     << "Accès refusé."
+                                     << "L'annuaire n'a pas pu être lu : Accès refusé." << 1;
+}
+
+void TestPupilCheck::cannotCheck()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, bindFailure);
+    QFETCH(QString, listingFailure);
+    QFETCH(QString, message);
+    QFETCH(int, binds);
+    writePupils({QStringLiteral("MARTIN,Paul,TS8")});
+
+    WatchedDirectory watched(*m_directory);
+    if (!bindFailure.isEmpty())
+        watched.bindFailure = Status::failure(bindFailure);
+    if (!listingFailure.isEmpty())
+        watched.listingFailure = Status::failure(listingFailure);
+    const auto rows = check(watched, file);
+    QVERIFY(!rows.ok());
+    QCOMPARE(rows.message(), message);
+    QCOMPARE(watched.binds, binds);
+    // Reading makes no drive folder.
+    QVERIFY(!QFileInfo::exists(m_folder->path() + QStringLiteral("/lecteurs")));
+}
+
+void TestPupilCheck::summaryAndReport()
+{
+    writePupils({"MARTIN,Paul,TS8", "\"DUPONT, Jr\",Jean,TS8", "O\"NEIL,Ann,TS8", "MARTIN,Paulette,TS8"});
+    const auto rows = check(*m_directory);
+    QVERIFY2(rows.ok(), qPrintable(rows.message()));
+
+    QCOMPARE(PupilCheck::summary(*rows), QStringLiteral("4 élèves : 1 sans problème, 3 avec un problème."));
+    QCOMPARE(PupilCheck::summary({}), QStringLiteral("0 élèves : 0 sans problème, 0 avec un problème."));
+    QCOMPARE(PupilCheck::reportPath(QStringLiteral("C:")), QStringLiteral("C:\\verification.csv"));
+    QCOMPARE(PupilCheck::reportLines(*rows),
+        QStringList({"Ligne,Identifiant,Nom,Prénom,Classe,Problème", "1,TS8MARTINPaul,MARTIN,Paul,TS8,",
+            "2,\"TS8DUPONT, Jr\",\"DUPONT, Jr\",Jean,TS8,identifiant refusé par le domaine",
+            "3,\"TS8O\"\"NEILAnn\",\"O\"\"NEIL\",Ann,TS8,identifiant refusé par le domaine; "
+            "nom refusé pour un dossier : ni dossier ni partage",
+            "4,TS8MARTINPaul,MARTIN,Paulette,TS8,identifiant déjà pris par la ligne 1"}));
+}
+
+QTEST_GUILESS_MAIN(TestPupilCheck)
+#include "tst_pupilcheck.moc"

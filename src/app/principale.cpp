@@ -84,6 +84,9 @@ void Principale::buildMenus()
     opens(addEntry(outils, "mnuoutilvidmail", QStringLiteral("Vider les boites mail")), "suppmail");
     separator(outils, "separateur5");
     opens(addEntry(outils, "mnudiruse", QStringLiteral("Verification de l'espace occupé par les élèves")), "diruse");
+    separator(outils, "separateur6");
+    opens(addEntry(outils, "mnuverifeleves", QStringLiteral("Vérifier le fichier des élèves avant la création")),
+        "verifeleves");
 }
 
 void Principale::startProgram(const QString &commandLine)

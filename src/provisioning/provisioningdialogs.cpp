@@ -6,6 +6,7 @@
 #include "suppeleves.h"
 #include "suppprof.h"
 #include "ui/dialoghost.h"
+#include "verifeleves.h"
 
 void defineProvisioningDialogs(Services &services)
 {
@@ -13,4 +14,5 @@ void defineProvisioningDialogs(Services &services)
     services.dialogs->define(QStringLiteral("ajoutprof"), [&services] { return AjoutProf::open(services); });
     services.dialogs->define(QStringLiteral("suppprof"), [&services] { return SuppProf::open(services); });
     services.dialogs->define(QStringLiteral("suppeleves"), [&services] { return SuppEleves::open(services); });
+    services.dialogs->define(QStringLiteral("verifeleves"), [&services] { return VerifEleves::open(services); });
 }

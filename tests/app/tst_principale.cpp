@@ -278,6 +278,8 @@ void TestPrincipale::menus()
         "mnuoutilvidmail=Vider les boites mail",
         "separateur5=-",
         "mnudiruse=Verification de l'espace occupé par les élèves",
+        "separateur6=-",
+        "mnuverifeleves=Vérifier le fichier des élèves avant la création",
     };
     QCOMPARE(seen, expected);
 }

@@ -7,6 +7,7 @@
 #include "ldap/ldapdirectory.h"
 #include "provisioningfixture.h"
 #include "provisioningpanel.h"
+#include "pupilcheckfixture.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -31,6 +32,7 @@ private Q_SLOTS:
     void stepsOnTheDomainController();
     void stepThreeNeedsThePupilsPolicy();
     void stepsRefuseSharesSambaWouldNotServe();
+    void checkBeforeStepThree();
 
 private:
     // The panel on the DC, below a fresh unit, with the converted file of two pupils of TS8.
@@ -236,6 +238,17 @@ void TestSambaEndToEnd::stepsRefuseSharesSambaWouldNotServe()
     QVERIFY(!f->folderExists(QStringLiteral("E:\\Public")));
     QVERIFY(!QFileInfo::exists(f->host(QStringLiteral("C:\\comptes.html"))));
     QVERIFY(!f->folder.exists(QStringLiteral("scripts")));
+}
+
+// The check of the pupil file before step 3, through its dialog, against the DC's accounts and groups.
+void TestSambaEndToEnd::checkBeforeStepThree()
+{
+    auto unit = m_dc.freshUnit(QStringLiteral("Verification"));
+    QVERIFY2(unit.ok(), qPrintable(unit.message()));
+    auto opened = LdapDirectory::open(*m_dc.config(*unit));
+    QVERIFY2(opened.ok(), qPrintable(opened.message()));
+    PanelFixture f(std::move(*opened));
+    checkPupilFileThroughTheDialog(f);
 }
 
 int main(int argc, char *argv[])

@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTableWidget>
 
 #include <limits>
 
@@ -97,6 +99,21 @@ QComboBox *FormBuilder::comboBox(QWidget *parent, const char *name, int l, int t
     return place(new QComboBox(parent), name, l, t, w, h);
 }
 
+QTableWidget *FormBuilder::table(
+    QWidget *parent, const char *name, const QStringList &columns, int l, int t, int w, int h)
+{
+    auto *table = place(new QTableWidget(0, int(columns.size()), parent), name, l, t, w, h);
+    table->setHorizontalHeaderLabels(columns);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setWordWrap(false);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
+    table->horizontalHeader()->setHighlightSections(false);
+    return table;
+}
+
 QProgressBar *FormBuilder::progressBar(QWidget *parent, const char *name, int l, int t, int w, int h)
 {
     auto *bar = place(new QProgressBar(parent), name, l, t, w, h);
@@ -139,7 +156,8 @@ bool needsName(QWidget *w)
 {
     if (!w->accessibleName().isEmpty())
         return false;
-    if (qobject_cast<QLineEdit *>(w) || qobject_cast<QListWidget *>(w) || qobject_cast<QProgressBar *>(w))
+    if (qobject_cast<QLineEdit *>(w) || qobject_cast<QListWidget *>(w) || qobject_cast<QProgressBar *>(w)
+        || qobject_cast<QTableWidget *>(w))
         return true;
     if (qobject_cast<QComboBox *>(w))
         return true;

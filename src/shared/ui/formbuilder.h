@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 class QCheckBox;
 class QComboBox;
@@ -13,6 +14,7 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QTableWidget;
 class QWidget;
 
 // Windows are laid out in twips, as the forms were drawn: 15 twips to a pixel.
@@ -46,6 +48,8 @@ public:
     // Single choice, made by a click or a keyboard move and never by the focus alone.
     QListWidget *listBox(QWidget *parent, const char *name, int l, int t, int w, int h);
     QComboBox *comboBox(QWidget *parent, const char *name, int l, int t, int w, int h);
+    // A read-only table with these column headings, whole rows selected, without row numbers.
+    QTableWidget *table(QWidget *parent, const char *name, const QStringList &columns, int l, int t, int w, int h);
     QProgressBar *progressBar(QWidget *parent, const char *name, int l, int t, int w, int h);
     QFrame *horizontalLine(QWidget *parent, const char *name, int x1, int y, int x2);
 

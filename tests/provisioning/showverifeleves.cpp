@@ -1,0 +1,35 @@
+// Not a test: shows the dialog "Vérification avant la création des utilisateurs" over the sample
+// school of the tests, checked, until it is closed. scripts/screenshot-verification takes its picture.
+#include "provisioningdialogs.h"
+#include "provisioningfixture.h"
+#include "pupilcheckfixture.h"
+#include "ui/dialoghost.h"
+#include "ui/formbuilder.h"
+#include "verifeleves.h"
+
+#include <QApplication>
+#include <QPushButton>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velmar"));
+    useFormFont();
+
+    PanelFixture school;
+    if (const Status prepared = prepareSampleSchool(school); !prepared) {
+        std::fprintf(stderr, "showverifeleves: %s\n", qPrintable(prepared.message()));
+        return 1;
+    }
+    DialogHost dialogs;
+    school.services.dialogs = &dialogs;
+    defineProvisioningDialogs(school.services);
+    auto *dialog = qobject_cast<VerifEleves *>(dialogs.open(QStringLiteral("verifeleves")));
+    if (!dialog)
+        return 1;
+    dialog->cmdVerifier->click();
+    QObject::connect(dialog, &QObject::destroyed, &app, &QApplication::quit);
+    return app.exec();
+}

@@ -44,6 +44,7 @@ private Q_SLOTS:
     void accessibleNames();
     void menus();
     void menuStartsPrograms();
+    void menuOpensTheCheck();
     void closeRefused();
     void splashVersion();
     void settingsDialogRoundTrip_data();
@@ -302,6 +303,17 @@ void TestPrincipale::menuStartsPrograms()
     QVERIFY(m_prompts.messages().first().contains(QStringLiteral("trivo.exe")));
 }
 
+void TestPrincipale::menuOpensTheCheck()
+{
+    defineProvisioningDialogs(m_services);
+    m_principale->showLoaded();
+    m_principale->findChild<QAction *>(QStringLiteral("mnuverifeleves"))->trigger();
+    QWidget *dialog = m_dialogs->find(QStringLiteral("verifeleves"));
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Vérification avant la création des utilisateurs"));
+}
+
 void TestPrincipale::closeRefused()
 {
     m_principale->showLoaded();
@@ -470,7 +482,7 @@ void TestPrincipale::windowsToAssistiveTools_data()
 {
     QTest::addColumn<QString>("window");
     for (const char *name : {"parametre", "ajoutusergrp", "ajoututilform", "suputilform", "deverouillage", "ajouteleve",
-             "ajoutprof", "suppprof", "suppeleves", "mails", "diruse", "suppmail"})
+             "ajoutprof", "suppprof", "suppeleves", "mails", "diruse", "suppmail", "verifeleves"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 

@@ -3,6 +3,7 @@
 #include "provisioningfixture.h"
 #include "pupilcheckfixture.h"
 #include "pupilfile.h"
+#include "unreachabledirectory.h"
 #include "verifeleves.h"
 
 #include <QCheckBox>
@@ -12,22 +13,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
-
-namespace {
-
-// A domain controller that does not answer.
-class UnreachableDirectory : public Directory
-{
-public:
-    Result<DirObjectPtr> bind(const QString &) override
-    {
-        return Status::failure(QStringLiteral("Le contrôleur de domaine ne répond pas."));
-    }
-    Result<PasswordPolicy> passwordPolicyOfMembers(const QString &) override { return PasswordPolicy(); }
-    Result<bool> ensureGroupPasswordPolicy(const QString &, const PasswordPolicy &) override { return false; }
-};
-
-} // namespace
 
 class TestVerifEleves : public QObject
 {
@@ -66,7 +51,9 @@ void TestVerifEleves::cannotCheck()
     QFETCH(bool, reachable);
     QFETCH(QString, file);
     QFETCH(QString, message);
-    PanelFixture f(reachable ? nullptr : std::make_unique<UnreachableDirectory>());
+    PanelFixture f(reachable
+            ? nullptr
+            : std::make_unique<UnreachableDirectory>(QStringLiteral("Le contrôleur de domaine ne répond pas.")));
     f.write(QStringLiteral("C:\\ORVO.txt"), pupilFileBytes({QStringLiteral("MARTIN,Paul,TS8")}));
     VerifEleves dialog(f.services);
 

@@ -1,5 +1,5 @@
 // Not a test: shows the dialog "Vérification avant la création des utilisateurs" over the sample
-// school of the tests, checked, until it is closed. scripts/screenshot-verification takes its picture.
+// school of the tests, checked, until it is closed. scripts/screenshot verifeleves takes its picture.
 #include "provisioningdialogs.h"
 #include "provisioningfixture.h"
 #include "pupilcheckfixture.h"

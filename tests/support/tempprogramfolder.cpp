@@ -65,8 +65,11 @@ void TempProgramFolder::installPrograms()
     const QStringList programs = built.entryList(QDir::Files);
     for (const QString &name : programs) {
         const QFileInfo info(built.filePath(name));
-        if (info.suffix() == QStringLiteral("txt") || info.suffix() == QStringLiteral("db"))
-            continue; // settings and stores are the test's own
+        // Settings and stores are the test's own, and so are a store's journal and shared memory, which
+        // a program stopped in the build folder leaves behind: beside a new store they break it.
+        if (info.suffix() == QStringLiteral("txt") || info.suffix() == QStringLiteral("db")
+            || info.suffix().startsWith(QStringLiteral("db-")))
+            continue;
         // A hard link (or a copy), not a symbolic link: a program finds its program folder from the
         // path it was started by, and must find this one.
         const QString target = m_dir.path() + u'/' + name;

@@ -12,7 +12,7 @@
 //
 // The DC starts again from its tarball before each part, so each works on the same empty domain.
 //
-//   bench_samba_bulk [COUNT]      (default: 500)
+//   bench_samba_bulk [COUNT...]      (default: 500; say 500 2000 for the two sizes side by side)
 #include "benchfolder.h"
 #include "bulkaccounts.h"
 #include "dcfixture.h"
@@ -305,55 +305,118 @@ double sambaTool(const QList<Pupil> &all)
     return count * 1000.0 / qMax<qint64>(timer.elapsed(), 1);
 }
 
+struct Rates
+{
+    double baseline = -1; // ldapadd, the accounts with their passwords
+    double steps = -1; // ldapmodify, the step's writes
+    double tool = -1; // samba-tool user create
+    double directoryOnly = -1;
+    double fileShares = -1;
+    double sambaShares = -1;
+    double untilShared = -1;
+
+    bool complete() const
+    {
+        return baseline > 0 && steps > 0 && tool > 0 && directoryOnly > 0 && fileShares > 0 && sambaShares > 0
+            && untilShared > 0;
+    }
+};
+
+// Every part of the comparison for COUNT pupils, each on the domain as the tarball left it.
+Rates measure(int count, DcFixture &dc, bool fresh)
+{
+    const QList<Pupil> all = pupils(count);
+    Rates rates;
+    double unused = 0;
+    if (Status started = fresh ? Status() : dc.restart(); !started) {
+        fail(started.message());
+        return rates;
+    }
+    rates.directoryOnly = velmar(all, Scripts::None, &unused);
+    if (dc.restart())
+        rates.fileShares = velmar(all, Scripts::FileShares, &unused);
+    if (dc.restart())
+        rates.sambaShares = velmar(all, Scripts::SambaShares, &rates.untilShared);
+    if (dc.restart())
+        rates.baseline = ldapadd(all, dc, false);
+    if (dc.restart())
+        rates.steps = ldapadd(all, dc, true);
+    if (dc.restart())
+        rates.tool = sambaTool(all);
+    return rates;
+}
+
+QString thousands(int count)
+{
+    return count >= 1000 ? QStringLiteral("%1,%2").arg(count / 1000).arg(count % 1000, 3, 10, QLatin1Char('0'))
+                         : QString::number(count);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments();
-    const int count = arguments.size() > 1 ? arguments[1].toInt() : 500;
-    if (count <= 0) {
-        fail(QStringLiteral("usage: bench_samba_bulk [COUNT]"));
-        return 2;
+    QList<int> counts;
+    for (const QString &argument : QCoreApplication::arguments().mid(1)) {
+        bool number = false;
+        const int count = argument.toInt(&number);
+        if (!number || count <= 0) {
+            fail(QStringLiteral("usage: bench_samba_bulk [COUNT...]   (default: 500)"));
+            return 2;
+        }
+        counts << count;
     }
-    const QList<Pupil> all = pupils(count);
+    if (counts.isEmpty())
+        counts << 500;
 
     DcFixture dc;
     if (Status started = dc.start(); !started) {
         fail(started.message());
         return 1;
     }
-    double untilShared = 0;
-    double untilListed = 0;
-    double unused = 0;
-    const double directoryOnly = velmar(all, Scripts::None, &unused);
-    const Status first = dc.restart();
-    const double fileShares = first ? velmar(all, Scripts::FileShares, &untilListed) : -1;
-    const Status second = dc.restart();
-    const double ours = second ? velmar(all, Scripts::SambaShares, &untilShared) : -1;
-    const Status again = dc.restart();
-    const double baseline = again ? ldapadd(all, dc, false) : -1;
-    const Status fourth = dc.restart();
-    const double steps = fourth ? ldapadd(all, dc, true) : -1;
-    const Status third = dc.restart();
-    const double tool = third ? sambaTool(all) : -1;
+    QList<Rates> all;
+    for (int count : std::as_const(counts)) {
+        all << measure(count, dc, all.isEmpty());
+        if (!all.last().complete()) {
+            dc.stop();
+            return 1;
+        }
+    }
     dc.stop();
-    if (directoryOnly < 0 || fileShares < 0 || ours < 0 || baseline < 0 || steps < 0 || tool < 0)
-        return 1;
 
-    const auto share = [&](double rate) { return 100.0 * rate / baseline; };
-    std::printf("%d pupils on the Samba DC, per second (%% of ldapadd's rate):\n", count);
-    std::printf("  ldapadd, the same accounts as one LDIF                 %6.1f        \n", baseline);
-    std::printf("  ldapmodify, the step's 5 writes per pupil as one LDIF  %6.1f  (%3.0f %%)\n", steps, share(steps));
-    std::printf("  samba-tool user create, %2d accounts                    %6.1f  (%3.0f %%)\n",
-        int(qMin<qsizetype>(kSambaToolAccounts, all.size())), tool, share(tool));
-    std::printf("  Velmar, step 3, until its final message:\n");
-    std::printf("    the directory's part alone, no script started        %6.1f  (%3.0f %%, %.0f %% of ldapmodify's)\n",
-        directoryOnly, share(directoryOnly), 100.0 * directoryOnly / steps);
-    std::printf(
-        "    perso.bat keeping shares in the folder's list        %6.1f  (%3.0f %%)\n", fileShares, share(fileShares));
-    std::printf("    perso.bat keeping shares in the DC's Samba           %6.1f  (%3.0f %%)\n", ours, share(ours));
-    std::printf("    ... until every personal folder is shared            %6.1f  (%3.0f %%)\n", untilShared,
-        share(untilShared));
+    // Pupils per second at each size, and as a share of ldapadd's rate at that size.
+    std::printf("Pupils per second on the Samba DC, each size on a fresh domain:\n\n| What |");
+    for (int count : std::as_const(counts))
+        std::printf(" %s pupils | ratio |", qPrintable(thousands(count)));
+    std::printf("\n|---|");
+    for (qsizetype i = 0; i < counts.size(); ++i)
+        std::printf("---|---|");
+    std::printf("\n");
+    const auto row = [&](const char *what, double Rates::*rate) {
+        std::printf("| %s |", what);
+        for (const Rates &rates : std::as_const(all))
+            std::printf(" %.1f | %.0f %% |", rates.*rate, 100.0 * (rates.*rate) / rates.baseline);
+        std::printf("\n");
+    };
+    row("ldapadd, the same accounts with passwords, as one LDIF", &Rates::baseline);
+    row("ldapmodify, the step's five writes per pupil, as one LDIF", &Rates::steps);
+    row("Velmar, the directory part alone", &Rates::directoryOnly);
+    row("Velmar, with shares in the program folder's list", &Rates::fileShares);
+    row("Velmar, with shares in the DC's Samba", &Rates::sambaShares);
+    row("Velmar, until every personal folder is shared", &Rates::untilShared);
+    row("samba-tool user create, 20 accounts, for comparison", &Rates::tool);
+
+    // How much each rate falls from the smallest size to the largest.
+    if (counts.size() > 1) {
+        const Rates &first = all.first();
+        const Rates &last = all.last();
+        const auto fall = [](double from, double to) { return 100.0 * (from - to) / from; };
+        std::printf("\nFrom %s to %s pupils, the rate falls by: ldapadd %.0f %%, ldapmodify %.0f %%, "
+                    "Velmar's directory part %.0f %%, Velmar until every personal folder is shared %.0f %%.\n",
+            qPrintable(thousands(counts.first())), qPrintable(thousands(counts.last())),
+            fall(first.baseline, last.baseline), fall(first.steps, last.steps),
+            fall(first.directoryOnly, last.directoryOnly), fall(first.untilShared, last.untilShared));
+    }
     return 0;
 }

@@ -34,6 +34,8 @@ private Q_SLOTS:
     void shares_data();
     void shares();
     void shareListAndFile();
+    void nameTakenInTheList_data();
+    void nameTakenInTheList();
 
     void diskUsageReport();
     void diskUsageTotalIsTheWholeFolder();
@@ -471,6 +473,47 @@ void TestInterpreter::shareListAndFile()
     QVERIFY(file.contains("\xC9l\xE8ves de TS8"));
     QCOMPARE(file.count("\r\n"), 2);
     QCOMPARE(file.count('\n'), 2);
+}
+
+void TestInterpreter::nameTakenInTheList_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("taken");
+
+    const QByteArray list = "\"public\",\"E:\\Public\",\"/srv/e/Public\",\"\"\r\n"
+                            "  Matieres,E:\\Matieres,/srv/e/Matieres,\r\n"
+                            "\r\n"
+                            "\"\xC9l\xE8ves\",\"E:\\TS8dupont$\",\"/srv/e/x\",\"ts8dupont$\"\r\n"
+                            "\"TS8martin$\",\"E:\\x\",\"/srv/e/x\",\"\"";
+    QTest::newRow("the same name in another case") << list << QStringLiteral("PUBLIC") << true;
+    QTest::newRow("a name written by hand, unquoted") << list << QStringLiteral("matieres") << true;
+    QTest::newRow("on the last line, cut off") << list << QStringLiteral("ts8MARTIN$") << true;
+    QTest::newRow("accented, in another case") << list << QStringLiteral("ÉLÈVES") << true;
+    QTest::newRow("only in another share's path and remark") << list << QStringLiteral("TS8dupont$") << false;
+    QTest::newRow("the start of a name") << list << QStringLiteral("pub") << false;
+    QTest::newRow("an accented name is not its plain spelling") << list << QStringLiteral("eleves") << false;
+}
+
+// Names are checked in the raw list, as a school's thousands of shares call for: the same answers as
+// reading every record.
+void TestInterpreter::nameTakenInTheList()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(QString, name);
+    QFETCH(bool, taken);
+
+    m_folder->writeFile(QStringLiteral("partages.txt"), list);
+    FileShareStore store(m_folder->path());
+    const Status added = store.add(Share {name, QStringLiteral("E:\\Public"), QStringLiteral("/srv/e/Public"), {}});
+    QVERIFY2(added.ok() != taken, qPrintable(added.message()));
+    auto shares = store.list();
+    QVERIFY(shares.ok());
+    QCOMPARE(shares->size(), taken ? 4 : 5);
+    if (taken)
+        QVERIFY(added.message().contains(QStringLiteral("est déjà partagé")));
+    else
+        QCOMPARE(shares->last().name, name);
 }
 
 void TestInterpreter::diskUsageReport()

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
+
 #include <cerrno>
 
 #include <fcntl.h>
@@ -112,6 +114,39 @@ QString FileShareStore::nameOf(const QByteArray &line)
     return Cp1252::decode(line.mid(start, stop - start));
 }
 
+std::optional<QString> FileShareStore::nameTaken(const QByteArray &bytes, const QString &name)
+{
+    // A school's thousands of personal shares are all checked against the list before each new one:
+    // reading every line as a record made each share slower than the one before. A name in plain
+    // ASCII, as logins are, is looked for in the raw bytes without regard to case, and only the lines
+    // that hold it are read: no other character of the list matches an ASCII letter in any case.
+    const bool plain = std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c >= u' ' && c < u'\x7f'; });
+    if (!plain || name.isEmpty()) {
+        for (const QByteArray &line : lines(bytes)) {
+            const QString existing = nameOf(line);
+            if (existing.compare(name, Qt::CaseInsensitive) == 0)
+                return existing;
+        }
+        return std::nullopt;
+    }
+    const QByteArray folded = bytes.toLower();
+    const QByteArray needle = name.toLatin1().toLower();
+    for (qsizetype at = folded.indexOf(needle); at >= 0; at = folded.indexOf(needle, at + 1)) {
+        const qsizetype begin = folded.lastIndexOf('\n', at) + 1;
+        qsizetype end = folded.indexOf('\n', at);
+        if (end < 0)
+            end = folded.size();
+        QByteArray line = bytes.mid(begin, end - begin);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const QString existing = nameOf(line);
+        if (existing.compare(name, Qt::CaseInsensitive) == 0)
+            return existing;
+        at = end; // the next line
+    }
+    return std::nullopt;
+}
+
 Result<QList<Share>> FileShareStore::read() const
 {
     auto bytes = readBytes();
@@ -151,12 +186,8 @@ Status FileShareStore::add(const Share &share)
     auto bytes = readBytes();
     if (!bytes)
         return bytes.status();
-    QList<QByteArray> kept = lines(*bytes);
-    for (const QByteArray &line : std::as_const(kept)) {
-        const QString existing = nameOf(line);
-        if (existing.compare(share.name, Qt::CaseInsensitive) == 0)
-            return Status::failure(QStringLiteral("Le nom « %1 » est déjà partagé.").arg(existing));
-    }
+    if (const std::optional<QString> existing = nameTaken(*bytes, share.name))
+        return Status::failure(QStringLiteral("Le nom « %1 » est déjà partagé.").arg(*existing));
     QString remark = share.remark;
     remark.remove(u'"'); // a quote would end the field early
     const QString record
@@ -165,6 +196,7 @@ Status FileShareStore::add(const Share &share)
     // school's thousands of personal shares made every share slower than the one before. A list whose
     // last line was cut off is written anew instead, which mends it.
     if (!bytes->isEmpty() && !bytes->endsWith('\n')) {
+        QList<QByteArray> kept = lines(*bytes);
         kept.append(Cp1252::encode(record));
         return write(kept);
     }

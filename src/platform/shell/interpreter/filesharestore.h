@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 
+#include <optional>
+
 // Keeps the shares in "partages.txt" of the program folder, one share a line: name, path, host path
 // and remark as quoted fields. Many scripts may run at once, so every change holds a lock on
 // "partages.lck" across its read and its rewrite, and the rewrite replaces the file in one step.
@@ -24,6 +26,8 @@ private:
     Status write(const QList<QByteArray> &lines) const;
     static QList<QByteArray> lines(const QByteArray &bytes);
     static QString nameOf(const QByteArray &line);
+    // The name as the list holds it when a share of that name, in any case, is on it.
+    static std::optional<QString> nameTaken(const QByteArray &bytes, const QString &name);
 
     QString m_file;
     QString m_lockFile;

@@ -7,7 +7,13 @@
 #include <cstring>
 
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
+
+// The library's header declares its functions for C alone.
+extern "C" {
+#include <wbclient.h>
+}
 
 namespace {
 
@@ -89,38 +95,50 @@ Status SambaShareStore::add(const Share &share)
 Result<std::optional<SambaShareStore::Account>> SambaShareStore::accountOf(const QString &login) const
 {
     using Found = std::optional<Account>;
-    // "S-1-5-21-...-1105 SID_USER (1)" for an account of the domain.
-    auto named = run(QStringLiteral("wbinfo"), {QStringLiteral("--name-to-sid=") + login});
-    if (!named)
-        return named.status();
-    if (named->exitCode != 0) {
-        if (named->text.contains("WBC_ERR_DOMAIN_NOT_FOUND") || named->text.contains("WBC_ERR_UNKNOWN_USER")
-            || named->text.contains("WBC_ERR_NOT_MAPPED"))
-            return Found();
-        return Result<Found>::failure(QStringLiteral("le compte « %1 » n'a pas pu être cherché auprès de winbind (%2).")
-                                          .arg(login, said(named->text)));
+    // Asked of winbind in this process: one program started per question cost more than the share.
+    // A name alone belongs to the domain winbind serves, a name with "@" is looked up as it stands.
+    QByteArray domain;
+    if (!login.contains(u'@')) {
+        struct wbcInterfaceDetails *details = nullptr;
+        const wbcErr asked = wbcInterfaceDetails(&details);
+        if (!WBC_ERROR_IS_OK(asked))
+            return Result<Found>::failure(
+                QStringLiteral("le compte « %1 » n'a pas pu être cherché auprès de winbind (%2).")
+                    .arg(login, QString::fromLatin1(wbcErrorString(asked))));
+        if (details->netbios_domain)
+            domain = details->netbios_domain;
+        wbcFreeMemory(details);
     }
-    const QList<QByteArray> words = named->text.trimmed().split(' ');
-    if (words.size() < 2 || words[1] != "SID_USER")
+    wbcDomainSid sid {};
+    wbcSidType type = WBC_SID_NAME_UNKNOWN;
+    const wbcErr named = wbcLookupName(domain.constData(), login.toUtf8().constData(), &sid, &type);
+    if (named == WBC_ERR_DOMAIN_NOT_FOUND || named == WBC_ERR_UNKNOWN_USER)
+        return Found();
+    if (!WBC_ERROR_IS_OK(named))
+        return Result<Found>::failure(QStringLiteral("le compte « %1 » n'a pas pu être cherché auprès de winbind (%2).")
+                                          .arg(login, QString::fromLatin1(wbcErrorString(named))));
+    if (type != WBC_SID_NAME_USER)
         return Found(); // a group or another kind of name
-    const QString sid = QString::fromLatin1(words[0]);
-    auto uid = idOf(QStringLiteral("--sid-to-uid="), sid);
-    if (!uid)
-        return Result<Found>::failure(
-            QStringLiteral("le compte « %1 » n'a pas d'identifiant Unix (%2).").arg(login, uid.message()));
-    return Found(Account {sid, *uid});
+    uid_t uid = 0;
+    if (const wbcErr mapped = wbcSidToUid(&sid, &uid); !WBC_ERROR_IS_OK(mapped))
+        return Result<Found>::failure(QStringLiteral("le compte « %1 » n'a pas d'identifiant Unix (%2).")
+                                          .arg(login, QString::fromLatin1(wbcErrorString(mapped))));
+    // The buffer is sized for the longest SID there is: the length it returns needs no check.
+    char text[WBC_SID_STRING_BUFLEN];
+    wbcSidToStringBuf(&sid, text, sizeof text);
+    return Found(Account {QString::fromLatin1(text), uint(uid)});
 }
 
-Result<uint> SambaShareStore::idOf(const QString &option, const QString &sid) const
+Result<uint> SambaShareStore::groupIdOf(const QString &sid) const
 {
-    auto mapped = run(QStringLiteral("wbinfo"), {option + sid});
-    if (!mapped)
-        return mapped.status();
-    bool number = false;
-    const uint id = mapped->text.trimmed().toUInt(&number);
-    if (mapped->exitCode != 0 || !number)
-        return Result<uint>::failure(said(mapped->text));
-    return id;
+    wbcDomainSid parsed {};
+    wbcErr done = wbcStringToSid(sid.toLatin1().constData(), &parsed);
+    gid_t gid = 0;
+    if (WBC_ERROR_IS_OK(done))
+        done = wbcSidToGid(&parsed, &gid);
+    if (!WBC_ERROR_IS_OK(done))
+        return Result<uint>::failure(QString::fromLatin1(wbcErrorString(done)));
+    return uint(gid);
 }
 
 Status SambaShareStore::reserve(const QString &share, const QStringList &sids) const
@@ -140,7 +158,7 @@ Status SambaShareStore::giveToAccount(
 {
     // The account owns the folder, the domain's administrators are its group, and nobody else may
     // even look in: a pupil's work is the pupil's.
-    auto group = idOf(QStringLiteral("--sid-to-gid="), admins);
+    auto group = groupIdOf(admins);
     const QByteArray path = QFile::encodeName(folder);
     const gid_t gid = group ? gid_t(*group) : gid_t(-1);
     const mode_t mode = group ? S_IRWXU | S_IRWXG : S_IRWXU;

@@ -40,8 +40,8 @@ private:
     Result<Output> run(const QString &program, const QStringList &arguments) const;
     // The domain account of that name, or nothing when the name is no account's.
     Result<std::optional<Account>> accountOf(const QString &login) const;
-    // A uid or gid through winbind ("--sid-to-uid=" or "--sid-to-gid=").
-    Result<uint> idOf(const QString &option, const QString &sid) const;
+    // The gid winbind gives that group.
+    Result<uint> groupIdOf(const QString &sid) const;
     Status reserve(const QString &share, const QStringList &sids) const;
     Status giveToAccount(
         const QString &login, const Account &account, const QString &admins, const QString &folder) const;

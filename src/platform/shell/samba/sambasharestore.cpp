@@ -53,6 +53,14 @@ Status SambaShareStore::add(const Share &share)
 {
     if (Status text = share.checkText(); !text)
         return text;
+    // The account a personal share belongs to is known before anything is written: a share that
+    // could not be kept to it would be open to all.
+    const bool personal = share.name.size() >= 2 && share.name.endsWith(u'$');
+    const QString login = personal ? share.name.chopped(1) : QString();
+    auto account = personal ? accountOf(login) : Result<std::optional<Account>>(std::optional<Account>());
+    if (!account)
+        return Status::failure(
+            QStringLiteral("Le partage « %1 » n'est pas créé : %2").arg(share.name, account.message()));
     // "--" ends the options: a share name may begin with a dash.
     auto added = run(QStringLiteral("net"),
         {QStringLiteral("-s"), m_sambaConf, QStringLiteral("conf"), QStringLiteral("addshare"), QStringLiteral("--"),
@@ -65,15 +73,8 @@ Status SambaShareStore::add(const Share &share)
         return Status::failure(QStringLiteral("Le partage « %1 » n'a pas pu être créé dans Samba : %2")
                                    .arg(share.name, said(added->text)));
     }
-    if (share.name.size() < 2 || !share.name.endsWith(u'$'))
-        return {};
-    const QString login = share.name.chopped(1);
-    auto account = accountOf(login);
-    if (!account)
-        return Status::failure(
-            QStringLiteral("Le partage « %1 » est créé, mais %2").arg(share.name, account.message()));
     if (!*account)
-        return {}; // a hidden share of some other folder: nothing to keep private
+        return {}; // an ordinary share, or a hidden share of some other folder: nothing to keep private
     // A personal share admits its account and the domain's administrators alone; open to all, it is
     // better not there at all.
     const QString admins = (*account)->sid.section(u'-', 0, -2) + QStringLiteral("-512");

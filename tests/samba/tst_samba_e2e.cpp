@@ -3,6 +3,7 @@
 // way its people meet it: pupils log on with the password on the sheet, the shares are listed by an
 // SMB client, and each pupil writes into a personal folder of their own.
 #include "accountsheet.h"
+#include "bulkaccounts.h"
 #include "dcfixture.h"
 #include "ldap/ldapdirectory.h"
 #include "provisioningfixture.h"
@@ -11,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
@@ -33,6 +35,7 @@ private Q_SLOTS:
     void stepThreeNeedsThePupilsPolicy();
     void stepsRefuseSharesSambaWouldNotServe();
     void checkBeforeStepThree();
+    void stoppingTheDcEndsTheRun();
 
 private:
     // The panel on the DC, below a fresh unit, with the converted file of two pupils of TS8.
@@ -249,6 +252,81 @@ void TestSambaEndToEnd::checkBeforeStepThree()
     QVERIFY2(opened.ok(), qPrintable(opened.message()));
     PanelFixture f(std::move(*opened));
     checkPupilFileThroughTheDialog(f);
+}
+
+// The DC goes away in the middle of step 3: the run still ends, with its final message once the work
+// is done, every remaining pupil on the sheet without an account, and no line cut short.
+void TestSambaEndToEnd::stoppingTheDcEndsTheRun()
+{
+    // A domain as the tarball has it, whatever the tests before left in it.
+    const Status fresh = m_dc.restart();
+    QVERIFY2(fresh.ok(), qPrintable(fresh.message()));
+    auto f = panelOnTheDc(QStringLiteral("Ecole"));
+    QVERIFY(f);
+    f->panel->cmdCreergrp->click();
+    QVERIFY(f->processShell->waitForIdle(120000));
+    f->panel->cmdCreerrep->click();
+    QVERIFY(f->processShell->waitForIdle(120000));
+    QStringList converted;
+    for (int i = 0; i < 6; ++i)
+        converted << QStringLiteral("ELEVE%1,Paul,TS8").arg(QChar(u'A' + i));
+    f->write(QStringLiteral("C:\\ORVO.txt"), pupilFileBytes(converted));
+    f->prompts.clear();
+
+    const int stopAfter = 2;
+    QList<int> seen;
+    int counted = -1;
+    Status stopped;
+    BulkAccounts::Progress progress;
+    progress.counted = [&](int count) { counted = count; };
+    progress.handled = [&](int handled) {
+        seen << handled;
+        if (handled == stopAfter)
+            stopped = m_dc.stop();
+    };
+    QElapsedTimer timer;
+    timer.start();
+    const int handled = BulkAccounts(f->services)
+                            .run({QStringLiteral("SERVEUR1"), QStringLiteral("C:"), QStringLiteral("E:\\Perso"),
+                                     QStringLiteral("C:\\ORVO.txt")},
+                                progress);
+    const bool idle = f->processShell->waitForIdle(120000);
+    const qint64 ms = timer.elapsed();
+    // Whichever personal shares were made, before or after the stop, admit their account alone:
+    // one that cannot be kept to its account is not made at all.
+    const DcFixture::Run listed = DcFixture::runProgram(QStringLiteral("net"),
+        {QStringLiteral("-s"), m_dc.sambaConf(), QStringLiteral("conf"), QStringLiteral("list")});
+    // Whatever happened, the next tests need the DC again.
+    const Status started = m_dc.start();
+    QVERIFY2(stopped.ok(), qPrintable(stopped.message()));
+    QVERIFY2(started.ok(), qPrintable(started.message()));
+    QVERIFY(idle);
+    QVERIFY2(ms < 5 * 60 * 1000, qPrintable(QString::number(ms)));
+    QCOMPARE(listed.exitCode, 0);
+    for (const QString &section : listed.output.split(u'[').mid(1)) {
+        if (section.startsWith(QStringLiteral("TS8ELEVE")))
+            QVERIFY2(section.contains(QStringLiteral("valid users = S-1-5-21-")), qPrintable(section));
+    }
+
+    QVERIFY2(counted == 6, qPrintable(f->prompts.messages().join(u'\n')));
+    QCOMPARE(handled, 6);
+    QCOMPARE(seen, (QList<int> {1, 2, 3, 4, 5, 6}));
+    QCOMPARE(f->prompts.messages(),
+        QStringList {QStringLiteral("La création de 6 utilisateurs est achevée.\r"
+                                    "Veuillez consulter le fichier C:\\comptes.html")});
+    // Every pupil on the sheet, the first two with a password, the others without an account; the
+    // sheet is whole.
+    const QStringList sheet = f->lines(QStringLiteral("C:\\comptes.html"));
+    QVERIFY(sheet.last().contains(QStringLiteral("</html>")));
+    for (int i = 0; i < 6; ++i) {
+        const QStringList row = sheet.mid(16 + 7 * i, 7);
+        QCOMPARE(row.value(1), QStringLiteral("<td>TS8ELEVE%1Paul</td>").arg(QChar(u'A' + i)));
+        const QString cell = row.value(2).mid(4).chopped(5);
+        if (i < stopAfter)
+            QVERIFY2(cell.size() == 6, qPrintable(cell));
+        else
+            QCOMPARE(cell, AccountSheet::noAccountCell());
+    }
 }
 
 int main(int argc, char *argv[])

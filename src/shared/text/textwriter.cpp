@@ -20,11 +20,27 @@ QByteArray TextWriter::encodeLine(const QString &text)
 
 Status TextWriter::open(const QString &hostPath, Mode mode)
 {
+    return open(hostPath, mode, QFileDevice::Permissions());
+}
+
+Status TextWriter::open(const QString &hostPath, Mode mode, QFileDevice::Permissions permissions)
+{
     m_file.setFileName(hostPath);
     m_failed = false;
-    const auto flags = mode == Mode::Append ? QIODevice::WriteOnly | QIODevice::Append
-                                            : QIODevice::WriteOnly | QIODevice::Truncate;
-    if (!m_file.open(flags))
+    QIODevice::OpenMode flags = QIODevice::WriteOnly;
+    switch (mode) {
+    case Mode::Create:
+        flags |= QIODevice::Truncate;
+        break;
+    case Mode::Append:
+        flags |= QIODevice::Append;
+        break;
+    case Mode::CreateNew:
+        flags |= QIODevice::NewOnly;
+        break;
+    }
+    const bool opened = permissions ? m_file.open(flags, permissions) : m_file.open(flags);
+    if (!opened)
         return cannotWrite(hostPath, m_file);
     return {};
 }
@@ -38,6 +54,18 @@ void TextWriter::writeLine(const QString &text)
 void TextWriter::writeNumberLine(long long number)
 {
     writeLine(QLatin1Char(' ') + QString::number(number) + QLatin1Char(' '));
+}
+
+Status TextWriter::flush()
+{
+    if (!m_file.isOpen())
+        return {};
+    if (!m_file.flush() || m_failed) {
+        m_failed = true;
+        return Status::failure(
+            QStringLiteral("Écriture incomplète du fichier %1 : %2").arg(m_file.fileName(), m_file.errorString()));
+    }
+    return {};
 }
 
 Status TextWriter::close()
@@ -68,8 +96,16 @@ QString csvLine(const QStringList &fields)
 
 Status replaceFile(const QString &hostPath, const QStringList &lines)
 {
+    return replaceFile(hostPath, lines, QFileDevice::Permissions());
+}
+
+Status replaceFile(const QString &hostPath, const QStringList &lines, QFileDevice::Permissions permissions)
+{
     QSaveFile file(hostPath);
     if (!file.open(QIODevice::WriteOnly))
+        return cannotWrite(hostPath, file);
+    // Set on the new file before it holds anything, and so kept when it takes the old one's place.
+    if (permissions && !file.setPermissions(permissions))
         return cannotWrite(hostPath, file);
     QByteArray bytes;
     for (const QString &line : lines)

@@ -49,6 +49,7 @@ public:
     QStringList shown;
     void message(const QString &text, const QString &) override { shown << text; }
     bool confirm(const QString &, const QString &) override { return true; }
+    bool yesNo(const QString &, const QString &) override { return true; }
     std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
 };
 

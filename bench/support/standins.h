@@ -19,6 +19,7 @@ class SilentPrompts : public Prompts
 public:
     void message(const QString &text, const QString &) override { last = text; }
     bool confirm(const QString &, const QString &) override { return true; }
+    bool yesNo(const QString &, const QString &) override { return true; }
     std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
     QString last;
 };

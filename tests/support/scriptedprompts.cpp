@@ -11,6 +11,12 @@ bool ScriptedPrompts::confirm(const QString &text, const QString &title)
     return m_confirms.isEmpty() ? true : m_confirms.takeFirst();
 }
 
+bool ScriptedPrompts::yesNo(const QString &text, const QString &title)
+{
+    shown.append({QStringLiteral("yesno"), text, title});
+    return m_yesNos.isEmpty() ? true : m_yesNos.takeFirst();
+}
+
 std::optional<QString> ScriptedPrompts::input(const QString &prompt, const QString &title, const QString &)
 {
     shown.append({QStringLiteral("input"), prompt, title});

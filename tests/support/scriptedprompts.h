@@ -8,23 +8,26 @@
 #include <optional>
 
 // Answers message and input boxes for the administrator in tests, and records what was shown.
-// No box ever opens. Unscripted confirmations answer OK; unscripted inputs answer "Annuler".
+// No box ever opens. Unscripted confirmations answer OK, unscripted questions Yes; unscripted inputs
+// answer "Annuler".
 class ScriptedPrompts : public Prompts
 {
 public:
     struct Shown
     {
-        QString kind; // "message", "confirm" or "input"
+        QString kind; // "message", "confirm", "yesno" or "input"
         QString text;
         QString title;
     };
 
     void message(const QString &text, const QString &title = {}) override;
     bool confirm(const QString &text, const QString &title = {}) override;
+    bool yesNo(const QString &text, const QString &title = {}) override;
     std::optional<QString> input(const QString &prompt, const QString &title = {},
                                  const QString &defaultText = {}) override;
 
     void answerConfirm(bool ok) { m_confirms.append(ok); }
+    void answerYesNo(bool yes) { m_yesNos.append(yes); }
     void answerInput(std::optional<QString> text) { m_inputs.append(std::move(text)); }
 
     QList<Shown> shown;
@@ -33,5 +36,6 @@ public:
 
 private:
     QList<bool> m_confirms;
+    QList<bool> m_yesNos;
     QList<std::optional<QString>> m_inputs;
 };

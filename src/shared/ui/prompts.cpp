@@ -32,6 +32,14 @@ bool BoxPrompts::confirm(const QString &text, const QString &title)
     return box.exec() == QMessageBox::Ok;
 }
 
+bool BoxPrompts::yesNo(const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::Question, titleOr(title), displayText(text), QMessageBox::Yes | QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<QString> BoxPrompts::input(const QString &prompt, const QString &title, const QString &defaultText)
 {
     bool accepted = false;

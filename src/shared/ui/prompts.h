@@ -14,6 +14,8 @@ public:
     virtual void message(const QString &text, const QString &title = {}) = 0;
     // A question with OK and Cancel; true for OK.
     virtual bool confirm(const QString &text, const QString &title = {}) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool yesNo(const QString &text, const QString &title = {}) = 0;
     // An input box; no value when it was cancelled.
     virtual std::optional<QString> input(const QString &prompt, const QString &title = {},
                                          const QString &defaultText = {}) = 0;
@@ -27,6 +29,7 @@ public:
 
     void message(const QString &text, const QString &title = {}) override;
     bool confirm(const QString &text, const QString &title = {}) override;
+    bool yesNo(const QString &text, const QString &title = {}) override;
     std::optional<QString> input(const QString &prompt, const QString &title = {},
                                  const QString &defaultText = {}) override;
 

@@ -2,6 +2,8 @@
 
 #include "text/pathresolver.h"
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QFileInfo>
 
 QString PupilFile::unreadableMessage(const QString &windowsPath)
@@ -16,16 +18,30 @@ Result<PupilFile> PupilFile::open(const QString &windowsPath, const PathResolver
     // A folder opens as an empty file on some systems: it is no pupil file either.
     if (windowsPath.trimmed().isEmpty() || QFileInfo(host).isDir())
         return Result<PupilFile>::failure(unreadableMessage(windowsPath));
-    auto reader = FieldReader::open(host);
-    if (!reader)
+    QFile file(host);
+    if (!file.open(QIODevice::ReadOnly))
         return Result<PupilFile>::failure(unreadableMessage(windowsPath));
-    return PupilFile(std::move(*reader));
+    // One read: the records and the checksum come from the same bytes.
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Result<PupilFile>::failure(unreadableMessage(windowsPath));
+    PupilFileIdentity identity {windowsPath, bytes.size(),
+        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex())};
+    return PupilFile(FieldReader(bytes), std::move(identity));
 }
 
 PupilRecord PupilFile::next()
 {
     const QStringList fields = m_reader.record(3);
     return {fields[0], fields[1], fields[2]};
+}
+
+QList<PupilRecord> PupilFile::readAll()
+{
+    QList<PupilRecord> records;
+    while (!atEnd())
+        records.append(next());
+    return records;
 }
 
 int PupilFile::remaining() const

@@ -3,6 +3,7 @@
 #include "text/fieldreader.h"
 #include "text/result.h"
 
+#include <QList>
 #include <QString>
 
 class PathResolver;
@@ -13,6 +14,17 @@ struct PupilRecord
     QString surname;
     QString firstNames;
     QString className;
+};
+
+// What tells one pupil file from another, and from itself once changed: the name the administrator
+// gave, its size and the SHA-256 of its bytes, all taken from the bytes that were read.
+struct PupilFileIdentity
+{
+    QString windowsPath;
+    qint64 size = 0;
+    QString checksum; // SHA-256, in lower-case hexadecimal
+
+    bool operator==(const PupilFileIdentity &) const = default;
 };
 
 // The converted pupil file, read as records of three fields wherever the lines end.
@@ -27,14 +39,19 @@ public:
     PupilRecord next();
     // How many records are left, without using them up.
     int remaining() const;
+    // Every record left.
+    QList<PupilRecord> readAll();
+    const PupilFileIdentity &identity() const { return m_identity; }
 
     // "Impossible de lire le fichier des élèves " + path + "."
     static QString unreadableMessage(const QString &windowsPath);
 
 private:
-    explicit PupilFile(FieldReader reader)
+    PupilFile(FieldReader reader, PupilFileIdentity identity)
         : m_reader(std::move(reader))
+        , m_identity(std::move(identity))
     {
     }
     FieldReader m_reader;
+    PupilFileIdentity m_identity;
 };

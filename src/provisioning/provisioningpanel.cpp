@@ -206,10 +206,11 @@ void ProvisioningPanel::createAccounts()
     QElapsedTimer sincePaint;
     int total = 0;
     BulkAccounts::Progress progress;
-    progress.counted = [&](int count) {
+    progress.counted = [&](int count, int done) {
         total = count;
         bar1->setRange(0, qMax(count, 1));
-        bar1->setValue(0);
+        // A stopped run that goes on starts where it stopped.
+        bar1->setValue(done);
         bar1->repaint();
         sincePaint.start();
     };

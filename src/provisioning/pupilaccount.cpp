@@ -30,6 +30,16 @@ QString PupilAccountSteps::description(const QString &className)
 
 PupilAccount PupilAccountSteps::create(const PupilRecord &pupil)
 {
+    return make(pupil, false);
+}
+
+PupilAccount PupilAccountSteps::takeOver(const PupilRecord &pupil)
+{
+    return make(pupil, true);
+}
+
+PupilAccount PupilAccountSteps::make(const PupilRecord &pupil, bool existing)
+{
     PupilAccount report;
     report.login = PupilNaming::login(pupil.className, pupil.surname, pupil.firstNames);
     report.folderSafe = PupilNaming::hasFolderNames(pupil.className, report.login);
@@ -41,8 +51,9 @@ PupilAccount PupilAccountSteps::create(const PupilRecord &pupil)
     // Made without a password, the account stays disabled until the last step gives it one.
     DirObjectPtr user;
     auto container = m_services.directory->bind(DirPaths::container(m_serverName));
-    auto made = container ? (*container)->create(QStringLiteral("User"), report.login)
-                          : Result<DirObjectPtr>(container.status());
+    auto made = !container ? Result<DirObjectPtr>(container.status())
+        : existing         ? m_services.directory->bind(DirPaths::object(m_serverName, report.login, QStringLiteral("user")))
+                           : (*container)->create(QStringLiteral("User"), report.login);
     if (made) {
         user = std::move(*made);
         report.account = user->put(QStringLiteral("FullName"), QString(pupil.surname + u' ' + pupil.firstNames));
@@ -71,6 +82,24 @@ PupilAccount PupilAccountSteps::create(const PupilRecord &pupil)
     if (report.passwordSet)
         report.passwordSet = user->setInfo();
     return report;
+}
+
+QString PupilAccount::stepsText(const QString &className) const
+{
+    auto step = [this](const QString &name, const Status &outcome) {
+        if (outcome)
+            return name + QStringLiteral(" : fait");
+        QString reason = outcome.message();
+        if (!password.isEmpty())
+            reason.replace(password, QStringLiteral("******"));
+        return name + QStringLiteral(" : échec (") + reason + u')';
+    };
+    const QString made = existed ? QStringLiteral("compte : déjà existant") : step(QStringLiteral("compte"), account);
+    return QStringList {made, step(QStringLiteral("mot de passe"), passwordSet),
+        step(QStringLiteral("propriétés"), homeAndScript), step(QStringLiteral("groupe ") + className, classGroup),
+        step(QStringLiteral("groupe eleves"), pupilsGroup), step(QStringLiteral("dossier"), folder),
+        step(QStringLiteral("partage"), shareScript), step(QStringLiteral("liste"), listed)}
+        .join(QStringLiteral(" ; "));
 }
 
 Status PupilAccountSteps::startShareScript(const PupilRecord &pupil, const PupilAccount &account)

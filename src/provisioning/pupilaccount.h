@@ -13,6 +13,7 @@ struct PupilAccount
     QString login;
     QString password; // drawn for this pupil
     bool folderSafe = false; // class and login name folders inside their parents
+    bool existed = false; // no account made: the login named an account before the run
 
     Status folder; // the personal folder
     Status account; // the account, with its full name and description, disabled until it has a password
@@ -20,10 +21,15 @@ struct PupilAccount
     Status classGroup; // member of its class group
     Status pupilsGroup; // member of eleves
     Status passwordSet; // its password, which enables it
+    Status shareScript; // perso.bat started on its folder
+    Status listed; // its line in the account list
 
     bool created() const { return account.ok(); }
     // The password is worth handing out only when an account of this run holds it.
     bool holdsPassword() const { return created() && passwordSet.ok(); }
+    // What became of each step, as the journals tell it: "compte : fait ; mot de passe : échec (...)"
+    // and so on. Never the password, even where a reason would quote it.
+    QString stepsText(const QString &className) const;
 };
 
 // The steps that make one pupil's account, shared by the bulk creation and the single enrolment.
@@ -39,6 +45,9 @@ public:
     // logon script; its class group and eleves; then the password drawn for it, on an account made
     // by this run only.
     PupilAccount create(const PupilRecord &pupil);
+    // The same steps on the account of a pupil whose creation a stopped run had begun: the account is
+    // taken as made by this run, its properties, groups and password given again.
+    PupilAccount takeOver(const PupilRecord &pupil);
     // Starts perso.bat on the personal folder, which shares it as login + "$".
     Status startShareScript(const PupilRecord &pupil, const PupilAccount &account);
     // Appends the login to the account list "utilisateurs.txt".
@@ -47,6 +56,8 @@ public:
     static QString description(const QString &className);
 
 private:
+    PupilAccount make(const PupilRecord &pupil, bool existing);
+
     Services &m_services;
     QString m_serverName;
     QString m_homeRoot;

@@ -270,16 +270,20 @@ void TestBulkAccounts::existingLogin()
     QCOMPARE(f->property(f->ads(QStringLiteral("/TS8BERNARDINI")), QStringLiteral("FullName")).toString(),
         QStringLiteral("BERNARDINI Marc"));
     QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")).size(), 2);
+    // Marie's login was Marc's account, made by this run: hers was not made, and the message says so.
     QCOMPARE(f->prompts.messages().value(0),
-        QStringLiteral("La création de 2 utilisateurs est achevée.\rVeuillez consulter le fichier C:\\comptes.html"));
+        QStringLiteral("La création de 2 utilisateurs est achevée.\rVeuillez consulter le fichier C:\\comptes.html"
+                       "\rAttention : 1 comptes n'ont pas été créés."));
 
-    // A second run: every account exists, so no row shows a password.
+    // A second run: every login names an account made before it, so no row shows a password.
     const QString first = rows[0].password;
+    f->prompts.clear();
     p->cmdCreerutil->click();
     rows = sheetRows();
     QCOMPARE(rows.size(), 2);
     for (const SheetRow &row : rows)
-        QCOMPARE(row.password, QStringLiteral("compte non créé"));
+        QCOMPARE(row.password, QStringLiteral("compte déjà existant"));
+    QVERIFY(f->prompts.messages().value(0).endsWith(QStringLiteral("\rAttention : 2 comptes n'ont pas été créés.")));
     QVERIFY(hasPassword(QStringLiteral("TS8BERNARDINI"), first));
     QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")).size(), 4);
 }

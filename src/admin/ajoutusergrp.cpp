@@ -4,6 +4,7 @@
 #include "dialogopening.h"
 #include "directory/directory.h"
 #include "dirpaths.h"
+#include "journal/actionjournal.h"
 #include "mainvalues.h"
 #include "services.h"
 #include "settingsfiles.h"
@@ -98,6 +99,7 @@ void AjoutUserGrp::addAll()
         } else if (const Status stored = (*bound)->setInfo(); !stored) {
             failed = stored;
         }
+        m_services.journal->record(QStringLiteral("ajout à un groupe"), entry + QStringLiteral(" dans ") + group, failed);
         if (!failed.ok()) {
             busy.restore();
             const QString before = i == 0 ? QStringLiteral("Aucun compte n'a été ajouté.")

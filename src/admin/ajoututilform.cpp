@@ -4,6 +4,7 @@
 #include "dialogopening.h"
 #include "directory/directory.h"
 #include "dirpaths.h"
+#include "journal/actionjournal.h"
 #include "services.h"
 #include "settingsfiles.h"
 #include "ui/formbuilder.h"
@@ -144,6 +145,8 @@ void AjoutUtilForm::createAccount()
         }
     }
     busy.restore();
+    m_services.journal->record(QStringLiteral("création d'un compte"), account,
+        stored && !first.ok() ? QStringLiteral("fait en partie : ") + first.message() : ActionJournal::outcomeText(first));
     if (!stored) {
         // What was typed stays in the dialog, to be corrected and tried again.
         m_services.prompts->message(

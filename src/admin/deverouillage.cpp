@@ -3,6 +3,7 @@
 #include "adminsupport.h"
 #include "directory/directory.h"
 #include "dirpaths.h"
+#include "journal/actionjournal.h"
 #include "services.h"
 #include "settingsfiles.h"
 #include "ui/formbuilder.h"
@@ -58,6 +59,7 @@ void Deverouillage::unlock()
     BusyCaption busy(cmdDever, QStringLiteral("En cours ..."));
     const QString name = listUtilisateurs->currentText();
     QString shown;
+    QString outcome;
     // A name typed by hand goes into the path as it is.
     auto account = m_services.directory->bind(DirPaths::object(m_server, name));
     const auto locked
@@ -65,10 +67,12 @@ void Deverouillage::unlock()
     if (!account) {
         shown = stopMessage(QStringLiteral("Aucun compte %1 n'a été trouvé : rien n'a été changé.").arg(quoted(name)),
             account.status());
+        outcome = ActionJournal::outcomeText(account.status());
     } else if (!locked) {
         shown = stopMessage(
             QStringLiteral("L'état du compte %1 n'a pas pu être lu : rien n'a été changé.").arg(quoted(name)),
             locked.status());
+        outcome = ActionJournal::outcomeText(locked.status());
     } else if (locked->toBool()) {
         Status unlocked = (*account)->put(QStringLiteral("IsAccountLocked"), false);
         if (unlocked)
@@ -77,9 +81,12 @@ void Deverouillage::unlock()
         shown = unlocked
             ? QStringLiteral("Utilisateur déverouillé.")
             : stopMessage(QStringLiteral("Le compte %1 n'a pas pu être déverrouillé.").arg(quoted(name)), unlocked);
+        outcome = ActionJournal::outcomeText(unlocked);
     } else {
         shown = QStringLiteral("Cet utilisateur n'est pas vérouillé !");
+        outcome = QStringLiteral("rien à faire : le compte n'était pas verrouillé");
     }
+    m_services.journal->record(QStringLiteral("déverrouillage"), name, outcome);
     busy.restore();
     m_services.prompts->message(shown);
     close();

@@ -5,6 +5,7 @@
 #include "directory/directory.h"
 #include "dirpaths.h"
 #include "groupspanel.h"
+#include "journal/actionjournal.h"
 #include "mainvalues.h"
 #include "services.h"
 #include "ui/paintnow.h"
@@ -144,12 +145,19 @@ void GroupsPanel::createGroup()
     const std::optional<QString> typed = m_services.prompts->input(QStringLiteral("Nom du groupe global à créer: "));
     const QString name = typed.value_or(QString());
     if (!name.isEmpty()) {
-        if (auto server = m_services.directory->bind(serverPath())) {
-            if (auto group = (*server)->create(kGroup, name)) {
-                (*group)->put(QStringLiteral("groupType"), 2);
-                (*group)->setInfo();
-            }
+        // Each step is tried as before; the journal keeps the first that failed.
+        Status made;
+        auto server = m_services.directory->bind(serverPath());
+        auto group = server ? (*server)->create(kGroup, name) : Result<DirObjectPtr>(server.status());
+        if (group) {
+            made = (*group)->put(QStringLiteral("groupType"), 2);
+            const Status stored = (*group)->setInfo();
+            if (made)
+                made = stored;
+        } else {
+            made = group.status();
         }
+        m_services.journal->record(QStringLiteral("création d'un groupe"), name, made);
     }
     refresh();
 }
@@ -166,11 +174,9 @@ void GroupsPanel::deleteGroup()
         return;
     }
     auto server = m_services.directory->bind(serverPath());
-    if (!server) {
-        m_services.prompts->message(stopMessage(what, server.status()));
-        return;
-    }
-    if (const Status deleted = (*server)->deleteObject(kGroup, group); !deleted) {
+    const Status deleted = server ? (*server)->deleteObject(kGroup, group) : server.status();
+    m_services.journal->record(QStringLiteral("suppression d'un groupe"), group, deleted);
+    if (!deleted) {
         m_services.prompts->message(stopMessage(what, deleted));
         return;
     }
@@ -185,10 +191,15 @@ void GroupsPanel::removeMember()
     const QString server = m_services.main->serverName();
     auto user = m_services.directory->bind(DirPaths::object(server, chosenMemberText(), QStringLiteral("user")));
     auto group = m_services.directory->bind(DirPaths::object(server, chosenGroupText(), QStringLiteral("group")));
+    Status removed = group ? (user ? Status() : user.status()) : group.status();
     if (group) {
         if (user)
-            (*group)->remove((*user)->adsPath());
-        (*group)->setInfo();
+            removed = (*group)->remove((*user)->adsPath());
+        const Status stored = (*group)->setInfo();
+        if (removed)
+            removed = stored;
     }
+    m_services.journal->record(
+        QStringLiteral("retrait d'un groupe"), chosenMemberText() + QStringLiteral(" de ") + chosenGroupText(), removed);
     chooseGroup();
 }

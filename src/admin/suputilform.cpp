@@ -3,6 +3,7 @@
 #include "dialogopening.h"
 #include "directory/directory.h"
 #include "dirpaths.h"
+#include "journal/actionjournal.h"
 #include "services.h"
 #include "settingsfiles.h"
 #include "ui/formbuilder.h"
@@ -73,8 +74,9 @@ void SupUtilForm::deleteSelection()
         // An entry that names no account (empty, or already deleted above) is passed over.
         if (entry.isEmpty())
             continue;
-        if (auto server = m_services.directory->bind(DirPaths::container(m_server)))
-            (*server)->deleteObject(QStringLiteral("User"), entry);
+        auto server = m_services.directory->bind(DirPaths::container(m_server));
+        m_services.journal->record(QStringLiteral("suppression d'un compte"), entry,
+            server ? (*server)->deleteObject(QStringLiteral("User"), entry) : server.status());
     }
     lstSelec->clear();
     busy.restore();

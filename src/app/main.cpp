@@ -1,5 +1,6 @@
 #include "admindialogs.h"
 #include "directory/directoryfactory.h"
+#include "journal/actionjournal.h"
 #include "parametre.h"
 #include "passwordgenerator.h"
 #include "principale.h"
@@ -37,6 +38,7 @@ int main(int argc, char *argv[])
     BoxPrompts prompts(QStringLiteral("Velmar"));
     PasswordGenerator passwords;
     DialogHost dialogs;
+    ActionJournal journal(paths, prompts);
 
     Services services;
     services.paths = &paths;
@@ -45,6 +47,7 @@ int main(int argc, char *argv[])
     services.prompts = &prompts;
     services.passwords = &passwords;
     services.dialogs = &dialogs;
+    services.journal = &journal;
 
     Principale principale(services);
     services.main = &principale;

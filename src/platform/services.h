@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class ActionJournal;
 class DialogHost;
 class Directory;
 class MainValues;
@@ -20,6 +21,7 @@ struct Services
     PasswordGenerator *passwords = nullptr;
     DialogHost *dialogs = nullptr;
     MainValues *main = nullptr;
+    ActionJournal *journal = nullptr; // the single actions' journal
 
     QString programFolder() const;
     // A program-folder file as a host path: programFolder() + "\" + name, resolved.

@@ -4,6 +4,7 @@
 #include "directory/directory.h"
 #include "dirpaths.h"
 #include "enrolsupport.h"
+#include "journal/actionjournal.h"
 #include "mainvalues.h"
 #include "pupilaccount.h"
 #include "pupilpolicy.h"
@@ -124,8 +125,10 @@ void AjoutEleve::create()
     PupilAccount account = steps.create(pupil);
     // The list line comes before the share script, so that the list holds the pupil whatever the
     // script does.
-    const Status listed = steps.recordLogin(account);
-    steps.startShareScript(pupil, account);
+    account.listed = steps.recordLogin(account);
+    account.shareScript = steps.startShareScript(pupil, account);
+    const Status &listed = account.listed;
+    m_services.journal->record(QStringLiteral("ajout d'un élève"), account.login, account.stepsText(pupil.className));
 
     QString text;
     if (account.holdsPassword()) {

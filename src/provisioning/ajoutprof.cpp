@@ -5,6 +5,7 @@
 #include "directory/directory.h"
 #include "dirpaths.h"
 #include "enrolsupport.h"
+#include "journal/actionjournal.h"
 #include "logins.h"
 #include "mainvalues.h"
 #include "provisioningfolders.h"
@@ -113,14 +114,19 @@ void AjoutProf::create()
     const QString folder = Teachers::folder(homeRoot, login);
     const QString discipline = cboMat->currentText();
 
-    makeFolder(m_services, folder);
+    const Status folderMade = makeFolder(m_services, folder);
     const Status created = createAccount(login, surname + u' ' + firstName, discipline);
-    // Passed over when they fail, as the enrolment goes on: the message tells whether the account exists.
-    AccountSteps::setHomeAndScript(m_services, m_server, login, QStringLiteral("profslogon.bat"));
-    AccountSteps::joinGroup(m_services, m_server, login, QStringLiteral("profs"));
+    // Passed over when they fail, as the enrolment goes on: the message tells whether the account
+    // exists, the journal what became of each step.
+    const Status homeAndScript = AccountSteps::setHomeAndScript(m_services, m_server, login, QStringLiteral("profslogon.bat"));
+    const Status joined = AccountSteps::joinGroup(m_services, m_server, login, QStringLiteral("profs"));
     const Status listed = Teachers::append(m_services, login);
-    m_services.shell->start(
+    const Status shared = m_services.shell->start(
         m_services.programFolder() + QStringLiteral("\\prof.bat ") + folder + u' ' + login, WindowStyle::Minimized);
+    m_services.journal->record(QStringLiteral("ajout d'un professeur"), login,
+        ActionJournal::stepsText({{QStringLiteral("compte"), created}, {QStringLiteral("propriétés"), homeAndScript},
+            {QStringLiteral("groupe profs"), joined}, {QStringLiteral("dossier"), folderMade},
+            {QStringLiteral("partage"), shared}, {QStringLiteral("liste"), listed}}));
 
     QString text = created ? QStringLiteral("Vous venez d'ajouter l' utilisateur: ") + login
             + QStringLiteral(" ses droits et répertoires ont été créés.")

@@ -1,6 +1,7 @@
 #include "pupilaccount.h"
 
 #include "accountsteps.h"
+#include "journal/actionjournal.h"
 #include "directory/directory.h"
 #include "dirpaths.h"
 #include "passwordgenerator.h"
@@ -86,20 +87,19 @@ PupilAccount PupilAccountSteps::make(const PupilRecord &pupil, bool existing)
 
 QString PupilAccount::stepsText(const QString &className) const
 {
-    auto step = [this](const QString &name, const Status &outcome) {
-        if (outcome)
-            return name + QStringLiteral(" : fait");
-        QString reason = outcome.message();
-        if (!password.isEmpty())
-            reason.replace(password, QStringLiteral("******"));
-        return name + QStringLiteral(" : échec (") + reason + u')';
-    };
-    const QString made = existed ? QStringLiteral("compte : déjà existant") : step(QStringLiteral("compte"), account);
-    return QStringList {made, step(QStringLiteral("mot de passe"), passwordSet),
-        step(QStringLiteral("propriétés"), homeAndScript), step(QStringLiteral("groupe ") + className, classGroup),
-        step(QStringLiteral("groupe eleves"), pupilsGroup), step(QStringLiteral("dossier"), folder),
-        step(QStringLiteral("partage"), shareScript), step(QStringLiteral("liste"), listed)}
-        .join(QStringLiteral(" ; "));
+    QList<ActionJournal::Step> steps {{QStringLiteral("compte"), account},
+        {QStringLiteral("mot de passe"), passwordSet}, {QStringLiteral("propriétés"), homeAndScript},
+        {QStringLiteral("groupe ") + className, classGroup}, {QStringLiteral("groupe eleves"), pupilsGroup},
+        {QStringLiteral("dossier"), folder}, {QStringLiteral("partage"), shareScript},
+        {QStringLiteral("liste"), listed}};
+    // A reason never quotes the password, but should one, the journal would keep it.
+    for (auto &[name, outcome] : steps) {
+        if (!outcome && !password.isEmpty() && outcome.message().contains(password))
+            outcome = Status::failure(QString(outcome.message()).replace(password, QStringLiteral("******")));
+    }
+    if (!existed)
+        return ActionJournal::stepsText(steps);
+    return QStringLiteral("compte : déjà existant ; ") + ActionJournal::stepsText(steps.mid(1));
 }
 
 Status PupilAccountSteps::startShareScript(const PupilRecord &pupil, const PupilAccount &account)

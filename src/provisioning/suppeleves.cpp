@@ -4,6 +4,8 @@
 #include "directory/directory.h"
 #include "dirpaths.h"
 #include "enrolsupport.h"
+#include "journal/actionjournal.h"
+#include "journal/runjournal.h"
 #include "mainvalues.h"
 #include "services.h"
 #include "shell/shell.h"
@@ -14,6 +16,9 @@
 #include "ui/paintnow.h"
 #include "ui/prompts.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QLabel>
@@ -24,28 +29,46 @@ using namespace EnrolSupport;
 
 namespace {
 
-// The field kept of each record of a list; a missing list has none. A list that is there but cannot
-// be read is a failure, so that it is never deleted unread.
-Result<QStringList> readFields(const QString &hostPath, int perRecord, int kept)
+// A list as it was read: its bytes, and the field kept of each record. A missing list has none. A
+// list that is there but cannot be read is a failure, so that it is never deleted unread.
+struct ReadList
+{
+    QByteArray bytes;
+    QStringList values;
+};
+
+Result<ReadList> readFields(const QString &hostPath, int perRecord, int kept)
 {
     if (!QFileInfo::exists(hostPath))
-        return QStringList();
-    auto reader = FieldReader::open(hostPath);
-    if (!reader)
-        return reader.status();
-    QStringList values;
-    while (!reader->atEnd()) {
-        const QString value = reader->record(perRecord).at(kept);
+        return ReadList();
+    QFile file(hostPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return Status::failure(QStringLiteral("Impossible d'ouvrir le fichier %1 : %2").arg(hostPath, file.errorString()));
+    ReadList list {file.readAll(), {}};
+    FieldReader reader(list.bytes);
+    while (!reader.atEnd()) {
+        const QString value = reader.record(perRecord).at(kept);
         // A blank line names no class and no pupil.
         if (!value.trimmed().isEmpty())
-            values.append(value);
+            list.values.append(value);
     }
-    return values;
+    return list;
 }
 
-void start(Services &services, const QString &line)
+Status start(Services &services, const QString &line)
 {
-    services.shell->start(line, WindowStyle::Minimized);
+    return services.shell->start(line, WindowStyle::Minimized);
+}
+
+// The first lines of the removal's journal: the account list it read, its size and checksum.
+QStringList journalHeader(const QString &listPath, const QByteArray &bytes, int pupils, const QDateTime &started)
+{
+    return {QStringLiteral("Liste des comptes : ") + listPath,
+        QStringLiteral("Taille : %1 octets").arg(bytes.size()),
+        QStringLiteral("Somme de contrôle SHA-256 : ")
+            + QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()),
+        QStringLiteral("Début : ") + started.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")),
+        QStringLiteral("Élèves : %1").arg(pupils)};
 }
 
 } // namespace
@@ -99,21 +122,18 @@ QStringList SuppEleves::classNames() const
 {
     // Without the class list the class shares stay; the rest of the removal goes on.
     auto classes = readFields(m_services.programFile(QStringLiteral("div.txt")), 2, 1);
-    return classes ? *classes : QStringList();
+    return classes ? classes->values : QStringList();
 }
 
-Result<QStringList> SuppEleves::logins() const
-{
-    return readFields(m_services.programFile(QStringLiteral("utilisateurs.txt")), 1, 0);
-}
-
-QString SuppEleves::removeFolder(
-    const QString &command, const QString &box, const QString &below, const QString &leftAlone)
+QString SuppEleves::removeFolder(const QString &command, const QString &box, const QString &below,
+    const QString &leftAlone, RunJournal &journal)
 {
     // An empty box would make the command act on the current folder, a drive root on the whole drive.
-    if (PathResolver::isDriveRootOrEmpty(box))
+    if (PathResolver::isDriveRootOrEmpty(box)) {
+        journal.write(box + below + QStringLiteral(" : laissé (chemin vide ou racine d'un lecteur)"));
         return leftAlone;
-    start(m_services, command + box + below);
+    }
+    journal.write(ActionJournal::stepsText({{box + below, start(m_services, command + box + below)}}));
     return {};
 }
 
@@ -126,14 +146,22 @@ void SuppEleves::eraseAll()
         return;
     }
 
-    for (const QString &className : classNames())
-        start(m_services, QStringLiteral("cmd.exe /c net share ") + className + QStringLiteral(" /del /y"));
-    start(m_services, QStringLiteral("cmd.exe /c net share public /del /y"));
-    start(m_services, QStringLiteral("cmd.exe /c net share matieres /del /y"));
+    // The journal names the account list first: it is read before anything is removed.
+    const QString listPath = m_services.programFolder() + QStringLiteral("\\utilisateurs.txt");
+    const auto listed = readFields(m_services.paths->toHost(listPath), 1, 0);
+    const QStringList pupils = listed ? listed->values : QStringList();
+    const QDateTime started = QDateTime::currentDateTime();
+    RunJournal journal = RunJournal::start(*m_services.paths, QStringLiteral("suppression"), started);
+    journal.write(journalHeader(listPath, listed ? listed->bytes : QByteArray(), int(pupils.size()), started));
+
+    QStringList shares = classNames();
+    shares << QStringLiteral("public") << QStringLiteral("matieres");
+    for (const QString &share : std::as_const(shares)) {
+        journal.write(ActionJournal::stepsText({{QStringLiteral("partage ") + share,
+            start(m_services, QStringLiteral("cmd.exe /c net share ") + share + QStringLiteral(" /del /y"))}}));
+    }
 
     auto container = m_services.directory->bind(DirPaths::container(m_server));
-    const auto listed = logins();
-    const QStringList pupils = listed ? *listed : QStringList();
     // A range of 0 to 0 would show a busy bar instead of an empty one.
     bar1->setRange(0, qMax<int>(1, pupils.size()));
     bar1->setValue(0);
@@ -141,12 +169,17 @@ void SuppEleves::eraseAll()
     QStringList remaining;
     for (const QString &login : pupils) {
         ++processed;
-        if (!container || !(*container)->deleteObject(QStringLiteral("User"), login)) {
+        const Status deleted
+            = container ? (*container)->deleteObject(QStringLiteral("User"), login) : container.status();
+        if (!deleted) {
             // An account removed by hand earlier is gone all the same; one still there stays listed.
             if (!container || m_services.directory->bind(DirPaths::object(m_server, login, QStringLiteral("user"))))
                 remaining.append(login);
         }
-        start(m_services, QStringLiteral("cmd.exe /c net share ") + login + QStringLiteral("$ /del /y"));
+        const Status unshared
+            = start(m_services, QStringLiteral("cmd.exe /c net share ") + login + QStringLiteral("$ /del /y"));
+        journal.write(QString::number(processed) + QStringLiteral(" ; ") + login + QStringLiteral(" ; ")
+            + ActionJournal::stepsText({{QStringLiteral("compte"), deleted}, {QStringLiteral("partage"), unshared}}));
         bar1->setValue(processed);
     }
 
@@ -155,13 +188,16 @@ void SuppEleves::eraseAll()
     leftAlone << removeFolder(QStringLiteral("cmd.exe /c rd /s/q "), homeRoot, QStringLiteral("\\eleves"),
         QStringLiteral("Les répertoires personnels des élèves n'ont pas été supprimés : "
                        "le chemin des répertoires personnels est vide ou désigne la racine "
-                       "d'un lecteur."));
+                       "d'un lecteur."),
+        journal);
     leftAlone << removeFolder(QStringLiteral("cmd.exe /c del /s/q "), m_services.main->subjectsFolder(), {},
         QStringLiteral("Les fichiers des matières n'ont pas été supprimés : le chemin du "
-                       "répertoire des matières est vide ou désigne la racine d'un lecteur."));
+                       "répertoire des matières est vide ou désigne la racine d'un lecteur."),
+        journal);
     leftAlone << removeFolder(QStringLiteral("cmd.exe /c rd /s/q "), m_services.main->publicFolder(), {},
         QStringLiteral("Le répertoire public n'a pas été supprimé : son chemin est vide ou "
-                       "désigne la racine d'un lecteur."));
+                       "désigne la racine d'un lecteur."),
+        journal);
     leftAlone.removeAll(QString());
 
     // The account list is the only record of the pupils' logins: the accounts that could not be
@@ -184,11 +220,21 @@ void SuppEleves::eraseAll()
         text += u'\r' + QStringLiteral("La liste utilisateurs.txt n'a pas pu être lue ; elle est conservée : ")
             + listed.message();
     }
+    if (!remaining.isEmpty())
+        journal.write(ActionJournal::stepsText({{QStringLiteral("liste utilisateurs.txt récrite"), kept}}));
+    const QString journalConsequence = QStringLiteral("La suppression a eu lieu ; seul son journal est incomplet.");
+    const bool journalTold = journal.failed();
+    if (journalTold)
+        text += u'\r' + journal.failureMessage(journalConsequence);
     m_services.prompts->message(text);
     busy.restore();
 
-    if (remaining.isEmpty() && listed)
-        start(m_services,
-            QStringLiteral("cmd.exe /c del ") + m_services.programFolder() + QStringLiteral("\\utilisateurs.txt"));
+    if (remaining.isEmpty() && listed) {
+        journal.write(ActionJournal::stepsText({{QStringLiteral("liste utilisateurs.txt supprimée"),
+            start(m_services, QStringLiteral("cmd.exe /c del ") + listPath)}}));
+    }
+    journal.write(QStringLiteral("fin"));
+    if (journal.failed() && !journalTold)
+        m_services.prompts->message(journal.failureMessage(journalConsequence));
     close();
 }

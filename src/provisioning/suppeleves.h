@@ -8,6 +8,7 @@
 
 class QProgressBar;
 class QPushButton;
+class RunJournal;
 struct Services;
 
 // "suppression de tous les élèves": at the end of the year, removes the class shares, the shares
@@ -37,11 +38,10 @@ public:
 private:
     // The second field of each record of "div.txt"; none when the file is missing.
     QStringList classNames() const;
-    // The logins of "utilisateurs.txt"; none when the file is missing.
-    Result<QStringList> logins() const;
-    // Starts the folder command unless the box is empty or names a drive root; then gives the
-    // sentence that tells the administrator what was left alone.
-    QString removeFolder(const QString &command, const QString &box, const QString &below, const QString &leftAlone);
+    // Starts the folder command unless the box is empty or names a drive root, and notes it in the
+    // journal; then gives the sentence that tells the administrator what was left alone.
+    QString removeFolder(const QString &command, const QString &box, const QString &below, const QString &leftAlone,
+        RunJournal &journal);
 
     Services &m_services;
     QString m_server;

@@ -4,6 +4,7 @@
 #include "directory/directory.h"
 #include "dirpaths.h"
 #include "enrolsupport.h"
+#include "journal/actionjournal.h"
 #include "mainvalues.h"
 #include "services.h"
 #include "shell/shell.h"
@@ -89,16 +90,19 @@ void SuppProf::remove()
     BusyCaption busy(cmdSupp, QStringLiteral("En cours ..."));
     const QString homeRoot = m_services.main->homeRoot();
 
-    if (auto container = m_services.directory->bind(DirPaths::container(m_server)))
-        (*container)->deleteObject(QStringLiteral("User"), login);
-    m_services.shell->start(
+    auto container = m_services.directory->bind(DirPaths::container(m_server));
+    const Status deleted = container ? (*container)->deleteObject(QStringLiteral("User"), login) : container.status();
+    const Status unshared = m_services.shell->start(
         QStringLiteral("cmd.exe /c net share ") + login + QStringLiteral("$ /delete /y"), WindowStyle::Minimized);
-    m_services.shell->start(
+    const Status removed = m_services.shell->start(
         QStringLiteral("cmd.exe /c rd /s/q ") + Teachers::folder(homeRoot, login), WindowStyle::Minimized);
 
     // The list is written anew in one step, so that no earlier leftover and no interrupted rewrite
     // can add or lose a teacher.
     const Status rewritten = Teachers::remove(m_services, login);
+    m_services.journal->record(QStringLiteral("suppression d'un professeur"), login,
+        ActionJournal::stepsText({{QStringLiteral("compte"), deleted}, {QStringLiteral("partage"), unshared},
+            {QStringLiteral("dossier"), removed}, {QStringLiteral("liste"), rewritten}}));
 
     QString text = QStringLiteral("Vous avez supprimé le professeur : ") + login;
     if (!rewritten)

@@ -1,5 +1,6 @@
 #include "suppmail.h"
 
+#include "journal/actionjournal.h"
 #include "services.h"
 #include "shell/shell.h"
 #include "text/pathresolver.h"
@@ -10,6 +11,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+namespace {
+const QString kAction = QStringLiteral("vidage des boites mail");
+}
 
 SuppMail::SuppMail(Services &services)
     : m_services(services)
@@ -45,12 +50,16 @@ void SuppMail::clearStore()
     const Status removed = m_services.shell->startAndWait(
         QStringLiteral("cmd.exe /c rd /s/q ") + folder, WindowStyle::Minimized, kCommandTimeoutMs);
     if (!removed) {
+        m_services.journal->record(kAction, folder, removed);
         prompts.message(QStringLiteral("Les boites mail de ") + folder + QStringLiteral(" n'ont pas pu être vidées.\r")
             + removed.message());
         return;
     }
     const Status made = m_services.shell->startAndWait(
         QStringLiteral("cmd.exe /c md ") + folder, WindowStyle::Minimized, kCommandTimeoutMs);
+    m_services.journal->record(kAction, folder,
+        made ? ActionJournal::outcomeText(made)
+             : QStringLiteral("vidées, mais dossier non recréé : ") + made.message());
     if (!made) {
         prompts.message(QStringLiteral("Les boites mail ont été vidées, mais le dossier ") + folder
             + QStringLiteral(" n'a pas pu être recréé.\r") + made.message());

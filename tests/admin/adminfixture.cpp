@@ -69,6 +69,7 @@ AdminFixture::AdminFixture()
     services.prompts = &prompts;
     services.dialogs = &dialogs;
     services.main = &main;
+    services.journal = &journal;
 }
 
 AdminFixture::~AdminFixture()

@@ -2,6 +2,7 @@
 
 #include "directory/directory.h"
 #include "mainvalues.h"
+#include "journal/actionjournal.h"
 #include "scriptedprompts.h"
 #include "services.h"
 #include "tempprogramfolder.h"
@@ -81,6 +82,7 @@ public:
     ScriptedPrompts prompts;
     DialogHost dialogs;
     FakeMainValues main;
+    ActionJournal journal {folder.paths(), prompts};
     Services services;
 
     // Directory contents made through the directory's own interface.

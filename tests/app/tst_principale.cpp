@@ -1,3 +1,4 @@
+#include "journal/actionjournal.h"
 #include "admindialogs.h"
 #include "directory/directoryfactory.h"
 #include "parametre.h"
@@ -72,6 +73,7 @@ private:
     ScriptedPrompts m_prompts;
     std::unique_ptr<PasswordGenerator> m_passwords;
     std::unique_ptr<DialogHost> m_dialogs;
+    std::unique_ptr<ActionJournal> m_journal;
     Services m_services;
     std::unique_ptr<Principale> m_principale;
 };
@@ -92,6 +94,8 @@ void TestPrincipale::init()
     m_services.prompts = &m_prompts;
     m_services.passwords = m_passwords.get();
     m_services.dialogs = m_dialogs.get();
+    m_journal = std::make_unique<ActionJournal>(m_folder->paths(), m_prompts);
+    m_services.journal = m_journal.get();
     m_principale = std::make_unique<Principale>(m_services);
     m_services.main = m_principale.get();
     m_dialogs->define(QStringLiteral("parametre"), [this] { return new Parametre(m_services, *m_principale); });

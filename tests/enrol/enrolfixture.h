@@ -1,5 +1,6 @@
 #pragma once
 
+#include "journal/actionjournal.h"
 #include "directory/directory.h"
 #include "directory/directoryfactory.h"
 #include "fakemainvalues.h"
@@ -76,6 +77,7 @@ struct EnrolFixture
     PasswordGenerator passwords {kSeed};
     DialogHost dialogs;
     FakeMainValues main;
+    ActionJournal journal {folder.paths(), prompts};
     Services services;
 
     // The embedded store of the folder unless another directory is given, reached by that server name.
@@ -93,6 +95,7 @@ struct EnrolFixture
         services.passwords = &passwords;
         services.dialogs = &dialogs;
         services.main = &main;
+        services.journal = &journal;
     }
 
     // The host folder of a Windows path of the test drives.

@@ -66,6 +66,7 @@ PanelFixture::PanelFixture(std::unique_ptr<Directory> givenDirectory, bool realS
     services.prompts = &prompts;
     services.passwords = &passwords;
     services.main = &main;
+    services.journal = &journal;
 
     window.resize(870, 564);
     FormBuilder form(&window);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "directory/directory.h"
+#include "journal/actionjournal.h"
 #include "mainvalues.h"
 #include "passwordgenerator.h"
 #include "recordingshell.h"
@@ -70,6 +71,7 @@ public:
     ProbingPrompts prompts;
     PasswordGenerator passwords {20240901};
     FakeMainValues main;
+    ActionJournal journal {folder.paths(), prompts};
     Services services;
     QWidget window;
     ProvisioningPanel *panel = nullptr;

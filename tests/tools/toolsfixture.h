@@ -1,5 +1,6 @@
 #pragma once
 
+#include "journal/actionjournal.h"
 #include "fakemainvalues.h"
 #include "recordingshell.h"
 #include "scriptedprompts.h"
@@ -36,6 +37,8 @@ protected:
         m_services.prompts = &m_prompts;
         m_services.dialogs = m_dialogs.get();
         m_services.main = &m_main;
+        m_journal = std::make_unique<ActionJournal>(m_folder->paths(), m_prompts);
+        m_services.journal = m_journal.get();
         defineToolsDialogs(m_services);
     }
 
@@ -66,6 +69,7 @@ protected:
     ScriptedPrompts m_prompts;
     FakeMainValues m_main;
     std::unique_ptr<DialogHost> m_dialogs;
+    std::unique_ptr<ActionJournal> m_journal;
     Services m_services;
     QPointer<QWidget> m_dialog;
 };

@@ -3,6 +3,8 @@
 #include "journalfile.h"
 #include "ui/prompts.h"
 
+#include <QStringList>
+
 ActionJournal::ActionJournal(const PathResolver &paths, Prompts &prompts)
     : m_paths(paths)
     , m_prompts(prompts)
@@ -18,6 +20,14 @@ QString ActionJournal::line(const QDateTime &when, const QString &action, const 
 QString ActionJournal::outcomeText(const Status &outcome)
 {
     return outcome ? QStringLiteral("fait") : QStringLiteral("échec : ") + outcome.message();
+}
+
+QString ActionJournal::stepsText(const QList<Step> &steps)
+{
+    QStringList texts;
+    for (const auto &[name, outcome] : steps)
+        texts << name + (outcome ? QStringLiteral(" : fait") : QStringLiteral(" : échec (") + outcome.message() + u')');
+    return texts.join(QStringLiteral(" ; "));
 }
 
 void ActionJournal::record(const QString &action, const QString &name, const Status &outcome)

@@ -3,7 +3,10 @@
 #include "text/result.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 class PathResolver;
 class Prompts;
@@ -25,6 +28,9 @@ public:
     static QString line(const QDateTime &when, const QString &action, const QString &name, const QString &outcome);
     // "fait", or "échec : " + the reason.
     static QString outcomeText(const Status &outcome);
+    // What became of each step of an action: "compte : fait ; groupe profs : échec (reason)".
+    using Step = std::pair<QString, Status>;
+    static QString stepsText(const QList<Step> &steps);
     static QString fileName() { return QStringLiteral("actions.txt"); }
 
 private:

@@ -6,8 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -152,6 +155,16 @@ QStringList JournalFile::list(const PathResolver &paths, const QString &prefix)
 {
     const QString host = paths.toHost(folder(paths));
     QStringList names = QDir(host).entryList({prefix + QStringLiteral("-*.txt")}, QDir::Files, QDir::Name);
+    // "x-20260901-083005-2.txt" comes after "x-20260901-083005.txt", which the names alone would not say.
+    static const QRegularExpression counted(QStringLiteral("^(.*)-(\\d+)\\.txt$"));
+    static const QRegularExpression stamped(QStringLiteral("-\\d{8}-\\d{6}$"));
+    auto order = [](const QString &name) {
+        const auto match = counted.match(name);
+        if (match.hasMatch() && stamped.match(match.captured(1)).hasMatch())
+            return std::pair(match.captured(1), match.captured(2).toLongLong());
+        return std::pair(name.chopped(4), 1LL);
+    };
+    std::stable_sort(names.begin(), names.end(), [&order](const QString &a, const QString &b) { return order(a) < order(b); });
     QStringList journals;
     for (const QString &name : std::as_const(names))
         journals << folder(paths) + u'\\' + name;

@@ -1,7 +1,10 @@
 #include "provisioningfixture.h"
 
+#include "accountsheet.h"
+#include "bulkaccounts.h"
 #include "directory/directoryfactory.h"
 #include "directory/sqlitedirectory.h"
+#include "journal/journalfile.h"
 #include "provisioningpanel.h"
 #include "text/cp1252.h"
 #include "ui/formbuilder.h"
@@ -203,5 +206,67 @@ void checkPupilAccounts(PanelFixture &f, const QList<Pupil> &pupils, const QStri
             QStringLiteral("\\\\SERVEUR1\\") + pupil.login + u'$');
         QCOMPARE(f.property(user, QStringLiteral("LoginScript")).toString(), pupil.className + QStringLiteral(".bat"));
         QVERIFY(f.memberNames(f.ads(u'/' + pupil.className + QStringLiteral(",group"))).contains(pupil.login));
+    }
+}
+
+namespace {
+
+// What stops a run dead in a test: nothing of the run catches it.
+struct Killed
+{
+};
+
+} // namespace
+
+bool PanelFixture::runStoppedAt(const QString &login)
+{
+    const auto before = shell.onStart;
+    shell.onStart = [&login](const QString &line) {
+        if (line.endsWith(u' ' + login))
+            throw Killed();
+    };
+    bool stopped = false;
+    try {
+        // Whatever it returns, the run reached no stop when it returns.
+        (void)BulkAccounts(services).run(
+            {main.serverName(), main.systemVolume(), main.homeRoot(), main.pupilFile()});
+    } catch (const Killed &) {
+        stopped = true;
+    }
+    shell.onStart = before;
+    return stopped;
+}
+
+QStringList PanelFixture::journals(const QString &prefix) const
+{
+    return JournalFile::list(folder.paths(), prefix);
+}
+
+QStringList PanelFixture::sheetPasswords() const
+{
+    QStringList passwords;
+    const QDir volume(host(QStringLiteral("C:\\")));
+    for (const QString &name : volume.entryList({QStringLiteral("comptes*.html")}, QDir::Files)) {
+        if (name.startsWith(QStringLiteral("comptes-classes")))
+            continue;
+        auto rows = AccountSheet::read(volume.filePath(name));
+        if (!rows)
+            continue;
+        for (const AccountSheet::Row &row : std::as_const(*rows)) {
+            if (row.holdsPassword())
+                passwords << row.passwordCell;
+        }
+    }
+    return passwords;
+}
+
+void PanelFixture::checkNoPasswordInJournals(const QStringList &passwords) const
+{
+    QStringList all = journals(QStringLiteral("creation")) + journals(QStringLiteral("suppression"));
+    all << JournalFile::folder(folder.paths()) + QStringLiteral("\\actions.txt");
+    for (const QString &journal : std::as_const(all)) {
+        const QString text = Cp1252::decode(read(journal));
+        for (const QString &password : passwords)
+            QVERIFY2(!text.contains(password), qPrintable(journal + QStringLiteral(" : ") + password));
     }
 }

@@ -96,6 +96,17 @@ public:
 
     // "WinNT://SERVEUR1" + suffix
     QString ads(const QString &suffix = {}) const;
+
+    // Runs step 3 as the panel does, and stops it dead as the share script of this login is about to
+    // start, as a run killed there would stop: its account made, its row and journal line not yet
+    // written. False when the run never reached that pupil.
+    bool runStoppedAt(const QString &login);
+    // The Windows paths of the journals prefix + "-...txt" of the program folder, oldest first.
+    QStringList journals(const QString &prefix) const;
+    // The passwords on the account sheets of the system volume, the kept ones included.
+    QStringList sheetPasswords() const;
+    // Fails the test when a journal of the program folder holds one of these passwords.
+    void checkNoPasswordInJournals(const QStringList &passwords) const;
 };
 
 // Builds converted pupil file bytes from "surname,first names,class" lines, in Windows-1252.

@@ -1,5 +1,6 @@
 #include "accountsheet.h"
 #include "bulkaccounts.h"
+#include "journal/journalfile.h"
 #include "policydirectory.h"
 #include "provisioningfixture.h"
 #include "provisioningpanel.h"
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <memory>
@@ -71,6 +73,11 @@ private Q_SLOTS:
     void passwordRefusedByTheDomain();
     void domainThatRefusesGeneratedPasswords_data();
     void domainThatRefusesGeneratedPasswords();
+    void secondRunOnTheSameFile();
+    void stoppedRunGoesOn();
+    void stoppedRunNotTakenUp_data();
+    void stoppedRunNotTakenUp();
+    void handoutsPerClass();
 
 private:
     std::unique_ptr<PanelFixture> f;
@@ -506,6 +513,247 @@ void TestBulkAccounts::domainThatRefusesGeneratedPasswords()
     QVERIFY(!f->folder.exists(QStringLiteral("utilisateurs.txt")));
     QCOMPARE(f->shell.started.size(), 0);
     QCOMPARE(p->cmdCreerutil->text(), QStringLiteral("Créer les utilisateurs et droits"));
+}
+
+namespace {
+
+constexpr QFile::Permissions kOpenToOthers = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+    | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+
+const QStringList kFivePupils {QStringLiteral("MARTIN,Paul,TS8"), QStringLiteral("DURAND,Léa,TS8"),
+    QStringLiteral("PETIT,Luc,TS8"), QStringLiteral("LÉVÊQUE,Zoé,1S2"), QStringLiteral("ROUX,Ana,1S2")};
+const QStringList kFiveLogins {QStringLiteral("TS8MARTINPaul"), QStringLiteral("TS8DURANDLéa"),
+    QStringLiteral("TS8PETITLuc"), QStringLiteral("1S2LÉVÊQUEZoé"), QStringLiteral("1S2ROUXAna")};
+
+// A password as a slip of the handouts shows it: digits in bold.
+QString onSlip(const QString &password)
+{
+    QString shown;
+    for (const QChar c : password)
+        shown += c.isDigit() ? QStringLiteral("<b>") + c + QStringLiteral("</b>") : QString(c);
+    return QStringLiteral("<span class='mdp'>") + shown + QStringLiteral("</span>");
+}
+
+// The record number of each pupil line of a creation journal, in their order.
+QList<int> journalRecords(const QStringList &lines)
+{
+    static const QRegularExpression pupil(QStringLiteral("^(\\d+) ; "));
+    QList<int> records;
+    for (const QString &line : lines) {
+        if (const auto match = pupil.match(line); match.hasMatch())
+            records << match.captured(1).toInt();
+    }
+    return records;
+}
+
+} // namespace
+
+void TestBulkAccounts::secondRunOnTheSameFile()
+{
+    // An administrator adds nobody and clicks again: the first sheet, the only record of its
+    // passwords, is kept; the second tells the accounts exist and that none was made.
+    f = std::make_unique<PanelFixture>(nullptr, true);
+    p = f->panel;
+    writePupils(kFivePupils.mid(0, 4));
+    prepareGroups();
+    QVERIFY(f->processShell->waitForIdle(60000));
+    p->cmdCreerutil->click();
+    const QList<SheetRow> first = sheetRows();
+    QCOMPARE(first.size(), 4);
+    const QByteArray firstSheet = f->read(QStringLiteral("C:\\comptes.html"));
+    const QByteArray firstHandouts = f->read(QStringLiteral("C:\\comptes-classes.html"));
+    QVERIFY(Cp1252::decode(firstHandouts).contains(onSlip(first[0].password)));
+    f->prompts.clear();
+    p->cmdCreerutil->click();
+    QVERIFY(f->processShell->waitForIdle(60000));
+
+    static const QRegularExpression keptName(QStringLiteral("^comptes(-classes)?-\\d{8}-\\d{6}\\.html$"));
+    const QStringList kept = QDir(f->host(QStringLiteral("C:\\"))).entryList(QDir::Files).filter(keptName);
+    QCOMPARE(kept.size(), 2);
+    for (const QString &name : kept) {
+        QCOMPARE(QFile::permissions(f->host(QStringLiteral("C:\\") + name)) & kOpenToOthers,
+            QFile::Permissions());
+    }
+    QCOMPARE(f->read(QStringLiteral("C:\\") + kept.filter(QStringLiteral("classes")).value(0)), firstHandouts);
+    QCOMPARE(f->read(QStringLiteral("C:\\") + kept.filter(QRegularExpression(QStringLiteral("^comptes-\\d"))).value(0)),
+        firstSheet);
+    for (const SheetRow &row : first)
+        QVERIFY2(hasPassword(row.login, row.password), qPrintable(row.login));
+
+    const QList<SheetRow> second = sheetRows();
+    QCOMPARE(second.size(), 4);
+    for (const SheetRow &row : second)
+        QCOMPARE(row.password, QStringLiteral("compte déjà existant"));
+    QCOMPARE(f->prompts.messages(),
+        QStringList {QStringLiteral("La création de 4 utilisateurs est achevée.\rVeuillez consulter le fichier "
+                                    "C:\\comptes.html\rAttention : 4 comptes n'ont pas été créés.")});
+
+    // A journal per run, each whole, none with a password.
+    const QStringList journals = f->journals(QStringLiteral("creation"));
+    QCOMPARE(journals.size(), 2);
+    for (const QString &journal : journals) {
+        const QStringList lines = f->lines(journal);
+        QCOMPARE(lines.value(0), QStringLiteral("Fichier des élèves : C:\\ORVO.txt"));
+        QCOMPARE(lines.value(1), QStringLiteral("Taille : %1 octets").arg(f->read(QStringLiteral("C:\\ORVO.txt")).size()));
+        QVERIFY(lines.value(2).startsWith(QStringLiteral("Somme de contrôle SHA-256 : ")));
+        QCOMPARE(journalRecords(lines), (QList<int> {1, 2, 3, 4}));
+        QCOMPARE(lines.last(), QStringLiteral("fin"));
+    }
+    QVERIFY(f->lines(journals[0]).filter(QStringLiteral("1 ; TS8MARTINPaul ; compte : fait ; mot de passe : fait")).size()
+        == 1);
+    QVERIFY(f->lines(journals[1]).filter(QStringLiteral("1 ; TS8MARTINPaul ; compte : déjà existant")).size() == 1);
+    QCOMPARE(QFile::permissions(f->host(journals[0])) & kOpenToOthers, QFile::Permissions());
+    QCOMPARE(f->sheetPasswords().size(), 4);
+    f->checkNoPasswordInJournals(f->sheetPasswords());
+}
+
+void TestBulkAccounts::stoppedRunGoesOn()
+{
+    f = std::make_unique<PanelFixture>(nullptr, true);
+    p = f->panel;
+    writePupils(kFivePupils);
+    prepareGroups();
+    QVERIFY(f->processShell->waitForIdle(60000));
+    // Killed after the third pupil's account was made, before its row; the journal's last line was
+    // being written.
+    QVERIFY(f->runStoppedAt(kFiveLogins[2]));
+    QVERIFY(f->processShell->waitForIdle(60000));
+    const QStringList journals = f->journals(QStringLiteral("creation"));
+    QCOMPARE(journals.size(), 1);
+    QByteArray journal = f->read(journals[0]);
+    f->write(journals[0], journal.left(journal.size() - 6));
+    QCOMPARE(AccountSheet::read(f->host(QStringLiteral("C:\\comptes.html"))).value().size(), 2);
+
+    f->prompts.clear();
+    f->shell.started.clear();
+    int barAtStart = -1;
+    f->shell.onStart = [&](const QString &) {
+        if (barAtStart < 0)
+            barAtStart = p->bar1->value();
+    };
+    p->cmdCreerutil->click();
+    QVERIFY(f->processShell->waitForIdle(60000));
+
+    QCOMPARE(f->prompts.shown.value(0).kind, QStringLiteral("yesno"));
+    QCOMPARE(f->prompts.shown.value(0).title, QString());
+    QCOMPARE(f->prompts.shown.value(0).text,
+        QStringLiteral("La création du %1 à %2 s'est arrêtée après 2 élèves sur 5. Reprendre là où elle s'est "
+                       "arrêtée ?")
+            .arg(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")),
+                f->lines(journals[0]).filter(QStringLiteral("Début : ")).value(0).mid(19, 5)));
+    QCOMPARE(barAtStart, 2);
+    // The rest of the file, the stopped pupil's share included.
+    QCOMPARE(f->shell.started.size(), 3);
+
+    // Every pupil exactly once on the sheet, in the list and in the journal; every password opens its account.
+    const QList<SheetRow> rows = sheetRows();
+    QCOMPARE(rows.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(rows[i].login, kFiveLogins[i]);
+        QVERIFY2(hasPassword(rows[i].login, rows[i].password), qPrintable(rows[i].login));
+    }
+    QCOMPARE(f->lines(QStringLiteral("C:\\comptes.html")).mid(15 + 1 + 7 * 5), AccountSheet::closingLines());
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), kFiveLogins);
+    QCOMPARE(f->journals(QStringLiteral("creation")), journals);
+    const QStringList lines = f->lines(journals[0]);
+    QList<int> records = journalRecords(lines);
+    std::sort(records.begin(), records.end());
+    QCOMPARE(records, (QList<int> {1, 2, 3, 4, 5}));
+    QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^reprise : "))).size(), 1);
+    QCOMPARE(lines.last(), QStringLiteral("fin"));
+    QCOMPARE(QDir(f->host(QStringLiteral("C:\\"))).entryList({QStringLiteral("comptes*.html")}),
+        (QStringList {QStringLiteral("comptes-classes.html"), QStringLiteral("comptes.html")}));
+    // The handouts are the whole run's.
+    const QString handouts = Cp1252::decode(f->read(QStringLiteral("C:\\comptes-classes.html")));
+    for (const SheetRow &row : rows)
+        QVERIFY2(handouts.contains(onSlip(row.password)), qPrintable(row.login));
+    QCOMPARE(f->prompts.messages(),
+        QStringList {QStringLiteral(
+            "La création de 5 utilisateurs est achevée.\rVeuillez consulter le fichier C:\\comptes.html")});
+    f->checkNoPasswordInJournals(f->sheetPasswords());
+
+    // A run that ended is never offered again.
+    f->prompts.clear();
+    p->cmdCreerutil->click();
+    QCOMPARE(f->prompts.shown.value(0).kind, QStringLiteral("message"));
+}
+
+void TestBulkAccounts::stoppedRunNotTakenUp_data()
+{
+    QTest::addColumn<bool>("fileChanged");
+    QTest::newRow("file changed since") << true;
+    QTest::newRow("administrator says no") << false;
+}
+
+void TestBulkAccounts::stoppedRunNotTakenUp()
+{
+    QFETCH(bool, fileChanged);
+    writePupils(kFivePupils);
+    prepareGroups();
+    QVERIFY(f->runStoppedAt(kFiveLogins[2]));
+    const QByteArray stoppedSheet = f->read(QStringLiteral("C:\\comptes.html"));
+    const QStringList journals = f->journals(QStringLiteral("creation"));
+    QCOMPARE(journals.size(), 1);
+    const QByteArray stoppedJournal = f->read(journals[0]);
+    if (fileChanged)
+        writePupils(kFivePupils + QStringList {QStringLiteral("BLANC,Max,1S2")});
+    else
+        f->prompts.answerYesNo(false);
+    f->prompts.clear();
+    p->cmdCreerutil->click();
+
+    // A new run: the stopped one's sheet kept, its accounts there before this one.
+    QCOMPARE(f->prompts.shown.size(), fileChanged ? 1 : 2);
+    const QList<SheetRow> rows = sheetRows();
+    QCOMPARE(rows.size(), fileChanged ? 6 : 5);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(rows[i].password, QStringLiteral("compte déjà existant"));
+    for (int i = 3; i < rows.size(); ++i)
+        QVERIFY(hasPassword(rows[i].login, rows[i].password));
+    QVERIFY(f->prompts.messages().value(0).endsWith(QStringLiteral("\rAttention : 3 comptes n'ont pas été créés.")));
+    const QStringList kept = QDir(f->host(QStringLiteral("C:\\"))).entryList({QStringLiteral("comptes-2*.html")});
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(f->read(QStringLiteral("C:\\") + kept[0]), stoppedSheet);
+    // Given up, the stopped run says so; a journal of another file is left as it is.
+    QCOMPARE(f->read(journals[0]), fileChanged ? stoppedJournal : stoppedJournal + "abandonn\xe9" "e\r\n");
+    QCOMPARE(f->journals(QStringLiteral("creation")).size(), 2);
+
+    // Neither is offered again.
+    f->prompts.clear();
+    p->cmdCreerutil->click();
+    QCOMPARE(f->prompts.shown.value(0).kind, QStringLiteral("message"));
+}
+
+void TestBulkAccounts::handoutsPerClass()
+{
+    writePupils({QStringLiteral("MARTIN,Paul,TS8"), QStringLiteral("DURAND & FILS,Léa <2>,1S2"), QStringLiteral("PETIT,Luc,TS8"),
+        QStringLiteral("MARTIN,Paul,TS8")});
+    prepareGroups();
+    p->cmdCreerutil->click();
+    const QList<SheetRow> rows = sheetRows();
+    const QString handouts = Cp1252::decode(f->read(QStringLiteral("C:\\comptes-classes.html")));
+    QCOMPARE(QFile::permissions(f->host(QStringLiteral("C:\\comptes-classes.html")))
+            & kOpenToOthers,
+        QFile::Permissions());
+
+    // A page per class, in the order of the file, headed by the class and the day.
+    QCOMPARE(handouts.count(QStringLiteral("<div class='classe'>")), 2);
+    const qsizetype ts8 = handouts.indexOf(QStringLiteral("<h1>Classe TS8</h1>"));
+    const qsizetype s12 = handouts.indexOf(QStringLiteral("<h1>Classe 1S2</h1>"));
+    QVERIFY(ts8 > 0 && s12 > ts8);
+    QVERIFY(handouts.contains(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"))));
+    QVERIFY(handouts.contains(QStringLiteral("page-break-after: always")));
+    // A slip per pupil with a password, values as text; none for the account not made.
+    QCOMPARE(handouts.count(QStringLiteral("<div class='fiche'>")), 3);
+    QVERIFY(handouts.contains(QStringLiteral("Nom : DURAND &amp; FILS<")));
+    QVERIFY(handouts.contains(QStringLiteral("Prénoms : Léa &lt;2&gt;<")));
+    QCOMPARE(rows[3].password, QStringLiteral("compte non créé"));
+    QVERIFY(!handouts.contains(QStringLiteral("compte non créé")));
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY2(handouts.contains(onSlip(rows[i].password)), qPrintable(rows[i].password));
+        // The sheet's cells hold their values as HTML text already.
+        QVERIFY(handouts.contains(QStringLiteral("Identifiant : ") + rows[i].login + u'<'));
+    }
 }
 
 QTEST_MAIN(TestBulkAccounts)

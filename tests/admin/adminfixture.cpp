@@ -1,5 +1,7 @@
 #include "adminfixture.h"
 
+#include "journal/journalfile.h"
+
 #include "directory/directoryfactory.h"
 #include "directory/sqlitedirectory.h"
 #include "forwardingdirobject.h"
@@ -163,4 +165,16 @@ bool AdminFixture::passwordIs(const QString &user, const QString &password)
 {
     auto matches = store()->checkPassword(user, password);
     return matches && *matches;
+}
+
+QStringList AdminFixture::journalled()
+{
+    auto lines = JournalFile::readLines(folder.paths(), JournalFile::folder(folder.paths()) + QStringLiteral("\\actions.txt"));
+    QStringList shortened;
+    for (const QString &line : lines ? *lines : QStringList()) {
+        const QStringList fields = line.split(QStringLiteral(" ; "));
+        shortened << fields.mid(2, 2).join(QStringLiteral(" ; ")) + QStringLiteral(" ; ")
+                + fields.value(4).section(u' ', 0, 0);
+    }
+    return shortened;
 }

@@ -85,6 +85,10 @@ public:
     ActionJournal journal {folder.paths(), prompts};
     Services services;
 
+    // The single actions' journal, a line per action as "action ; name ; " and the first word of its
+    // outcome ("fait", "échec"), without its date and time.
+    QStringList journalled();
+
     // Directory contents made through the directory's own interface.
     void addUser(const QString &name, const QString &password = {});
     void addGroup(const QString &name, int groupType = 2);

@@ -221,9 +221,13 @@ void TestAccountDialogs::createAccount()
         QCOMPARE(f.property(nom, QStringLiteral("Description")).toString(), desc);
         QVERIFY(f.passwordIs(nom, QStringLiteral("Motdepasse1")));
         QVERIFY(f.members(QStringLiteral("6A")).isEmpty());
+        QCOMPARE(f.journalled(), QStringList {"création d'un compte ; " + nom + " ; fait"});
         QTRY_VERIFY(d.isNull());
         return;
     }
+    // A form not filled asks nothing of the directory, so nothing is journalled.
+    QCOMPARE(f.journalled(),
+        nom == QStringLiteral("alice") ? QStringList {"création d'un compte ; alice ; échec"} : QStringList());
     QCOMPARE(f.prompts.messages().size(), 1);
     QVERIFY2(f.prompts.messages().first().startsWith(report), qPrintable(f.prompts.messages().first()));
     QCOMPARE(f.prompts.shown.first().title, QString());
@@ -287,6 +291,15 @@ void TestAccountDialogs::deleteSelection()
     QCOMPARE(accounts, left);
     QVERIFY(f.exists(QStringLiteral("6A")));
     QVERIFY(f.prompts.shown.isEmpty()); // no question, no message
+    // One line per name of the selection; one chosen twice fails the second time.
+    QStringList journalled;
+    QStringList gone;
+    for (const QString &name : std::as_const(chosen)) {
+        if (!name.isEmpty())
+            journalled << "suppression d'un compte ; " + name + (gone.contains(name) ? " ; échec" : " ; fait");
+        gone << name;
+    }
+    QCOMPARE(f.journalled(), journalled);
     QTRY_VERIFY(d.isNull());
 }
 
@@ -341,6 +354,9 @@ void TestAccountDialogs::unlock()
     const bool unlocked = message == QStringLiteral("Utilisateur déverouillé.");
     QCOMPARE(f.property(QStringLiteral("alice"), QStringLiteral("IsAccountLocked")).toBool(), !unlocked);
     QCOMPARE(f.property(QStringLiteral("bob"), QStringLiteral("IsAccountLocked")).toBool(), false);
+    const QString outcome
+        = unlocked ? QStringLiteral("fait") : name == QStringLiteral("bob") ? QStringLiteral("rien") : QStringLiteral("échec");
+    QCOMPARE(f.journalled(), QStringList {"déverrouillage ; " + name + " ; " + outcome});
     QTRY_VERIFY(d.isNull());
 }
 
@@ -357,6 +373,7 @@ void TestAccountDialogs::refusedUnlockIsReported()
     QCOMPARE(f.prompts.messages(),
         QStringList({QStringLiteral("Le compte « alice » n'a pas pu être déverrouillé.\rAccès refusé.")}));
     QVERIFY(f.property(QStringLiteral("alice"), QStringLiteral("IsAccountLocked")).toBool());
+    QCOMPARE(f.journalled(), QStringList {"déverrouillage ; alice ; échec"});
     QTRY_VERIFY(d.isNull());
 }
 

@@ -179,6 +179,14 @@ void TestAjoutUserGrp::addToChosenGroup()
 
     QCOMPARE(f.sortedMembers(QStringLiteral("6A")), members);
     QVERIFY(f.members(QStringLiteral("6B")).isEmpty());
+    // A line per account tried, up to the first that failed: the one after those added.
+    const qsizetype tried = report.isEmpty() ? entries.size() : members.size() + 1;
+    QStringList journalled;
+    for (qsizetype i = 0; i < tried; ++i) {
+        const bool failed = !report.isEmpty() && i == members.size();
+        journalled << "ajout à un groupe ; " + entries[i] + " dans " + group + (failed ? " ; échec" : " ; fait");
+    }
+    QCOMPARE(f.journalled(), journalled);
     if (report.isEmpty()) {
         QVERIFY(f.prompts.shown.isEmpty());
         QTRY_VERIFY(d.isNull()); // closed and deleted

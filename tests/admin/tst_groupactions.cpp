@@ -103,6 +103,11 @@ void TestGroupActions::createGroup()
     QVERIFY(f.refreshed());
     if (!created.isEmpty())
         QVERIFY(!f.panel.grp->findItems(created, Qt::MatchExactly).isEmpty());
+    // Each group asked for is in the journal, made or not.
+    const bool asked = typed && !typed->isEmpty();
+    QCOMPARE(f.journalled(),
+        asked ? QStringList {"création d'un groupe ; " + *typed + (created.isEmpty() ? " ; échec" : " ; fait")}
+              : QStringList());
 }
 
 void TestGroupActions::deleteGroup_data()
@@ -159,6 +164,9 @@ void TestGroupActions::deleteGroup()
         QCOMPARE(f.prompts.messages().size(), 1);
         QVERIFY2(f.prompts.messages().first().startsWith(report), qPrintable(f.prompts.messages().first()));
     }
+    const bool tried = ok && !group.isEmpty();
+    QCOMPARE(f.journalled(),
+        tried ? QStringList {"suppression d'un groupe ; " + group + (deleted ? " ; fait" : " ; échec")} : QStringList());
 }
 
 void TestGroupActions::removeMember_data()
@@ -201,6 +209,10 @@ void TestGroupActions::removeMember()
     inStore.sort();
     QCOMPARE(inStore, listed);
     QVERIFY(f.exists(QStringLiteral("bob"))); // the account itself stays
+    if (ok)
+        QCOMPARE(f.journalled().value(0).section(QStringLiteral(" ; "), 0, 1), QStringLiteral("retrait d'un groupe ; bob de 6A"));
+    else
+        QCOMPARE(f.journalled(), QStringList());
 }
 
 QTEST_MAIN(TestGroupActions)

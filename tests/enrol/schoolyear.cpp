@@ -1,15 +1,18 @@
 #include "schoolyear.h"
 
+#include "accountsheet.h"
 #include "ajouteleve.h"
 #include "ajoutprof.h"
 #include "bulkaccounts.h"
 #include "classgroups.h"
 #include "enrolfixture.h"
+#include "journal/journalfile.h"
 #include "sharestorefactory.h"
 #include "shell/processshell.h"
 #include "subjectfolders.h"
 #include "suppeleves.h"
 #include "suppprof.h"
+#include "text/cp1252.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -171,4 +174,32 @@ void runSchoolYear(EnrolFixture &f)
     QVERIFY(filesBelow(f.host(QStringLiteral("E:\\Matieres"))).isEmpty());
     QVERIFY(!f.folder.exists(QStringLiteral("utilisateurs.txt")));
     QVERIFY(f.folder.exists(QStringLiteral("div.txt")));
+
+    // The journals tell the year, one line per single action, and hold none of its passwords.
+    const PathResolver &paths = f.folder.paths();
+    const QString journalFolder = JournalFile::folder(paths);
+    const QStringList actions = JournalFile::readLines(paths, journalFolder + QStringLiteral("\\actions.txt")).value();
+    const QList<QStringList> expected {{"ajout d'un élève", "TS8MARTINPaul"}, {"ajout d'un élève", "2NDE1DUPONT-LAJ"},
+        {"ajout d'un professeur", "LEFEBVRECh"}, {"suppression d'un professeur", "LEFEBVRECh"}};
+    QCOMPARE(actions.size(), expected.size());
+    for (int i = 0; i < actions.size(); ++i) {
+        const QStringList fields = actions[i].split(QStringLiteral(" ; "));
+        QCOMPARE(fields.mid(2, 2), expected[i]);
+        QVERIFY2(fields.value(4) == QStringLiteral("compte : fait"), qPrintable(actions[i]));
+    }
+    QStringList passwords {shownPassword(shown[0]), shownPassword(shown[1])};
+    const auto sheet = AccountSheet::read(f.host(f.main.volume + QStringLiteral("\\comptes.html")));
+    QVERIFY2(sheet.ok(), qPrintable(sheet.message()));
+    for (const AccountSheet::Row &row : *sheet)
+        passwords << row.passwordCell;
+    QCOMPARE(passwords.size(), 4);
+    const QStringList journals = QDir(f.host(journalFolder)).entryList(QDir::Files);
+    QCOMPARE(journals.size(), 3);
+    for (const QString &name : journals) {
+        const QString text = Cp1252::decode(f.folder.readFile(QStringLiteral("journal/") + name));
+        if (name != QStringLiteral("actions.txt"))
+            QVERIFY2(text.endsWith(QStringLiteral("\r\nfin\r\n")), qPrintable(name));
+        for (const QString &password : std::as_const(passwords))
+            QVERIFY2(!text.contains(password), qPrintable(name + u' ' + password));
+    }
 }

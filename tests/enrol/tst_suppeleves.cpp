@@ -1,9 +1,13 @@
 #include "enrolfixture.h"
+#include "journal/journalfile.h"
 #include "suppeleves.h"
+
+#include <QCryptographicHash>
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 class TestSuppEleves : public QObject
@@ -25,6 +29,7 @@ private Q_SLOTS:
     void accountsNotRemovedStayListed();
     void unreadableListKept();
     void cannotOpenWithoutSettings();
+    void removalJournal();
 
 private:
     SuppEleves *openDialog();
@@ -333,6 +338,41 @@ void TestSuppEleves::cannotOpenWithoutSettings()
     QCOMPARE(f->prompts.messages().size(), 1);
     QVERIFY(f->prompts.messages().first().startsWith(
         QStringLiteral("La fenêtre « suppression de tous les élèves » ne peut pas s'ouvrir.\r")));
+}
+
+void TestSuppEleves::removalJournal()
+{
+    constexpr QFile::Permissions kOpenToOthers = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+        | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    writeLogins({"TS8MARTINPaul", "TS8DURANDLea"});
+    auto container = f->store->bind(QStringLiteral("WinNT://SRVPEDA"));
+    QVERIFY(container);
+    QVERIFY((*container)->deleteObject(QStringLiteral("User"), QStringLiteral("TS8MARTINPaul")));
+    const QByteArray list = f->folder.readFile(QStringLiteral("utilisateurs.txt"));
+    f->main.publicPath = QStringLiteral("E:");
+    QVERIFY(openDialog());
+    QTest::mouseClick(m_dialog->cmdOk, Qt::LeftButton);
+
+    const QStringList journals = JournalFile::list(f->folder.paths(), QStringLiteral("suppression"));
+    QCOMPARE(journals.size(), 1);
+    QVERIFY2(QRegularExpression(QStringLiteral("\\\\journal\\\\suppression-\\d{8}-\\d{6}\\.txt$"))
+                 .match(journals[0])
+                 .hasMatch(),
+        qPrintable(journals[0]));
+    QCOMPARE(QFile::permissions(f->host(journals[0])) & kOpenToOthers, QFile::Permissions());
+    const QStringList lines = JournalFile::readLines(f->folder.paths(), journals[0]).value();
+    const QString sum = QString::fromLatin1(QCryptographicHash::hash(list, QCryptographicHash::Sha256).toHex());
+    QCOMPARE(lines.mid(0, 3),
+        (QStringList {"Liste des comptes : " + f->folder.paths().programFolder() + "\\utilisateurs.txt",
+            QStringLiteral("Taille : %1 octets").arg(list.size()), "Somme de contrôle SHA-256 : " + sum}));
+    QVERIFY(lines.contains("Élèves : 2"));
+    QVERIFY(lines.contains("partage TS8 : fait"));
+    // The account removed by hand earlier says why it could not be removed again.
+    QCOMPARE(lines.filter(QRegularExpression("^1 ; TS8MARTINPaul ; compte : échec \\(.+\\) ; partage : fait$")).size(), 1);
+    QVERIFY(lines.contains("2 ; TS8DURANDLea ; compte : fait ; partage : fait"));
+    QVERIFY(lines.contains("E:\\Perso\\eleves : fait"));
+    QVERIFY(lines.contains("E: : laissé (chemin vide ou racine d'un lecteur)"));
+    QCOMPARE(lines.mid(lines.size() - 2), (QStringList {"liste utilisateurs.txt supprimée : fait", "fin"}));
 }
 
 QTEST_MAIN(TestSuppEleves)

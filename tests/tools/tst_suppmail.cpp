@@ -1,3 +1,4 @@
+#include "journal/journalfile.h"
 #include "shell/processshell.h"
 #include "suppmail.h"
 #include "toolsfixture.h"
@@ -29,6 +30,16 @@ private:
     SuppMail *open() { return ToolsFixture::open<SuppMail>("suppmail"); }
     void fillStore();
     QString store() const { return m_folder->drive(QStringLiteral("F")) + QStringLiteral("/messagerie"); }
+    // The single actions' journal, each line without its date and time.
+    QStringList journalled() const
+    {
+        PathResolver &paths = m_folder->paths();
+        const auto lines = JournalFile::readLines(paths, JournalFile::folder(paths) + QStringLiteral("\\actions.txt"));
+        QStringList shortened;
+        for (const QString &line : lines ? *lines : QStringList())
+            shortened << line.section(QStringLiteral(" ; "), 2);
+        return shortened;
+    }
 };
 
 void TestSuppMail::init()
@@ -99,6 +110,7 @@ void TestSuppMail::commandLines()
         QVERIFY(s.waited);
     }
     QVERIFY(m_prompts.shown.isEmpty());
+    QCOMPARE(journalled(), QStringList {"vidage des boites mail ; g:\\mail\\boites ; fait"});
     QTRY_VERIFY(!m_dialog);
 }
 
@@ -171,6 +183,9 @@ void TestSuppMail::removalThatCannotStart()
     QCOMPARE(m_prompts.messages(),
         QStringList {QStringLiteral("Les boites mail de f:\\messagerie n'ont pas pu être vidées.\rImpossible de "
                                     "lancer : cmd.exe /c rd /s/q f:\\messagerie")});
+    QCOMPARE(journalled(),
+        QStringList {"vidage des boites mail ; f:\\messagerie ; échec : Impossible de lancer : cmd.exe /c rd /s/q "
+                     "f:\\messagerie"});
     QVERIFY(m_dialog);
 }
 

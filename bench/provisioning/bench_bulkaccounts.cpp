@@ -7,9 +7,13 @@
 // For each count it prints the pupils per second of the action itself (until its final message),
 // of the whole run (until every personal folder is shared), and the most processes that ran at once.
 // With --sans-scripts the lines are recorded and never run: the action's own cost, store included.
+// Then it writes the run's journal again, line by line as the run does, and gives what that costs
+// as a share of the action's time.
 #include "benchfolder.h"
 #include "bulkaccounts.h"
 #include "directory/directoryfactory.h"
+#include "journal/journalfile.h"
+#include "journal/runjournal.h"
 #include "passwordgenerator.h"
 #include "quietoutput.h"
 #include "services.h"
@@ -18,6 +22,7 @@
 #include "text/pathresolver.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -59,6 +64,24 @@ bool prepare(const PathResolver &paths, Directory &directory, int count)
     return file.open(QIODevice::WriteOnly) && file.write(pupils) == pupils.size();
 }
 
+// Writes the lines of the run's journal into a new journal, one line at a time and each handed to
+// the system, as the run writes them: what the journal costs the run. -1 when there is none.
+qint64 journalCostMs(const PathResolver &paths)
+{
+    const QStringList journals = JournalFile::list(paths, QStringLiteral("creation"));
+    if (journals.size() != 1)
+        return -1;
+    auto lines = JournalFile::readLines(paths, journals.first());
+    if (!lines)
+        return -1;
+    QElapsedTimer timer;
+    timer.start();
+    RunJournal again = RunJournal::start(paths, QStringLiteral("mesure"), QDateTime::currentDateTime());
+    again.write(*lines);
+    const qint64 ms = timer.elapsed();
+    return again.failed() ? -1 : ms;
+}
+
 int runOnce(int count, bool runScripts)
 {
     QTemporaryDir dir;
@@ -95,6 +118,7 @@ int runOnce(int count, bool runScripts)
     const bool idle = shell.waitForIdle(60 * 60 * 1000);
     const qint64 totalMs = timer.elapsed();
     quiet.restore();
+    const qint64 journalMs = journalCostMs(paths);
 
     int folders = 0;
     for (int c = 0; c * kPupilsPerClass < count; ++c)
@@ -106,8 +130,10 @@ int runOnce(int count, bool runScripts)
         count, actionMs / 1000.0, count * 1000.0 / qMax<qint64>(actionMs, 1), totalMs / 1000.0,
         count * 1000.0 / qMax<qint64>(totalMs, 1), shell.peakRunning(), shell.maxRunning(), handled, folders,
         idle ? "" : " (scripts still running)");
+    std::printf("%5d pupils: journal %lld ms, %.2f %% of the action\n", count, journalMs,
+        100.0 * double(journalMs) / double(qMax<qint64>(actionMs, 1)));
     std::fflush(stdout);
-    return handled == count && (folders == count || !runScripts) && idle ? 0 : 1;
+    return handled == count && (folders == count || !runScripts) && idle && journalMs >= 0 ? 0 : 1;
 }
 
 } // namespace

@@ -140,6 +140,9 @@ std::optional<Run> findStopped(const PathResolver &paths, const PupilFileIdentit
         // A journal that cannot be read, or that a run still writes, is no stopped run.
         if (JournalFile::inUse(paths, *it))
             continue;
+        // A run that ended is told by its last line, without reading the run.
+        if (const QString last = JournalFile::lastLine(paths, *it); last == endLine() || last == abandonedLine())
+            continue;
         auto run = read(paths, *it);
         if (!run || run->ended)
             continue;

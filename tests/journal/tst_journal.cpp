@@ -145,11 +145,19 @@ void TestJournal::reopenedJournalDropsALineCutShort()
     file.write("2 ; B");
     file.close();
     QCOMPARE(JournalFile::readLines(paths, path).value(), QStringList {QStringLiteral("1 ; A")});
+    QCOMPARE(JournalFile::lastLine(paths, path), QStringLiteral("1 ; A"));
 
     auto reopened = JournalFile::reopen(paths, path);
     QVERIFY2(reopened.ok(), qPrintable(reopened.message()));
     QVERIFY(reopened->writeLine(QStringLiteral("2 ; B")).ok());
     QCOMPARE(read(path), QByteArray("1 ; A\r\n2 ; B\r\n"));
+    QCOMPARE(JournalFile::lastLine(paths, path), QStringLiteral("2 ; B"));
+    // Read from the end alone: a last line longer than that end is not told, rather than told cut.
+    const QString longLine(400, u'x');
+    QVERIFY(reopened->writeLine(longLine).ok());
+    QCOMPARE(JournalFile::lastLine(paths, path), QString());
+    QVERIFY(reopened->writeLine(QStringLiteral("fin")).ok());
+    QCOMPARE(JournalFile::lastLine(paths, path), QStringLiteral("fin"));
 }
 
 void TestJournal::lockedWhileARunHoldsIt()

@@ -184,6 +184,28 @@ Result<QStringList> JournalFile::readLines(const PathResolver &paths, const QStr
     return lines;
 }
 
+QString JournalFile::lastLine(const PathResolver &paths, const QString &windowsPath)
+{
+    // Longer than any line that ends a run.
+    constexpr qint64 kTail = 256;
+    QFile file(paths.toHost(windowsPath));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const qint64 from = qMax<qint64>(0, file.size() - kTail);
+    if (!file.seek(from))
+        return {};
+    QByteArray tail = file.readAll();
+    // What follows the last line end is a line a stop cut short.
+    const qsizetype end = tail.lastIndexOf("\r\n");
+    if (end < 0)
+        return {};
+    tail.truncate(end);
+    const qsizetype start = tail.lastIndexOf("\r\n");
+    if (start < 0 && from > 0)
+        return {};
+    return Cp1252::decode(start < 0 ? tail : tail.mid(start + 2));
+}
+
 bool JournalFile::inUse(const PathResolver &paths, const QString &windowsPath)
 {
     const int fd = ::open(QFile::encodeName(paths.toHost(windowsPath)).constData(), O_RDONLY | O_CLOEXEC);

@@ -47,6 +47,9 @@ public:
     static QStringList list(const PathResolver &paths, const QString &prefix);
     // The whole lines of a journal; a last line without its line end is left out.
     static Result<QStringList> readLines(const PathResolver &paths, const QString &windowsPath);
+    // The last whole line of a journal, read from its end alone: a run's end is told without reading
+    // the whole run. Empty when there is none or the journal cannot be read.
+    static QString lastLine(const PathResolver &paths, const QString &windowsPath);
     // True while a run holds the journal.
     static bool inUse(const PathResolver &paths, const QString &windowsPath);
 

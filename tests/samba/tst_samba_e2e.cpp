@@ -36,6 +36,7 @@ private Q_SLOTS:
     void stepsRefuseSharesSambaWouldNotServe();
     void checkBeforeStepThree();
     void stoppingTheDcEndsTheRun();
+    void stoppedRunGoesOn();
 
 private:
     // The panel on the DC, below a fresh unit, with the converted file of two pupils of TS8.
@@ -313,7 +314,8 @@ void TestSambaEndToEnd::stoppingTheDcEndsTheRun()
     QCOMPARE(seen, (QList<int> {1, 2, 3, 4, 5, 6}));
     QCOMPARE(f->prompts.messages(),
         QStringList {QStringLiteral("La création de 6 utilisateurs est achevée.\r"
-                                    "Veuillez consulter le fichier C:\\comptes.html")});
+                                    "Veuillez consulter le fichier C:\\comptes.html\r"
+                                    "Attention : 4 comptes n'ont pas été créés.")});
     // Every pupil on the sheet, the first two with a password, the others without an account; the
     // sheet is whole.
     const QStringList sheet = f->lines(QStringLiteral("C:\\comptes.html"));
@@ -327,6 +329,45 @@ void TestSambaEndToEnd::stoppingTheDcEndsTheRun()
         else
             QCOMPARE(cell, AccountSheet::noAccountCell());
     }
+}
+
+void TestSambaEndToEnd::stoppedRunGoesOn()
+{
+    LdapDirectory *ldap = nullptr;
+    auto f = panelOnTheDc(QStringLiteral("Ecole"), &ldap);
+    QVERIFY(f);
+    f->write(QStringLiteral("C:\\ORVO.txt"),
+        pupilFileBytes({QStringLiteral("MARTIN,Paul,TS8"), QStringLiteral("DURAND,Léa,TS8"),
+            QStringLiteral("PETIT,Luc,TS8")}));
+    f->panel->cmdCreergrp->click();
+    QVERIFY(f->processShell->waitForIdle(120000));
+    // Killed once the second pupil's account is made on the DC, before its row.
+    QVERIFY(f->runStoppedAt(QStringLiteral("TS8DURANDLéa")));
+    QVERIFY(f->processShell->waitForIdle(120000));
+    f->prompts.clear();
+    f->panel->cmdCreerutil->click();
+    QVERIFY(f->processShell->waitForIdle(120000));
+
+    QCOMPARE(f->prompts.shown.value(0).kind, QStringLiteral("yesno"));
+    QVERIFY(f->prompts.shown.value(0).text.contains(QStringLiteral(" s'est arrêtée après 1 élèves sur 3. ")));
+    QCOMPARE(f->prompts.messages(),
+        QStringList {QStringLiteral("La création de 3 utilisateurs est achevée.\r"
+                                    "Veuillez consulter le fichier C:\\comptes.html")});
+    auto rows = AccountSheet::read(f->host(QStringLiteral("C:\\comptes.html")));
+    QVERIFY2(rows.ok(), qPrintable(rows.message()));
+    QCOMPARE(rows->size(), 3);
+    QStringList passwords;
+    for (const AccountSheet::Row &row : *rows) {
+        auto opens = ldap->checkPassword(row.login, row.passwordCell);
+        QVERIFY2(opens.ok() && *opens, qPrintable(row.login + u' ' + opens.message()));
+        passwords << row.passwordCell;
+    }
+    QCOMPARE((QStringList {rows->at(0).login, rows->at(1).login, rows->at(2).login}),
+        (QStringList {QStringLiteral("TS8MARTINPaul"), QStringLiteral("TS8DURANDLéa"), QStringLiteral("TS8PETITLuc")}));
+    const QStringList journals = f->journals(QStringLiteral("creation"));
+    QCOMPARE(journals.size(), 1);
+    QCOMPARE(f->lines(journals[0]).last(), QStringLiteral("fin"));
+    f->checkNoPasswordInJournals(passwords);
 }
 
 int main(int argc, char *argv[])

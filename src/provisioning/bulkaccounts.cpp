@@ -114,8 +114,8 @@ std::optional<Stopped> stoppedRun(
         return std::nullopt;
     Stopped stopped;
     stopped.run = *run;
-    const QString sheetHost = paths.toHost(sheetWindowsPath);
-    if (paths.toHost(run->header.sheet) != sheetHost)
+    const QString sheetHost = paths.lookUp(sheetWindowsPath);
+    if (paths.lookUp(run->header.sheet) != sheetHost)
         return stopped;
     auto sheetRows = AccountSheet::read(sheetHost);
     auto rows = sheetRows ? matchRows(pass, *sheetRows) : std::nullopt;

@@ -135,7 +135,7 @@ Result<Run> read(const PathResolver &paths, const QString &windowsPath)
 std::optional<Run> findStopped(const PathResolver &paths, const PupilFileIdentity &file)
 {
     const QStringList journals = JournalFile::list(paths, prefix());
-    const QString fileHost = paths.toHost(file.windowsPath);
+    const QString fileHost = paths.lookUp(file.windowsPath);
     for (auto it = journals.rbegin(); it != journals.rend(); ++it) {
         // A journal that cannot be read, or that a run still writes, is no stopped run.
         if (JournalFile::inUse(paths, *it))
@@ -147,7 +147,7 @@ std::optional<Run> findStopped(const PathResolver &paths, const PupilFileIdentit
         if (!run || run->ended)
             continue;
         const PupilFileIdentity &was = run->header.file;
-        if (paths.toHost(was.windowsPath) == fileHost && was.size == file.size && was.checksum == file.checksum)
+        if (paths.lookUp(was.windowsPath) == fileHost && was.size == file.size && was.checksum == file.checksum)
             return *run;
     }
     return std::nullopt;

@@ -279,7 +279,7 @@ void TestSambaEndToEnd::stoppingTheDcEndsTheRun()
     int counted = -1;
     Status stopped;
     BulkAccounts::Progress progress;
-    progress.counted = [&](int count) { counted = count; };
+    progress.counted = [&](int count, int) { counted = count; };
     progress.handled = [&](int handled) {
         seen << handled;
         if (handled == stopAfter)

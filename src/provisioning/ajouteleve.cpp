@@ -146,7 +146,7 @@ void AjoutEleve::create()
     }
     // Without its line the account would escape the removal of all pupils at the end of the year.
     if (!listed)
-        text += u'\r' + QStringLiteral("Il n'a pas été ajouté à la liste des comptes : ") + listed.message();
+        text += u'\r' + PupilAccountSteps::unlistedMessage({account.login}, listed);
     m_services.prompts->message(text);
     text.clear();
     account.password.clear();

@@ -297,6 +297,8 @@ int BulkAccounts::run(const Input &input, const Progress &progress)
     PupilAccountSteps steps(m_services, input.serverName, input.homeRoot);
     int handled = pass.done;
     int rowsLost = 0;
+    QStringList unlisted;
+    Status unlistedWhy;
     for (int i = 0; i < total; ++i) {
         if (pass.rows[i])
             continue;
@@ -319,6 +321,11 @@ int BulkAccounts::run(const Input &input, const Progress &progress)
         pass.journal->write(CreationJournal::pupilLine(i + 1, pupil.className, account, written));
         pass.rows[i] = row;
         ++handled;
+        if (!account.listed) {
+            if (unlisted.isEmpty())
+                unlistedWhy = account.listed;
+            unlisted.append(account.login);
+        }
         if (progress.handled)
             progress.handled(handled);
     }
@@ -340,7 +347,10 @@ int BulkAccounts::run(const Input &input, const Progress &progress)
                              .arg(handoutsPath, written.message());
     pass.journal->write(CreationJournal::endLine());
 
-    prompts.message(finalMessage(handled, input.systemVolume, notCreated));
+    QString text = finalMessage(handled, input.systemVolume, notCreated);
+    if (!unlisted.isEmpty())
+        text += u'\r' + PupilAccountSteps::unlistedMessage(unlisted, unlistedWhy);
+    prompts.message(text);
     if (rowsLost > 0 || !closed)
         prompts.message(QStringLiteral("Attention : le fichier ") + sheetWindowsPath
             + QStringLiteral(" n'a pas pu être écrit en entier (") + QString::number(rowsLost)

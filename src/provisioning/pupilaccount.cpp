@@ -116,3 +116,12 @@ Status PupilAccountSteps::recordLogin(const PupilAccount &account)
 {
     return appendLines(m_services.programFile(QStringLiteral("utilisateurs.txt")), {account.login});
 }
+
+QString PupilAccountSteps::unlistedMessage(const QStringList &logins, const Status &why)
+{
+    if (logins.size() == 1)
+        return QStringLiteral("Le compte ") + logins.first()
+            + QStringLiteral(" n'a pas été ajouté à la liste des comptes : ") + why.message();
+    return QStringLiteral("Les comptes ") + logins.join(QStringLiteral(", "))
+        + QStringLiteral(" n'ont pas été ajoutés à la liste des comptes : ") + why.message();
+}

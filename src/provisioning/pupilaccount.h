@@ -4,6 +4,7 @@
 #include "text/result.h"
 
 #include <QString>
+#include <QStringList>
 
 struct Services;
 
@@ -52,6 +53,9 @@ public:
     Status startShareScript(const PupilRecord &pupil, const PupilAccount &account);
     // Appends the login to the account list "utilisateurs.txt".
     Status recordLogin(const PupilAccount &account);
+    // Tells which logins the list lacks, and why: without its line an account escapes the removal of
+    // all pupils at the end of the year.
+    static QString unlistedMessage(const QStringList &logins, const Status &why);
 
     static QString description(const QString &className);
 

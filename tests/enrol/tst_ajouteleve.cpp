@@ -4,6 +4,7 @@
 #include "provisioningdialogs.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +26,7 @@ private Q_SLOTS:
     void login();
     void existingLoginShowsNoPassword();
     void passwordRefusedShowsNoPassword();
+    void listThatCannotBeWritten();
     void refusedBeforeWriting_data();
     void refusedBeforeWriting();
     void emptyFieldsRefused_data();
@@ -305,6 +307,23 @@ void TestAjoutEleve::passwordRefusedShowsNoPassword()
     QVERIFY(f->membersOf(QStringLiteral("eleves")).contains(QStringLiteral("TS8MARTINPaul")));
     QVERIFY(f->membersOf(QStringLiteral("TS8")).contains(QStringLiteral("TS8MARTINPaul")));
     QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), QStringList {"TS8MARTINPaul"});
+}
+
+void TestAjoutEleve::listThatCannotBeWritten()
+{
+    // The account list's place is a folder: the account is made, and the message says that the
+    // year-end removal would miss it, as the bulk creation does.
+    QDir().mkpath(f->folder.path() + QStringLiteral("/utilisateurs.txt"));
+    QVERIFY(openDialog());
+    enter(QStringLiteral("MARTIN"), QStringLiteral("Paul"), QStringLiteral("TS8"));
+    QTest::mouseClick(m_dialog->cmdCrer, Qt::LeftButton);
+
+    QVERIFY(f->exists(QStringLiteral("TS8MARTINPaul")));
+    QCOMPARE(f->prompts.messages().size(), 1);
+    const QString text = f->prompts.messages().first();
+    const QString tail
+        = QStringLiteral("  notez le !!\rLe compte TS8MARTINPaul n'a pas été ajouté à la liste des comptes : ");
+    QVERIFY2(text.contains(tail) && !text.endsWith(tail), qPrintable(text));
 }
 
 void TestAjoutEleve::refusedBeforeWriting_data()

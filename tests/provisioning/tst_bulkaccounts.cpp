@@ -69,6 +69,7 @@ private Q_SLOTS:
     void loginLeavingItsFolder();
     void unreadablePupilFile();
     void sheetThatCannotBeWritten();
+    void listThatCannotBeWritten();
     void moreThan32767Records();
     void passwordRefusedByTheDomain();
     void domainThatRefusesGeneratedPasswords_data();
@@ -403,6 +404,24 @@ void TestBulkAccounts::sheetThatCannotBeWritten()
     QCOMPARE(f->prompts.messages().size(), 1);
     QVERIFY(f->prompts.messages()[0].contains(QStringLiteral("C:\\comptes.html")));
     QVERIFY(f->prompts.messages()[0].contains(QStringLiteral("Aucun compte n'a été créé.")));
+}
+
+void TestBulkAccounts::listThatCannotBeWritten()
+{
+    // The account list's place is a folder: the accounts are made, and the final message names those
+    // that the year-end removal would miss.
+    writePupils({QStringLiteral("MARTIN,Paul,TS8"), QStringLiteral("DURAND,Lea,TS8")});
+    prepareGroups();
+    QDir().mkpath(f->folder.path() + QStringLiteral("/utilisateurs.txt"));
+    p->cmdCreerutil->click();
+
+    QCOMPARE(f->users(), QStringList({QStringLiteral("TS8DURANDLea"), QStringLiteral("TS8MARTINPaul")}));
+    QCOMPARE(f->prompts.messages().size(), 1);
+    const QString text = f->prompts.messages().first();
+    const QString head = QStringLiteral("La création de 2 utilisateurs est achevée.\rVeuillez consulter le fichier "
+                                        "C:\\comptes.html\rLes comptes TS8MARTINPaul, TS8DURANDLea n'ont pas été "
+                                        "ajoutés à la liste des comptes : ");
+    QVERIFY2(text.startsWith(head) && text.size() > head.size(), qPrintable(text));
 }
 
 void TestBulkAccounts::moreThan32767Records()

@@ -67,6 +67,13 @@ void fail(const QString &what)
     std::fprintf(stderr, "bench_samba_bulk: %s\n", qPrintable(what));
 }
 
+// Stopped on every way out; a controller that does not stop holds its ports, so it is told.
+void stop(DcFixture &dc)
+{
+    if (const Status stopped = dc.stop(); !stopped)
+        fail(QStringLiteral("the domain controller did not stop: ") + stopped.message());
+}
+
 // A program folder pointed at the DC: the built interpreter and perso.bat, drives C: and E: inside.
 bool layDcProgramFolder(const QString &folder, bool sambaShares)
 {
@@ -161,8 +168,12 @@ double velmar(const QList<Pupil> &all, Scripts scripts, double *untilShared)
 
     // Every pupil must be there for the figure to count: in "eleves", with a personal folder owned by the account.
     int members = 0;
-    if (auto eleves = directory->bind(QStringLiteral("WinNT://SERVEUR1/eleves,group")))
-        (*eleves)->members([&](const DirEntry &) { ++members; });
+    if (auto eleves = directory->bind(QStringLiteral("WinNT://SERVEUR1/eleves,group"))) {
+        if (const Status listed = (*eleves)->members([&](const DirEntry &) { ++members; }); !listed) {
+            fail(QStringLiteral("eleves not listed: ") + listed.message());
+            return -1;
+        }
+    }
     int owned = 0;
     for (const Pupil &p : all) {
         struct stat info;
@@ -379,11 +390,11 @@ int main(int argc, char *argv[])
     for (int count : std::as_const(counts)) {
         all << measure(count, dc, all.isEmpty());
         if (!all.last().complete()) {
-            dc.stop();
+            stop(dc);
             return 1;
         }
     }
-    dc.stop();
+    stop(dc);
 
     // Pupils per second at each size, and as a share of ldapadd's rate at that size.
     std::printf("Pupils per second on the Samba DC, each size on a fresh domain:\n\n| What |");

@@ -44,10 +44,11 @@ void Deverouillage::load()
     if (const auto names = SettingsFiles::readDomainNames(*m_services.paths))
         m_server = names->server;
     if (auto server = m_services.directory->bind(DirPaths::container(m_server))) {
-        (*server)->enumerate({}, [this](const DirEntry &child) {
+        // Without the directory the list stays short or empty; a name can still be typed.
+        skipAndContinue((*server)->enumerate({}, [this](const DirEntry &child) {
             if (child.className == QStringLiteral("User"))
                 listUtilisateurs->addItem(child.name);
-        });
+        }));
     }
     // The field starts empty, ready for a name to be typed or chosen.
     listUtilisateurs->setCurrentIndex(-1);

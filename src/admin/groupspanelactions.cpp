@@ -60,18 +60,20 @@ void GroupsPanel::refresh()
     int count = 0;
 
     if (auto server = m_services.directory->bind(serverPath())) {
-        (*server)->enumerate(
-            {QStringLiteral("GlobalGroup")}, [this](const DirEntry &group) { grp->addItem(group.name); });
+        // The groups read before a failure stay listed; the count is still taken.
+        skipAndContinue((*server)->enumerate(
+            {QStringLiteral("GlobalGroup")}, [this](const DirEntry &group) { grp->addItem(group.name); }));
     }
     grputil->setText(QStringLiteral("Rappatrier Groupes et Utilisateurs actuels"));
     paintNow(grputil);
 
     // Only the count binds the domain rather than the server; only accounts count as users.
     if (auto domain = m_services.directory->bind(DirPaths::container(m_services.main->domainName()))) {
-        (*domain)->enumerate({}, [this, &count](const DirEntry &child) {
+        // The accounts counted before a failure are shown.
+        skipAndContinue((*domain)->enumerate({}, [this, &count](const DirEntry &child) {
             if (child.className == kUser && count < m_userCountCap)
                 ++count;
-        });
+        }));
     }
     lblUsers->setText(QStringLiteral("Utilisateurs : ") + QString::number(count));
     lblUsers->adjustSize();
@@ -122,12 +124,13 @@ void GroupsPanel::showDetails()
     QString lastLogon;
     QString accountPath;
     if (auto server = m_services.directory->bind(serverPath())) {
-        (*server)->enumerate({}, [&](const DirEntry &child) {
+        // An account not reached leaves the details empty, which the message shows.
+        skipAndContinue((*server)->enumerate({}, [&](const DirEntry &child) {
             if (accountPath.isEmpty() && child.className == kUser && child.name == wanted) {
                 name = child.name;
                 accountPath = child.adsPath;
             }
-        });
+        }));
     }
     if (!accountPath.isEmpty()) {
         if (auto account = m_services.directory->bind(accountPath)) {

@@ -149,7 +149,12 @@ Status AjoutProf::createAccount(const QString &login, const QString &fullName, c
     auto user = (*container)->create(QStringLiteral("User"), login);
     if (!user)
         return user.status();
-    (*user)->put(QStringLiteral("FullName"), fullName);
-    (*user)->put(QStringLiteral("Description"), QString(QStringLiteral("Professeur de : ") + discipline));
+    // A property refused leaves the account unwritten, and the message says it was not created.
+    if (Status named = (*user)->put(QStringLiteral("FullName"), fullName); !named)
+        return named;
+    if (Status described = (*user)->put(
+            QStringLiteral("Description"), QString(QStringLiteral("Professeur de : ") + discipline));
+        !described)
+        return described;
     return (*user)->setInfo();
 }

@@ -19,7 +19,9 @@ Status createGroupIn(DirObject &parent, const QString &name)
     auto group = parent.create(QStringLiteral("Group"), name);
     if (!group)
         return group.status();
-    (*group)->put(QStringLiteral("groupType"), 2);
+    // Stored without its type it would not be a global group, and so never listed.
+    if (Status typed = (*group)->put(QStringLiteral("groupType"), 2); !typed)
+        return typed;
     return (*group)->setInfo();
 }
 
@@ -47,18 +49,19 @@ void ClassGroups::run(const Input &input)
         return;
     }
 
-    makeFolder(m_services, m_services.programFolder() + QStringLiteral("\\scripts"));
+    // The step can be run again: folders and groups already there fail to be made, and are passed over.
+    skipAndContinue(makeFolder(m_services, m_services.programFolder() + QStringLiteral("\\scripts")));
     if (input.createPublic)
-        makeFolder(m_services, input.publicFolder);
+        skipAndContinue(makeFolder(m_services, input.publicFolder));
     if (input.createHomes) {
-        makeFolder(m_services, input.homeRoot);
-        makeFolder(m_services, input.homeRoot + QStringLiteral("\\profs"));
-        makeFolder(m_services, input.homeRoot + QStringLiteral("\\eleves"));
+        skipAndContinue(makeFolder(m_services, input.homeRoot));
+        skipAndContinue(makeFolder(m_services, input.homeRoot + QStringLiteral("\\profs")));
+        skipAndContinue(makeFolder(m_services, input.homeRoot + QStringLiteral("\\eleves")));
     }
 
     if (auto parent = m_services.directory->bind(DirPaths::container(input.serverName))) {
-        createGroupIn(**parent, QStringLiteral("eleves"));
-        createGroupIn(**parent, QStringLiteral("profs"));
+        skipAndContinue(createGroupIn(**parent, QStringLiteral("eleves")));
+        skipAndContinue(createGroupIn(**parent, QStringLiteral("profs")));
     }
     // The pupils' generated passwords need a policy of their own on a domain that asks for more.
     const auto ensured
@@ -80,27 +83,31 @@ void ClassGroups::run(const Input &input)
 
 void ClassGroups::handleRecord(const Input &input, const QString &className)
 {
-    createGroup(input.serverName, className);
+    // Every pupil after the first of a class finds its group, folders and script there already; each
+    // step is passed over when it fails and the next one runs, as a new run of the step expects.
+    skipAndContinue(createGroup(input.serverName, className));
 
     // A class that would name a folder outside its parent gets no script, folder or share: those
     // steps fail for this record and the next record is handled.
     if (!PupilNaming::isFolderName(className))
         return;
 
-    replaceFile(m_services.programFile(QStringLiteral("scripts\\") + className + QStringLiteral(".bat")),
-        logonScript(input.serverName, className));
-    makeFolder(m_services, PupilNaming::classHomeFolder(input.homeRoot, className));
+    skipAndContinue(
+        replaceFile(m_services.programFile(QStringLiteral("scripts\\") + className + QStringLiteral(".bat")),
+            logonScript(input.serverName, className)));
+    skipAndContinue(makeFolder(m_services, PupilNaming::classHomeFolder(input.homeRoot, className)));
     const QString classPublic = input.publicFolder + QLatin1Char('\\') + className;
-    makeFolder(m_services, classPublic);
+    skipAndContinue(makeFolder(m_services, classPublic));
 
     const QString programFolder = m_services.programFolder();
     Shell &shell = *m_services.shell;
-    shell.start(programFolder + QStringLiteral("\\public.bat ") + classPublic + QLatin1Char(' ') + className,
-        WindowStyle::Minimized);
-    shell.start(
+    skipAndContinue(
+        shell.start(programFolder + QStringLiteral("\\public.bat ") + classPublic + QLatin1Char(' ') + className,
+            WindowStyle::Minimized));
+    skipAndContinue(shell.start(
         programFolder + QStringLiteral("\\partage.bat public ") + input.publicFolder + QStringLiteral(" /unlimited"),
-        WindowStyle::Minimized);
-    shell.start(programFolder + QStringLiteral("\\partage.bat matieres ") + input.subjectsFolder
+        WindowStyle::Minimized));
+    skipAndContinue(shell.start(programFolder + QStringLiteral("\\partage.bat matieres ") + input.subjectsFolder
             + QStringLiteral(" /unlimited"),
-        WindowStyle::Minimized);
+        WindowStyle::Minimized));
 }

@@ -13,20 +13,23 @@ void SubjectFolders::run(const Input &input)
         return;
     }
     const QString &folder = input.subjectsFolder;
+    // Folders there already, and scripts or a share made before, are passed over: the step can be run
+    // again, and nothing of it is reported.
     if (input.createFolders) {
-        makeFolder(m_services, folder);
+        skipAndContinue(makeFolder(m_services, folder));
         for (const QString &subject : input.subjects) {
             // An empty entry names the subjects folder itself, as it always has; a subject that would
             // climb out of the subjects folder gets neither folder nor script.
             if (!subject.isEmpty() && !PupilNaming::isFolderName(subject))
                 continue;
             const QString subjectFolder = folder + QLatin1Char('\\') + subject;
-            makeFolder(m_services, subjectFolder);
-            m_services.shell->start(m_services.programFolder() + QStringLiteral("\\matiere.bat ") + subjectFolder
-                    + QLatin1Char(' ') + subject,
-                WindowStyle::Minimized);
+            skipAndContinue(makeFolder(m_services, subjectFolder));
+            skipAndContinue(m_services.shell->start(m_services.programFolder() + QStringLiteral("\\matiere.bat ")
+                    + subjectFolder + QLatin1Char(' ') + subject,
+                WindowStyle::Minimized));
         }
     }
-    m_services.shell->start(QStringLiteral("cmd.exe /c net share Matieres=") + folder + QStringLiteral(" /unlimited"),
-        WindowStyle::Minimized);
+    skipAndContinue(m_services.shell->start(
+        QStringLiteral("cmd.exe /c net share Matieres=") + folder + QStringLiteral(" /unlimited"),
+        WindowStyle::Minimized));
 }

@@ -139,16 +139,24 @@ bool AdminFixture::exists(const QString &name)
 QStringList AdminFixture::members(const QString &group)
 {
     QStringList names;
-    if (auto bound = directory->bind(kServer + u'/' + group + QStringLiteral(",group")))
-        (*bound)->members([&names](const DirEntry &member) { names << member.name; });
+    if (auto bound = directory->bind(kServer + u'/' + group + QStringLiteral(",group"))) {
+        // A listing that fails must not pass for a short one.
+        if (const Status listed = (*bound)->members([&names](const DirEntry &member) { names << member.name; });
+            !listed)
+            names << QStringLiteral("échec : ") + listed.message();
+    }
     return names;
 }
 
 QStringList AdminFixture::names(const QString &filterClass)
 {
     QStringList found;
-    if (auto container = directory->bind(kServer))
-        (*container)->enumerate({filterClass}, [&found](const DirEntry &entry) { found << entry.name; });
+    if (auto container = directory->bind(kServer)) {
+        if (const Status listed
+            = (*container)->enumerate({filterClass}, [&found](const DirEntry &entry) { found << entry.name; });
+            !listed)
+            found << QStringLiteral("échec : ") + listed.message();
+    }
     return found;
 }
 

@@ -46,7 +46,8 @@ bool EnrolFixture::createGroup(const QString &name)
     auto group = (*container)->create(QStringLiteral("Group"), name);
     if (!group)
         return false;
-    (*group)->put(QStringLiteral("groupType"), 2);
+    if (!(*group)->put(QStringLiteral("groupType"), 2))
+        return false;
     return bool((*group)->setInfo());
 }
 
@@ -81,8 +82,12 @@ QStringList EnrolFixture::membersOf(const QString &group)
 {
     QStringList names;
     auto object = store->bind(QStringLiteral("WinNT://") + server + u'/' + group + QStringLiteral(",group"));
-    if (object)
-        (*object)->members([&names](const DirEntry &member) { names << member.name; });
+    // A listing that fails must not pass for a short one.
+    if (object) {
+        if (const Status listed = (*object)->members([&names](const DirEntry &member) { names << member.name; });
+            !listed)
+            names << QStringLiteral("échec : ") + listed.message();
+    }
     return names;
 }
 

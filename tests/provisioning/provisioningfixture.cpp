@@ -144,16 +144,22 @@ QVariant PanelFixture::property(const QString &adsPath, const QString &name)
 QStringList PanelFixture::memberNames(const QString &groupAdsPath)
 {
     QStringList names;
-    if (auto group = directory->bind(groupAdsPath))
-        (*group)->members([&](const DirEntry &entry) { names << entry.name; });
+    // A listing that fails must not pass for a short one.
+    if (auto group = directory->bind(groupAdsPath)) {
+        if (const Status listed = (*group)->members([&](const DirEntry &entry) { names << entry.name; }); !listed)
+            names << QStringLiteral("échec : ") + listed.message();
+    }
     return names;
 }
 
 static QStringList childNames(Directory &directory, const QString &container, const QString &filter)
 {
     QStringList names;
-    if (auto parent = directory.bind(container))
-        (*parent)->enumerate({filter}, [&](const DirEntry &entry) { names << entry.name; });
+    if (auto parent = directory.bind(container)) {
+        if (const Status listed = (*parent)->enumerate({filter}, [&](const DirEntry &entry) { names << entry.name; });
+            !listed)
+            names << QStringLiteral("échec : ") + listed.message();
+    }
     names.sort(Qt::CaseInsensitive);
     return names;
 }

@@ -221,8 +221,10 @@ SqliteTransaction::SqliteTransaction(SqliteConnection &connection)
 
 SqliteTransaction::~SqliteTransaction()
 {
+    // A rollback fails only when SQLite has already ended the transaction itself, after an error that
+    // the caller was told: nothing is left to undo.
     if (m_open)
-        m_connection.exec("ROLLBACK");
+        skipAndContinue(m_connection.exec("ROLLBACK"));
 }
 
 Status SqliteTransaction::commit()

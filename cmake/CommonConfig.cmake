@@ -1,7 +1,8 @@
 # Compile settings shared by every target of the project.
 add_library(common_config INTERFACE)
 target_compile_features(common_config INTERFACE cxx_std_20)
-target_compile_options(common_config INTERFACE -Wall -Wextra)
+# A Status or Result dropped without a word does not build: a failure is a value that someone reads.
+target_compile_options(common_config INTERFACE -Wall -Wextra -Werror=unused-result)
 target_compile_definitions(common_config INTERFACE
     QT_NO_CAST_FROM_ASCII
     QT_NO_CONTEXTLESS_CONNECT

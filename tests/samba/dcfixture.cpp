@@ -15,8 +15,12 @@ constexpr int scriptTimeoutMs = 180 * 1000;
 
 DcFixture::~DcFixture()
 {
-    if (m_started)
-        stop();
+    // A controller left running holds its ports and the next test's start fails: say why here.
+    if (m_started) {
+        if (const Status stopped = stop(); !stopped)
+            qWarning("%s", qPrintable(QStringLiteral("Le contrôleur de domaine de test ne s'est pas arrêté : ")
+                + stopped.message()));
+    }
 }
 
 DcFixture::Run DcFixture::runProgram(const QString &program, const QStringList &arguments, const QString &folder)

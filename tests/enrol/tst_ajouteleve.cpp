@@ -136,10 +136,10 @@ void TestAjoutEleve::classListOffersEveryGroup()
     QStringList groups;
     auto container = f->store->bind(QStringLiteral("WinNT://SRVPEDA"));
     QVERIFY(container);
-    (*container)->enumerate({}, [&groups](const DirEntry &entry) {
+    QVERIFY((*container)->enumerate({}, [&groups](const DirEntry &entry) {
         if (entry.className == QStringLiteral("Group"))
             groups << entry.name;
-    });
+    }));
     QCOMPARE(offered, groups);
     offered.sort();
     QCOMPARE(offered, QStringList({"Personnel", "TS8", "eleves", "profs"}));

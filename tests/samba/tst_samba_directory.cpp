@@ -122,8 +122,10 @@ Status TestSambaDirectory::makeUser(const QString &name, const QString &password
     auto user = parent->create(QStringLiteral("User"), name);
     if (!user)
         return user.status();
-    if (!password.isEmpty())
-        (*user)->setPassword(password);
+    if (!password.isEmpty()) {
+        if (const Status set = (*user)->setPassword(password); !set)
+            return set;
+    }
     return (*user)->setInfo();
 }
 

@@ -27,7 +27,8 @@ public:
 
     Status startAndWait(const QString &commandLine, WindowStyle style, int timeoutMs) override
     {
-        RecordingShell::startAndWait(commandLine, style, timeoutMs);
+        if (const Status started = RecordingShell::startAndWait(commandLine, style, timeoutMs); !started)
+            return started;
         if (millisecondsPerCommand > 0)
             QThread::msleep(millisecondsPerCommand);
         if (!reports.isEmpty()) {

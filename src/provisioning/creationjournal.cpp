@@ -45,12 +45,26 @@ Result<Run> incomplete(const QString &windowsPath)
 
 } // namespace
 
+QStringList fileLines(const QString &label, const PupilFileIdentity &file)
+{
+    return {keyed(label, file.windowsPath), keyed(kSize, QString::number(file.size) + QStringLiteral(" octets")),
+        keyed(kChecksum, file.checksum)};
+}
+
+QString startedLine(const QDateTime &when)
+{
+    return keyed(kStarted, when.toString(kDateTime));
+}
+
+QString pupilsLine(int pupils)
+{
+    return keyed(kPupils, QString::number(pupils));
+}
+
 QStringList headerLines(const Header &header)
 {
-    QStringList lines {keyed(kFile, header.file.windowsPath),
-        keyed(kSize, QString::number(header.file.size) + QStringLiteral(" octets")),
-        keyed(kChecksum, header.file.checksum), keyed(kSheet, header.sheet),
-        keyed(kStarted, header.started.toString(kDateTime)), keyed(kPupils, QString::number(header.pupils))};
+    QStringList lines = fileLines(kFile, header.file);
+    lines << keyed(kSheet, header.sheet) << startedLine(header.started) << pupilsLine(header.pupils);
     if (!header.existing) {
         lines << keyed(kExistingCount, QStringLiteral("inconnus"));
         return lines;

@@ -46,6 +46,12 @@ struct Header
 };
 
 QStringList headerLines(const Header &header);
+// "<label> : path", "Taille : N octets", "Somme de contrôle SHA-256 : …": the file a run read.
+QStringList fileLines(const QString &label, const PupilFileIdentity &file);
+// "Début : JJ/MM/AAAA HH:MM:SS"
+QString startedLine(const QDateTime &when);
+// "Élèves : N"
+QString pupilsLine(int pupils);
 // "12 ; login ; compte : fait ; ... ; feuille : fait"
 QString pupilLine(int record, const QString &className, const PupilAccount &account, const Status &sheetRow);
 // The line for a pupil whose row is on the sheet though the stopped run wrote no line for it.

@@ -25,9 +25,13 @@ Result<PupilFile> PupilFile::open(const QString &windowsPath, const PathResolver
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Result<PupilFile>::failure(unreadableMessage(windowsPath));
-    PupilFileIdentity identity {windowsPath, bytes.size(),
+    return PupilFile(FieldReader(bytes), PupilFileIdentity::of(windowsPath, bytes));
+}
+
+PupilFileIdentity PupilFileIdentity::of(const QString &windowsPath, const QByteArray &bytes)
+{
+    return {windowsPath, bytes.size(),
         QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex())};
-    return PupilFile(FieldReader(bytes), std::move(identity));
 }
 
 PupilRecord PupilFile::next()

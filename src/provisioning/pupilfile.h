@@ -25,6 +25,9 @@ struct PupilFileIdentity
     QString checksum; // SHA-256, in lower-case hexadecimal
 
     bool operator==(const PupilFileIdentity &) const = default;
+
+    // The identity of the bytes read from windowsPath.
+    static PupilFileIdentity of(const QString &windowsPath, const QByteArray &bytes);
 };
 
 // The converted pupil file, read as records of three fields wherever the lines end.

@@ -1,5 +1,6 @@
 #include "suppeleves.h"
 
+#include "creationjournal.h"
 #include "dialogopening.h"
 #include "directory/directory.h"
 #include "dirpaths.h"
@@ -16,7 +17,6 @@
 #include "ui/paintnow.h"
 #include "ui/prompts.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -63,12 +63,8 @@ Status start(Services &services, const QString &line)
 // The first lines of the removal's journal: the account list it read, its size and checksum.
 QStringList journalHeader(const QString &listPath, const QByteArray &bytes, int pupils, const QDateTime &started)
 {
-    return {QStringLiteral("Liste des comptes : ") + listPath,
-        QStringLiteral("Taille : %1 octets").arg(bytes.size()),
-        QStringLiteral("Somme de contrôle SHA-256 : ")
-            + QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()),
-        QStringLiteral("Début : ") + started.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")),
-        QStringLiteral("Élèves : %1").arg(pupils)};
+    return CreationJournal::fileLines(QStringLiteral("Liste des comptes"), PupilFileIdentity::of(listPath, bytes))
+        << CreationJournal::startedLine(started) << CreationJournal::pupilsLine(pupils);
 }
 
 } // namespace

@@ -99,7 +99,8 @@ void AjoutUserGrp::addAll()
         } else if (const Status stored = (*bound)->setInfo(); !stored) {
             failed = stored;
         }
-        m_services.journal->record(QStringLiteral("ajout à un groupe"), entry + QStringLiteral(" dans ") + group, failed);
+        m_services.journal->record(
+            QStringLiteral("ajout à un groupe"), entry + QStringLiteral(" dans ") + group, failed);
         if (!failed.ok()) {
             busy.restore();
             const QString before = i == 0 ? QStringLiteral("Aucun compte n'a été ajouté.")

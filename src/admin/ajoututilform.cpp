@@ -146,7 +146,8 @@ void AjoutUtilForm::createAccount()
     }
     busy.restore();
     m_services.journal->record(QStringLiteral("création d'un compte"), account,
-        stored && !first.ok() ? QStringLiteral("fait en partie : ") + first.message() : ActionJournal::outcomeText(first));
+        stored && !first.ok() ? QStringLiteral("fait en partie : ") + first.message()
+                              : ActionJournal::outcomeText(first));
     if (!stored) {
         // What was typed stays in the dialog, to be corrected and tried again.
         m_services.prompts->message(

@@ -202,7 +202,7 @@ void GroupsPanel::removeMember()
         if (removed)
             removed = stored;
     }
-    m_services.journal->record(
-        QStringLiteral("retrait d'un groupe"), chosenMemberText() + QStringLiteral(" de ") + chosenGroupText(), removed);
+    m_services.journal->record(QStringLiteral("retrait d'un groupe"),
+        chosenMemberText() + QStringLiteral(" de ") + chosenGroupText(), removed);
     chooseGroup();
 }

@@ -14,9 +14,9 @@
 #include <QRadioButton>
 
 Parametre::Parametre(Services &services, Principale &principale)
-    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_services(services),
-      m_principale(principale)
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_services(services)
+    , m_principale(principale)
 {
     setUpFixedWindow(this, "parametre", QStringLiteral("Paramètres"), 5550, 4200);
 
@@ -26,11 +26,12 @@ Parametre::Parametre(Services &services, Principale &principale)
     domaine = form.textBox(frame1, "domaine", QString(), 2280, 360, 2055, 285);
     form.label(frame1, "Label2", QStringLiteral("Nom du serveur :"), 960, 840, 1215, 195);
     serveur = form.textBox(frame1, "serveur", QString(), 2280, 840, 2055, 285);
-    QGroupBox *frame2 =
-        form.frame(frame1, "Frame2", QStringLiteral("Mode de fonctionnement du logiciel"), 120, 1320, 5055, 1215);
-    option1 = form.option(frame2, "Option1", QStringLiteral("Gestion des groupes et des utilisateurs"), 120, 360, 4455, 255);
+    QGroupBox *frame2
+        = form.frame(frame1, "Frame2", QStringLiteral("Mode de fonctionnement du logiciel"), 120, 1320, 5055, 1215);
+    option1 = form.option(
+        frame2, "Option1", QStringLiteral("Gestion des groupes et des utilisateurs"), 120, 360, 4455, 255);
     option2 = form.option(frame2, "Option2", QStringLiteral("Gestion des groupes et des utilisateurs + création du SI"),
-                          120, 720, 4815, 255);
+        120, 720, 4815, 255);
     form.label(this, "Label3", QStringLiteral("Volume système :"), 1440, 3000, 1455, 255);
     text1 = form.textBox(this, "Text1", QString(), 3000, 3000, 735, 285);
     QPushButton *command1 = form.button(this, "Command1", QStringLiteral("Ok"), 960, 3720, 1695, 375);
@@ -77,11 +78,12 @@ void Parametre::load()
 void Parametre::accept()
 {
     const int mode = option1->isChecked() ? 1 : option2->isChecked() ? 2 : 0;
-    const Status written =
-        SettingsFiles::write(*m_services.paths, {domaine->text(), serveur->text()}, mode, text1->text());
+    const Status written
+        = SettingsFiles::write(*m_services.paths, {domaine->text(), serveur->text()}, mode, text1->text());
     if (!written) {
         // Nothing is rebuilt on a failed write: the files still hold the settings in use.
-        m_services.prompts->message(QStringLiteral("Les paramètres n'ont pas pu être enregistrés.\r") + written.message());
+        m_services.prompts->message(
+            QStringLiteral("Les paramètres n'ont pas pu être enregistrés.\r") + written.message());
         return;
     }
     m_principale.reload();

@@ -12,7 +12,7 @@
 struct PasswordGenerator::Stream
 {
     EVP_CIPHER_CTX *ctx = nullptr;
-    std::array<unsigned char, 256> block{};
+    std::array<unsigned char, 256> block {};
     std::size_t used = 256;
 };
 
@@ -35,12 +35,15 @@ QByteArray seedKey(std::uint64_t seed)
 
 } // namespace
 
-PasswordGenerator::PasswordGenerator() : m_stream(std::make_unique<Stream>())
+PasswordGenerator::PasswordGenerator()
+    : m_stream(std::make_unique<Stream>())
 {
     reseed();
 }
 
-PasswordGenerator::PasswordGenerator(std::uint64_t seed) : m_stream(std::make_unique<Stream>()), m_seed(seed)
+PasswordGenerator::PasswordGenerator(std::uint64_t seed)
+    : m_stream(std::make_unique<Stream>())
+    , m_seed(seed)
 {
     reseed(seed);
 }
@@ -64,11 +67,11 @@ void PasswordGenerator::rekey(const QByteArray &key)
 {
     EVP_CIPHER_CTX_free(m_stream->ctx);
     m_stream->ctx = EVP_CIPHER_CTX_new();
-    const std::array<unsigned char, 16> iv{};
+    const std::array<unsigned char, 16> iv {};
     if (!m_stream->ctx
         || EVP_EncryptInit_ex(m_stream->ctx, EVP_chacha20(), nullptr,
-                              reinterpret_cast<const unsigned char *>(key.constData()), iv.data())
-               != 1)
+               reinterpret_cast<const unsigned char *>(key.constData()), iv.data())
+            != 1)
         throw std::runtime_error("ChaCha20 unavailable");
     m_stream->used = m_stream->block.size();
 }
@@ -76,10 +79,10 @@ void PasswordGenerator::rekey(const QByteArray &key)
 unsigned char PasswordGenerator::nextByte()
 {
     if (m_stream->used == m_stream->block.size()) {
-        const std::array<unsigned char, 256> zeros{};
+        const std::array<unsigned char, 256> zeros {};
         int written = 0;
-        EVP_EncryptUpdate(m_stream->ctx, m_stream->block.data(), &written, zeros.data(),
-                          static_cast<int>(zeros.size()));
+        EVP_EncryptUpdate(
+            m_stream->ctx, m_stream->block.data(), &written, zeros.data(), static_cast<int>(zeros.size()));
         m_stream->used = 0;
     }
     return m_stream->block[m_stream->used++];

@@ -17,7 +17,7 @@ class PasswordGenerator
 public:
     static constexpr const char *kAlphabet = "abcdefghijklmnopqrstuvwxyz123456789";
 
-    PasswordGenerator();                      // keyed from the system's secure random source
+    PasswordGenerator(); // keyed from the system's secure random source
     explicit PasswordGenerator(std::uint64_t seed); // repeatable sequence, for tests
     ~PasswordGenerator();
 

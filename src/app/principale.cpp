@@ -33,8 +33,8 @@ Principale::Principale(Services &services, QWidget *parent)
 
 const QString &Principale::creditSuffix()
 {
-    static const QString suffix = QString(23, u' ')
-        + QStringLiteral("------Velmar, les comptes de l'établissement en quelques clics------");
+    static const QString suffix
+        = QString(23, u' ') + QStringLiteral("------Velmar, les comptes de l'établissement en quelques clics------");
     return suffix;
 }
 
@@ -53,10 +53,11 @@ QAction *Principale::addEntry(QMenu *menu, const char *name, const QString &text
 
 void Principale::buildMenus()
 {
-    auto separator = [](QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QString::fromLatin1(name)); };
+    auto separator
+        = [](QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QString::fromLatin1(name)); };
     auto opens = [this](QAction *action, const char *dialog) {
         connect(action, &QAction::triggered, this,
-                [this, name = QString::fromLatin1(dialog)] { m_services.dialogs->open(name); });
+            [this, name = QString::fromLatin1(dialog)] { m_services.dialogs->open(name); });
     };
 
     QMenu *fichier = menuBar()->addMenu(QStringLiteral("Fichier"));
@@ -68,7 +69,7 @@ void Principale::buildMenus()
     QMenu *outils = menuBar()->addMenu(QStringLiteral("Outils"));
     outils->setObjectName(QStringLiteral("mnuoutil"));
     connect(addEntry(outils, "mnuoutils", QStringLiteral("Analyseur ORVO")), &QAction::triggered, this,
-            [this] { startProgram(m_services.programFolder() + QStringLiteral("\\trivo.exe")); });
+        [this] { startProgram(m_services.programFolder() + QStringLiteral("\\trivo.exe")); });
     separator(outils, "separator2");
     opens(addEntry(outils, "mnudeverr", QStringLiteral("Déverouiller un utilisateur")), "deverouillage");
     opens(addEntry(outils, "msnuajoutele", QStringLiteral("Ajouter un éleve")), "ajouteleve");
@@ -78,9 +79,8 @@ void Principale::buildMenus()
     opens(addEntry(outils, "manuoutilsuppprof", QStringLiteral("Suppression d'un professeur")), "suppprof");
     separator(outils, "separateur");
     opens(addEntry(outils, "mnuoutilsmail", QStringLiteral("Création des listes de diffusion emails")), "mails");
-    connect(addEntry(outils, "manuoutilrestartmail", QStringLiteral("Redémarrage Serveur MAIL")),
-            &QAction::triggered, this,
-            [this] { startProgram(m_services.programFolder() + QStringLiteral("\\IMSrestart.bat")); });
+    connect(addEntry(outils, "manuoutilrestartmail", QStringLiteral("Redémarrage Serveur MAIL")), &QAction::triggered,
+        this, [this] { startProgram(m_services.programFolder() + QStringLiteral("\\IMSrestart.bat")); });
     opens(addEntry(outils, "mnuoutilvidmail", QStringLiteral("Vider les boites mail")), "suppmail");
     separator(outils, "separateur5");
     opens(addEntry(outils, "mnudiruse", QStringLiteral("Verification de l'espace occupé par les élèves")), "diruse");

@@ -17,8 +17,8 @@ Splash::Splash(QWidget *parent)
     setObjectName(QStringLiteral("splash"));
     setFixedSize(twipsToPixels(5235), twipsToPixels(3750));
     FormBuilder form(this);
-    form.label(this, "Label6", QStringLiteral("Logiciel de gestion de comptes sous Active Directory "), 840, 2640, 3780,
-               195);
+    form.label(
+        this, "Label6", QStringLiteral("Logiciel de gestion de comptes sous Active Directory "), 840, 2640, 3780, 195);
     form.label(this, "Label1", QStringLiteral("destiné aux établissements scolaires"), 1440, 2880, 2550, 195);
     m_label2 = form.label(this, "Label2", versionText(), 0, 3480, 1335, 255);
     QFont arial(QStringLiteral("Arial"));

@@ -28,4 +28,4 @@ int numericValue(const QString &line);
 
 // Each file is replaced whole, never left half-written.
 Status write(const PathResolver &paths, const DomainNames &names, int mode, const QString &systemVolume);
-}
+} // namespace SettingsFiles

@@ -141,7 +141,8 @@ Result<QList<AccountSheet::Row>> AccountSheet::read(const QString &hostPath)
 {
     QFile file(hostPath);
     if (!file.open(QIODevice::ReadOnly))
-        return Status::failure(QStringLiteral("Impossible de lire le fichier %1 : %2").arg(hostPath, file.errorString()));
+        return Status::failure(
+            QStringLiteral("Impossible de lire le fichier %1 : %2").arg(hostPath, file.errorString()));
     QStringList lines = Cp1252::decode(file.readAll()).split(QStringLiteral("\r\n"));
     // What follows the last line end is nothing, or a line a stop cut short.
     lines.removeLast();

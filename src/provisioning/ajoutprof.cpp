@@ -118,7 +118,8 @@ void AjoutProf::create()
     const Status created = createAccount(login, surname + u' ' + firstName, discipline);
     // Passed over when they fail, as the enrolment goes on: the message tells whether the account
     // exists, the journal what became of each step.
-    const Status homeAndScript = AccountSteps::setHomeAndScript(m_services, m_server, login, QStringLiteral("profslogon.bat"));
+    const Status homeAndScript
+        = AccountSteps::setHomeAndScript(m_services, m_server, login, QStringLiteral("profslogon.bat"));
     const Status joined = AccountSteps::joinGroup(m_services, m_server, login, QStringLiteral("profs"));
     const Status listed = Teachers::append(m_services, login);
     const Status shared = m_services.shell->start(
@@ -152,8 +153,8 @@ Status AjoutProf::createAccount(const QString &login, const QString &fullName, c
     // A property refused leaves the account unwritten, and the message says it was not created.
     if (Status named = (*user)->put(QStringLiteral("FullName"), fullName); !named)
         return named;
-    if (Status described = (*user)->put(
-            QStringLiteral("Description"), QString(QStringLiteral("Professeur de : ") + discipline));
+    if (Status described
+        = (*user)->put(QStringLiteral("Description"), QString(QStringLiteral("Professeur de : ") + discipline));
         !described)
         return described;
     return (*user)->setInfo();

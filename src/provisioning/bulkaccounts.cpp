@@ -58,8 +58,9 @@ std::optional<QSet<QString>> accountsNamed(Services &services, const QString &se
     if (!container)
         return std::nullopt;
     QSet<QString> accounts;
-    const Status listed = (*container)->enumerate(
-        {QStringLiteral("User")}, [&accounts](const DirEntry &entry) { accounts.insert(key(entry.name)); });
+    const Status listed = (*container)->enumerate({QStringLiteral("User")}, [&accounts](const DirEntry &entry) {
+        accounts.insert(key(entry.name));
+    });
     if (!listed)
         return std::nullopt;
     QSet<QString> named;
@@ -136,7 +137,8 @@ bool goOn(Services &services, const QString &serverName, const QString &sheetWin
     const PathResolver &paths = *services.paths;
     if (Status restored = sheet.restore(stopped.sheetRows); !restored) {
         services.prompts->message(QStringLiteral("La feuille ") + sheetWindowsPath
-            + QStringLiteral(" de la création arrêtée n'a pas pu être reprise : ") + restored.message() + kNoAccountMade);
+            + QStringLiteral(" de la création arrêtée n'a pas pu être reprise : ") + restored.message()
+            + kNoAccountMade);
         return false;
     }
     pass.rows = stopped.rows;
@@ -285,9 +287,8 @@ int BulkAccounts::run(const Input &input, const Progress &progress)
                                  .arg(stopped->run.journal, given.message());
         stopped.reset();
     }
-    const bool ready = stopped
-        ? goOn(m_services, input.serverName, sheetWindowsPath, sheet, *stopped, pass)
-        : begin(m_services, input.serverName, sheetWindowsPath, sheet, file->identity(), pass);
+    const bool ready = stopped ? goOn(m_services, input.serverName, sheetWindowsPath, sheet, *stopped, pass)
+                               : begin(m_services, input.serverName, sheetWindowsPath, sheet, file->identity(), pass);
     if (!ready)
         return 0;
 
@@ -336,7 +337,8 @@ int BulkAccounts::run(const Input &input, const Progress &progress)
     int notCreated = 0;
     for (const std::optional<Row> &row : std::as_const(pass.rows)) {
         runRows.append(*row);
-        if (row->passwordCell == AccountSheet::noAccountCell() || row->passwordCell == AccountSheet::alreadyExistsCell())
+        if (row->passwordCell == AccountSheet::noAccountCell()
+            || row->passwordCell == AccountSheet::alreadyExistsCell())
             ++notCreated;
     }
     const QString handoutsPath = ClassHandouts::path(input.systemVolume);

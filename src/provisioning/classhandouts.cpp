@@ -81,8 +81,8 @@ QStringList lines(const QList<AccountSheet::Row> &rows, const QDate &date)
     QStringList html = head();
     const QString day = date.toString(QStringLiteral("dd/MM/yyyy"));
     for (const QString &className : std::as_const(classes)) {
-        html << QStringLiteral("<div class='classe'>") << QStringLiteral("<h1>Classe ") + text(className)
-                + QStringLiteral("</h1>")
+        html << QStringLiteral("<div class='classe'>")
+             << QStringLiteral("<h1>Classe ") + text(className) + QStringLiteral("</h1>")
              << QStringLiteral("<p class='date'>") + day + QStringLiteral("</p>")
              << QStringLiteral("<p class='consigne'>&#9986; Découper en suivant les pointillés : une fiche par "
                                "élève.</p>")

@@ -1,9 +1,9 @@
 #include "pupilaccount.h"
 
 #include "accountsteps.h"
-#include "journal/actionjournal.h"
 #include "directory/directory.h"
 #include "dirpaths.h"
+#include "journal/actionjournal.h"
 #include "passwordgenerator.h"
 #include "provisioningfolders.h"
 #include "pupilnaming.h"
@@ -53,8 +53,8 @@ PupilAccount PupilAccountSteps::make(const PupilRecord &pupil, bool existing)
     DirObjectPtr user;
     auto container = m_services.directory->bind(DirPaths::container(m_serverName));
     auto made = !container ? Result<DirObjectPtr>(container.status())
-        : existing         ? m_services.directory->bind(DirPaths::object(m_serverName, report.login, QStringLiteral("user")))
-                           : (*container)->create(QStringLiteral("User"), report.login);
+        : existing ? m_services.directory->bind(DirPaths::object(m_serverName, report.login, QStringLiteral("user")))
+                   : (*container)->create(QStringLiteral("User"), report.login);
     if (made) {
         user = std::move(*made);
         report.account = user->put(QStringLiteral("FullName"), QString(pupil.surname + u' ' + pupil.firstNames));

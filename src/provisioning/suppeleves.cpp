@@ -43,7 +43,8 @@ Result<ReadList> readFields(const QString &hostPath, int perRecord, int kept)
         return ReadList();
     QFile file(hostPath);
     if (!file.open(QIODevice::ReadOnly))
-        return Status::failure(QStringLiteral("Impossible d'ouvrir le fichier %1 : %2").arg(hostPath, file.errorString()));
+        return Status::failure(
+            QStringLiteral("Impossible d'ouvrir le fichier %1 : %2").arg(hostPath, file.errorString()));
     ReadList list {file.readAll(), {}};
     FieldReader reader(list.bytes);
     while (!reader.atEnd()) {
@@ -121,8 +122,8 @@ QStringList SuppEleves::classNames() const
     return classes ? classes->values : QStringList();
 }
 
-QString SuppEleves::removeFolder(const QString &command, const QString &box, const QString &below,
-    const QString &leftAlone, RunJournal &journal)
+QString SuppEleves::removeFolder(
+    const QString &command, const QString &box, const QString &below, const QString &leftAlone, RunJournal &journal)
 {
     // An empty box would make the command act on the current folder, a drive root on the whole drive.
     if (PathResolver::isDriveRootOrEmpty(box)) {

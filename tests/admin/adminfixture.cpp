@@ -177,7 +177,8 @@ bool AdminFixture::passwordIs(const QString &user, const QString &password)
 
 QStringList AdminFixture::journalled()
 {
-    auto lines = JournalFile::readLines(folder.paths(), JournalFile::folder(folder.paths()) + QStringLiteral("\\actions.txt"));
+    auto lines
+        = JournalFile::readLines(folder.paths(), JournalFile::folder(folder.paths()) + QStringLiteral("\\actions.txt"));
     QStringList shortened;
     for (const QString &line : lines ? *lines : QStringList()) {
         const QStringList fields = line.split(QStringLiteral(" ; "));

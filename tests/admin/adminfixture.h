@@ -1,8 +1,8 @@
 #pragma once
 
 #include "directory/directory.h"
-#include "mainvalues.h"
 #include "journal/actionjournal.h"
+#include "mainvalues.h"
 #include "scriptedprompts.h"
 #include "services.h"
 #include "tempprogramfolder.h"

@@ -131,6 +131,7 @@ void TestAccountDialogs::passwordMatch_data()
     QTest::addColumn<QStringList>("edits");
     QTest::addColumn<bool>("usable"); // cmd_ok and Labelok
     QTest::addColumn<QString>("password");
+    // clang-format off
     QTest::newRow("nothing typed") << QStringList() << false << QString();
     QTest::newRow("typed the same") << QStringList({QStringLiteral("p:abc"), QStringLiteral("c:abc")}) << true
                                     << QStringLiteral("abc");
@@ -149,6 +150,7 @@ void TestAccountDialogs::passwordMatch_data()
         << QStringList({QStringLiteral("c:a"), QStringLiteral("c:")}) << true << QString();
     QTest::newRow("case counts") << QStringList({QStringLiteral("p:Abc"), QStringLiteral("c:abc")}) << false
                                  << QString();
+    // clang-format on
 }
 
 void TestAccountDialogs::passwordMatch()
@@ -354,8 +356,9 @@ void TestAccountDialogs::unlock()
     const bool unlocked = message == QStringLiteral("Utilisateur déverouillé.");
     QCOMPARE(f.property(QStringLiteral("alice"), QStringLiteral("IsAccountLocked")).toBool(), !unlocked);
     QCOMPARE(f.property(QStringLiteral("bob"), QStringLiteral("IsAccountLocked")).toBool(), false);
-    const QString outcome
-        = unlocked ? QStringLiteral("fait") : name == QStringLiteral("bob") ? QStringLiteral("rien") : QStringLiteral("échec");
+    const QString outcome = unlocked    ? QStringLiteral("fait")
+        : name == QStringLiteral("bob") ? QStringLiteral("rien")
+                                        : QStringLiteral("échec");
     QCOMPARE(f.journalled(), QStringList {"déverrouillage ; " + name + " ; " + outcome});
     QTRY_VERIFY(d.isNull());
 }

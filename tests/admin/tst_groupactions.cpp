@@ -166,7 +166,8 @@ void TestGroupActions::deleteGroup()
     }
     const bool tried = ok && !group.isEmpty();
     QCOMPARE(f.journalled(),
-        tried ? QStringList {"suppression d'un groupe ; " + group + (deleted ? " ; fait" : " ; échec")} : QStringList());
+        tried ? QStringList {"suppression d'un groupe ; " + group + (deleted ? " ; fait" : " ; échec")}
+              : QStringList());
 }
 
 void TestGroupActions::removeMember_data()
@@ -210,7 +211,8 @@ void TestGroupActions::removeMember()
     QCOMPARE(inStore, listed);
     QVERIFY(f.exists(QStringLiteral("bob"))); // the account itself stays
     if (ok)
-        QCOMPARE(f.journalled().value(0).section(QStringLiteral(" ; "), 0, 1), QStringLiteral("retrait d'un groupe ; bob de 6A"));
+        QCOMPARE(f.journalled().value(0).section(QStringLiteral(" ; "), 0, 1),
+            QStringLiteral("retrait d'un groupe ; bob de 6A"));
     else
         QCOMPARE(f.journalled(), QStringList());
 }

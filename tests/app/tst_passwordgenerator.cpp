@@ -57,8 +57,8 @@ void TestPasswordGenerator::seededSequences()
     PasswordGenerator a(42);
     PasswordGenerator b(42);
     PasswordGenerator c(43);
-    const QStringList first{a.getpass(6), a.getpass(6), a.getpass(6)};
-    QCOMPARE((QStringList{b.getpass(6), b.getpass(6), b.getpass(6)}), first);
+    const QStringList first {a.getpass(6), a.getpass(6), a.getpass(6)};
+    QCOMPARE((QStringList {b.getpass(6), b.getpass(6), b.getpass(6)}), first);
     QVERIFY(c.getpass(18) != first.join(QString()));
     // One sequence: calls continue it, and reseeding with the seed starts it again.
     QCOMPARE(PasswordGenerator(42).getpass(18), first.join(QString()));

@@ -1,6 +1,6 @@
-#include "journal/actionjournal.h"
 #include "admindialogs.h"
 #include "directory/directoryfactory.h"
+#include "journal/actionjournal.h"
 #include "parametre.h"
 #include "passwordgenerator.h"
 #include "principale.h"
@@ -60,8 +60,7 @@ private Q_SLOTS:
     void splashAndMainWindowToAssistiveTools();
 
 private:
-    template <typename T>
-    T *control(const char *name)
+    template <typename T> T *control(const char *name)
     {
         return m_principale->findChild<T *>(QString::fromLatin1(name));
     }
@@ -81,13 +80,14 @@ private:
 void TestPrincipale::init()
 {
     m_folder = std::make_unique<TempProgramFolder>();
-    m_folder->writeSettings(QStringLiteral("LYCEE"), QStringLiteral("SRVPEDA"), QStringLiteral("C:"), QStringLiteral(" 2 "));
+    m_folder->writeSettings(
+        QStringLiteral("LYCEE"), QStringLiteral("SRVPEDA"), QStringLiteral("C:"), QStringLiteral(" 2 "));
     m_directory = openDirectory(m_folder->paths());
     m_shell.started.clear();
     m_prompts.clear();
     m_passwords = std::make_unique<PasswordGenerator>(7);
     m_dialogs = std::make_unique<DialogHost>();
-    m_services = Services{};
+    m_services = Services {};
     m_services.paths = &m_folder->paths();
     m_services.directory = m_directory.get();
     m_services.shell = &m_shell;
@@ -188,6 +188,7 @@ void TestPrincipale::controlsAtStart_data()
     QTest::addColumn<QRect>("twips");
     QTest::addColumn<bool>("enabled");
 
+    // clang-format off
     QTest::newRow("grputil") << "grputil" << "Rapatrier Groupes et Utilisateurs actuels" << QRect(2040, 600, 4335, 375) << true;
     QTest::newRow("grpmoins") << "grpmoins" << "Supprimer" << QRect(480, 5880, 1095, 375) << false;
     QTest::newRow("grpplus") << "grpplus" << "Ajouter" << QRect(2520, 5880, 1095, 375) << false;
@@ -210,6 +211,7 @@ void TestPrincipale::controlsAtStart_data()
     QTest::newRow("Label1") << "Label1" << "Créer le répertoire \"Public\"" << QRect(9120, 720, 2310, 195) << true;
     QTest::newRow("Label8") << "Label8" << "Base Orvo des élèves convertie :" << QRect(9360, 6000, 2790, 195) << true;
     QTest::newRow("lbl_users") << "lbl_users" << "Utilisateurs :" << QRect(2760, 7680, 1530, 300) << true;
+    // clang-format on
 }
 
 void TestPrincipale::controlsAtStart()
@@ -229,7 +231,8 @@ void TestPrincipale::controlsAtStart()
     else if (auto *e = qobject_cast<QLineEdit *>(w))
         shown = e->text();
     QCOMPARE(shown, text);
-    const QRect designed((twips.x() + 7) / 15, (twips.y() + 7) / 15, (twips.width() + 7) / 15, (twips.height() + 7) / 15);
+    const QRect designed(
+        (twips.x() + 7) / 15, (twips.y() + 7) / 15, (twips.width() + 7) / 15, (twips.height() + 7) / 15);
     if (qobject_cast<QLabel *>(w)) {
         // A label keeps its place and height and may grow to show its whole text.
         QCOMPARE(w->pos(), designed.topLeft());
@@ -261,9 +264,10 @@ void TestPrincipale::menus()
         QMenu *menu = top->menu();
         seen << menu->objectName() + QStringLiteral("=") + menu->title();
         for (QAction *entry : menu->actions())
-            seen << entry->objectName() + QStringLiteral("=") + (entry->isSeparator() ? QStringLiteral("-") : entry->text());
+            seen << entry->objectName() + QStringLiteral("=")
+                    + (entry->isSeparator() ? QStringLiteral("-") : entry->text());
     }
-    const QStringList expected{
+    const QStringList expected {
         "MENUFichier=Fichier",
         "MENUparam=Paramètres",
         "separator=-",
@@ -333,8 +337,14 @@ void TestPrincipale::closeRefused()
 void TestPrincipale::splashVersion()
 {
     Splash splash;
-    QCOMPARE(splash.versionLabel()->text(), QStringLiteral("Ver %1.%2 Rev %3").arg(ProgramVersion::majorNumber).arg(ProgramVersion::minorNumber).arg(ProgramVersion::revision));
-    QVERIFY(QRegularExpression(QStringLiteral("^Ver [1-9]\\d*\\.(0|[1-9]\\d*) Rev (0|[1-9]\\d*)$")).match(splash.versionLabel()->text()).hasMatch());
+    QCOMPARE(splash.versionLabel()->text(),
+        QStringLiteral("Ver %1.%2 Rev %3")
+            .arg(ProgramVersion::majorNumber)
+            .arg(ProgramVersion::minorNumber)
+            .arg(ProgramVersion::revision));
+    QVERIFY(QRegularExpression(QStringLiteral("^Ver [1-9]\\d*\\.(0|[1-9]\\d*) Rev (0|[1-9]\\d*)$"))
+                .match(splash.versionLabel()->text())
+                .hasMatch());
     QSignalSpy finished(&splash, &Splash::finished);
     splash.show();
     QVERIFY(finished.wait(4000));
@@ -391,7 +401,8 @@ void TestPrincipale::settingsDialogRoundTrip()
     QCOMPARE(m_folder->readFile(QStringLiteral("mode.txt")), modeOut);
     QTRY_VERIFY(!m_dialogs->find(QStringLiteral("parametre")));
     QCOMPARE(m_principale->domainName(), QStringLiteral("COLLEGE"));
-    QVERIFY(m_principale->windowTitle().startsWith(QStringLiteral("velmar sur le Domaine : COLLEGE,      Serveur maitre : ")));
+    QVERIFY(m_principale->windowTitle().startsWith(
+        QStringLiteral("velmar sur le Domaine : COLLEGE,      Serveur maitre : ")));
 
     Parametre *again = openParametre();
     QCOMPARE(again->option1->isChecked(), option1);

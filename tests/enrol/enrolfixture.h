@@ -1,9 +1,9 @@
 #pragma once
 
-#include "journal/actionjournal.h"
 #include "directory/directory.h"
 #include "directory/directoryfactory.h"
 #include "fakemainvalues.h"
+#include "journal/actionjournal.h"
 #include "passwordgenerator.h"
 #include "recordingshell.h"
 #include "scriptedprompts.h"

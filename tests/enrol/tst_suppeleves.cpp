@@ -368,7 +368,8 @@ void TestSuppEleves::removalJournal()
     QVERIFY(lines.contains("Élèves : 2"));
     QVERIFY(lines.contains("partage TS8 : fait"));
     // The account removed by hand earlier says why it could not be removed again.
-    QCOMPARE(lines.filter(QRegularExpression("^1 ; TS8MARTINPaul ; compte : échec \\(.+\\) ; partage : fait$")).size(), 1);
+    QCOMPARE(
+        lines.filter(QRegularExpression("^1 ; TS8MARTINPaul ; compte : échec \\(.+\\) ; partage : fait$")).size(), 1);
     QVERIFY(lines.contains("2 ; TS8DURANDLea ; compte : fait ; partage : fait"));
     QVERIFY(lines.contains("E:\\Perso\\eleves : fait"));
     QVERIFY(lines.contains("E: : laissé (chemin vide ou racine d'un lecteur)"));

@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr QFile::Permissions kOthers = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
-    | QFile::WriteOther | QFile::ExeOther;
+constexpr QFile::Permissions kOthers
+    = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
 
 const QDateTime kWhen(QDate(2026, 9, 1), QTime(8, 30, 5));
 
@@ -201,7 +201,8 @@ void TestJournal::actionLinesAndAJournalThatCannotBeWritten()
     journal.record(QStringLiteral("création d'un groupe"), QStringLiteral("TS8"), Status());
     journal.record(QStringLiteral("déverrouillage"), QStringLiteral("TS8MARTINPaul"),
         Status::failure(QStringLiteral("Compte introuvable.")));
-    const QStringList lines = JournalFile::readLines(paths, JournalFile::folder(paths) + QStringLiteral("\\actions.txt")).value();
+    const QStringList lines
+        = JournalFile::readLines(paths, JournalFile::folder(paths) + QStringLiteral("\\actions.txt")).value();
     QCOMPARE(lines.size(), 2);
     static const QRegularExpression stamp(QStringLiteral("^\\d\\d/\\d\\d/\\d{4} ; \\d\\d:\\d\\d:\\d\\d ; "));
     for (const QString &line : lines)
@@ -222,8 +223,8 @@ void TestJournal::actionLinesAndAJournalThatCannotBeWritten()
     journal.record(QStringLiteral("suppression d'un compte"), QStringLiteral("A"), Status());
     journal.record(QStringLiteral("suppression d'un compte"), QStringLiteral("B"), Status());
     QCOMPARE(prompts.messages().size(), 1);
-    QVERIFY2(prompts.messages()[0].startsWith(QStringLiteral("Le journal des actions ")
-                 + JournalFile::folder(paths) + QStringLiteral("\\actions.txt n'a pas pu être écrit : ")),
+    QVERIFY2(prompts.messages()[0].startsWith(QStringLiteral("Le journal des actions ") + JournalFile::folder(paths)
+                 + QStringLiteral("\\actions.txt n'a pas pu être écrit : ")),
         qPrintable(prompts.messages()[0]));
 }
 

@@ -234,8 +234,7 @@ bool PanelFixture::runStoppedAt(const QString &login)
     bool stopped = false;
     try {
         // Whatever it returns, the run reached no stop when it returns.
-        (void)BulkAccounts(services).run(
-            {main.serverName(), main.systemVolume(), main.homeRoot(), main.pupilFile()});
+        (void)BulkAccounts(services).run({main.serverName(), main.systemVolume(), main.homeRoot(), main.pupilFile()});
     } catch (const Killed &) {
         stopped = true;
     }

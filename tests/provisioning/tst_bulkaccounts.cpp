@@ -536,8 +536,8 @@ void TestBulkAccounts::domainThatRefusesGeneratedPasswords()
 
 namespace {
 
-constexpr QFile::Permissions kOpenToOthers = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
-    | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+constexpr QFile::Permissions kOpenToOthers
+    = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
 
 const QStringList kFivePupils {QStringLiteral("MARTIN,Paul,TS8"), QStringLiteral("DURAND,Léa,TS8"),
     QStringLiteral("PETIT,Luc,TS8"), QStringLiteral("LÉVÊQUE,Zoé,1S2"), QStringLiteral("ROUX,Ana,1S2")};
@@ -590,8 +590,7 @@ void TestBulkAccounts::secondRunOnTheSameFile()
     const QStringList kept = QDir(f->host(QStringLiteral("C:\\"))).entryList(QDir::Files).filter(keptName);
     QCOMPARE(kept.size(), 2);
     for (const QString &name : kept) {
-        QCOMPARE(QFile::permissions(f->host(QStringLiteral("C:\\") + name)) & kOpenToOthers,
-            QFile::Permissions());
+        QCOMPARE(QFile::permissions(f->host(QStringLiteral("C:\\") + name)) & kOpenToOthers, QFile::Permissions());
     }
     QCOMPARE(f->read(QStringLiteral("C:\\") + kept.filter(QStringLiteral("classes")).value(0)), firstHandouts);
     QCOMPARE(f->read(QStringLiteral("C:\\") + kept.filter(QRegularExpression(QStringLiteral("^comptes-\\d"))).value(0)),
@@ -613,12 +612,14 @@ void TestBulkAccounts::secondRunOnTheSameFile()
     for (const QString &journal : journals) {
         const QStringList lines = f->lines(journal);
         QCOMPARE(lines.value(0), QStringLiteral("Fichier des élèves : C:\\ORVO.txt"));
-        QCOMPARE(lines.value(1), QStringLiteral("Taille : %1 octets").arg(f->read(QStringLiteral("C:\\ORVO.txt")).size()));
+        QCOMPARE(
+            lines.value(1), QStringLiteral("Taille : %1 octets").arg(f->read(QStringLiteral("C:\\ORVO.txt")).size()));
         QVERIFY(lines.value(2).startsWith(QStringLiteral("Somme de contrôle SHA-256 : ")));
         QCOMPARE(journalRecords(lines), (QList<int> {1, 2, 3, 4}));
         QCOMPARE(lines.last(), QStringLiteral("fin"));
     }
-    QVERIFY(f->lines(journals[0]).filter(QStringLiteral("1 ; TS8MARTINPaul ; compte : fait ; mot de passe : fait")).size()
+    QVERIFY(
+        f->lines(journals[0]).filter(QStringLiteral("1 ; TS8MARTINPaul ; compte : fait ; mot de passe : fait")).size()
         == 1);
     QVERIFY(f->lines(journals[1]).filter(QStringLiteral("1 ; TS8MARTINPaul ; compte : déjà existant")).size() == 1);
     QCOMPARE(QFile::permissions(f->host(journals[0])) & kOpenToOthers, QFile::Permissions());
@@ -734,7 +735,11 @@ void TestBulkAccounts::stoppedRunNotTakenUp()
     QCOMPARE(kept.size(), 1);
     QCOMPARE(f->read(QStringLiteral("C:\\") + kept[0]), stoppedSheet);
     // Given up, the stopped run says so; a journal of another file is left as it is.
-    QCOMPARE(f->read(journals[0]), fileChanged ? stoppedJournal : stoppedJournal + "abandonn\xe9" "e\r\n");
+    QCOMPARE(f->read(journals[0]),
+        fileChanged ? stoppedJournal
+                    : stoppedJournal
+                + "abandonn\xe9"
+                  "e\r\n");
     QCOMPARE(f->journals(QStringLiteral("creation")).size(), 2);
 
     // Neither is offered again.
@@ -745,15 +750,14 @@ void TestBulkAccounts::stoppedRunNotTakenUp()
 
 void TestBulkAccounts::handoutsPerClass()
 {
-    writePupils({QStringLiteral("MARTIN,Paul,TS8"), QStringLiteral("DURAND & FILS,Léa <2>,1S2"), QStringLiteral("PETIT,Luc,TS8"),
-        QStringLiteral("MARTIN,Paul,TS8")});
+    writePupils({QStringLiteral("MARTIN,Paul,TS8"), QStringLiteral("DURAND & FILS,Léa <2>,1S2"),
+        QStringLiteral("PETIT,Luc,TS8"), QStringLiteral("MARTIN,Paul,TS8")});
     prepareGroups();
     p->cmdCreerutil->click();
     const QList<SheetRow> rows = sheetRows();
     const QString handouts = Cp1252::decode(f->read(QStringLiteral("C:\\comptes-classes.html")));
-    QCOMPARE(QFile::permissions(f->host(QStringLiteral("C:\\comptes-classes.html")))
-            & kOpenToOthers,
-        QFile::Permissions());
+    QCOMPARE(
+        QFile::permissions(f->host(QStringLiteral("C:\\comptes-classes.html"))) & kOpenToOthers, QFile::Permissions());
 
     // A page per class, in the order of the file, headed by the class and the day.
     QCOMPARE(handouts.count(QStringLiteral("<div class='classe'>")), 2);

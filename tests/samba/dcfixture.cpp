@@ -18,8 +18,9 @@ DcFixture::~DcFixture()
     // A controller left running holds its ports and the next test's start fails: say why here.
     if (m_started) {
         if (const Status stopped = stop(); !stopped)
-            qWarning("%s", qPrintable(QStringLiteral("Le contrôleur de domaine de test ne s'est pas arrêté : ")
-                + stopped.message()));
+            qWarning("%s",
+                qPrintable(
+                    QStringLiteral("Le contrôleur de domaine de test ne s'est pas arrêté : ") + stopped.message()));
     }
 }
 

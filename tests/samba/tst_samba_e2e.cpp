@@ -337,8 +337,8 @@ void TestSambaEndToEnd::stoppedRunGoesOn()
     auto f = panelOnTheDc(QStringLiteral("Ecole"), &ldap);
     QVERIFY(f);
     f->write(QStringLiteral("C:\\ORVO.txt"),
-        pupilFileBytes({QStringLiteral("MARTIN,Paul,TS8"), QStringLiteral("DURAND,Léa,TS8"),
-            QStringLiteral("PETIT,Luc,TS8")}));
+        pupilFileBytes(
+            {QStringLiteral("MARTIN,Paul,TS8"), QStringLiteral("DURAND,Léa,TS8"), QStringLiteral("PETIT,Luc,TS8")}));
     f->panel->cmdCreergrp->click();
     QVERIFY(f->processShell->waitForIdle(120000));
     // Killed once the second pupil's account is made on the DC, before its row.

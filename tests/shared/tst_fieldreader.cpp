@@ -29,6 +29,7 @@ void TestFieldReader::fields_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("expected");
 
+    // clang-format off
     QTest::newRow("commas and CR LF") << QByteArray("a,b\r\nc\r\n") << QStringList{"a", "b", "c"};
     QTest::newRow("LF only") << QByteArray("a,b\nc\n") << QStringList{"a", "b", "c"};
     QTest::newRow("lone CR") << QByteArray("a\rb") << QStringList{"a", "b"};
@@ -45,6 +46,7 @@ void TestFieldReader::fields_data()
     QTest::newRow("spaces then line end") << QByteArray("   \r\n") << QStringList{""};
     QTest::newRow("number as written") << QByteArray(" 2 \r\n") << QStringList{"2 "};
     QTest::newRow("1252 letters") << QByteArray("\xc9l\xe8ve,\x8c""uvre\r\n") << QStringList{"Élève", "Œuvre"};
+    // clang-format on
 }
 
 void TestFieldReader::fields()
@@ -64,6 +66,7 @@ void TestFieldReader::records_data()
     QTest::addColumn<int>("width");
     QTest::addColumn<QList<QStringList>>("expected");
 
+    // clang-format off
     QTest::newRow("one record a line")
         << QByteArray("DUPONT,Jean,TS8\r\nMARTIN,Paul,1S2\r\n") << 3
         << QList<QStringList>{{"DUPONT", "Jean", "TS8"}, {"MARTIN", "Paul", "1S2"}};
@@ -78,6 +81,7 @@ void TestFieldReader::records_data()
     QTest::newRow("quoted comma keeps the record whole")
         << QByteArray("\"DE LA TOUR, DIT X\",Anne,TS8\r\nB,C,1S2\r\n") << 3
         << QList<QStringList>{{"DE LA TOUR, DIT X", "Anne", "TS8"}, {"B", "C", "1S2"}};
+    // clang-format on
 }
 
 void TestFieldReader::records()
@@ -98,7 +102,7 @@ void TestFieldReader::lines()
     QStringList read;
     while (!reader.atEnd())
         read << reader.line();
-    QCOMPARE(read, (QStringList{"a, \"b\",c", "", "last", "end"}));
+    QCOMPARE(read, (QStringList {"a, \"b\",c", "", "last", "end"}));
 }
 
 void TestFieldReader::cp1252RoundTrip_data()
@@ -150,7 +154,7 @@ void TestFieldReader::writing()
     read.close();
     QVERIFY(read.open(QIODevice::ReadOnly));
     QCOMPARE(read.readAll(), QByteArray("neuf\r\n"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.txt"});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList {"out.txt"});
 }
 
 void TestFieldReader::csvLines_data()

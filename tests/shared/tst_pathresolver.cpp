@@ -40,6 +40,7 @@ void TestPathResolver::mapping_data()
     QTest::addColumn<QString>("windows");
     QTest::addColumn<QString>("host"); // relative to the temporary folder
 
+    // clang-format off
     QTest::newRow("drive root") << "E:" << "srv/e";
     QTest::newRow("drive root with backslash") << "E:\\" << "srv/e";
     QTest::newRow("existing, other case") << "e:\\perso\\ELEVES\\ts8" << "srv/e/Perso/Eleves/TS8";
@@ -54,6 +55,7 @@ void TestPathResolver::mapping_data()
     QTest::newRow("relative to program folder") << "parametres.txt" << "parametres.txt";
     QTest::newRow("leading backslash stays on drive C") << "\\eleves\\TS8" << "srv/c/eleves/TS8";
     QTest::newRow("leading backslash cannot climb out") << "\\..\\etc" << "srv/c/etc";
+    // clang-format on
 }
 
 void TestPathResolver::mapping()
@@ -75,7 +77,8 @@ void TestPathResolver::unlistedDriveMapsInsideProgramFolder()
     QCOMPARE(paths.toHost(QStringLiteral("d:\\temporvo.txt")), expected);
     QVERIFY(QFileInfo(m_dir->filePath(QStringLiteral("lecteurs/d"))).isDir());
     // The program folder itself, as the program writes it: host path + "\" + name.
-    QCOMPARE(paths.toHost(m_dir->path() + QStringLiteral("\\PARAMETRES.txt")), m_dir->filePath(QStringLiteral("PARAMETRES.txt")));
+    QCOMPARE(paths.toHost(m_dir->path() + QStringLiteral("\\PARAMETRES.txt")),
+        m_dir->filePath(QStringLiteral("PARAMETRES.txt")));
 }
 
 void TestPathResolver::driveRoots_data()

@@ -18,7 +18,10 @@ public:
         bool waited;
     };
 
-    explicit RecordingShell(Shell *forwardTo = nullptr) : m_forward(forwardTo) {}
+    explicit RecordingShell(Shell *forwardTo = nullptr)
+        : m_forward(forwardTo)
+    {
+    }
 
     Status start(const QString &commandLine, WindowStyle style) override;
     Status startAndWait(const QString &commandLine, WindowStyle style, int timeoutMs = 10 * 60 * 1000) override;

@@ -23,8 +23,8 @@ public:
     void message(const QString &text, const QString &title = {}) override;
     bool confirm(const QString &text, const QString &title = {}) override;
     bool yesNo(const QString &text, const QString &title = {}) override;
-    std::optional<QString> input(const QString &prompt, const QString &title = {},
-                                 const QString &defaultText = {}) override;
+    std::optional<QString> input(
+        const QString &prompt, const QString &title = {}, const QString &defaultText = {}) override;
 
     void answerConfirm(bool ok) { m_confirms.append(ok); }
     void answerYesNo(bool yes) { m_yesNos.append(yes); }

@@ -24,10 +24,11 @@ void TempProgramFolder::reloadPaths()
     m_paths = std::make_unique<PathResolver>(m_dir.path());
 }
 
-void TempProgramFolder::writeSettings(const QString &domain, const QString &server, const QString &systemVolume,
-                                      const QString &modeLine)
+void TempProgramFolder::writeSettings(
+    const QString &domain, const QString &server, const QString &systemVolume, const QString &modeLine)
 {
-    writeFile(QStringLiteral("parametres.txt"), (domain + QStringLiteral("\r\n") + server + QStringLiteral("\r\n")).toLatin1());
+    writeFile(QStringLiteral("parametres.txt"),
+        (domain + QStringLiteral("\r\n") + server + QStringLiteral("\r\n")).toLatin1());
     writeFile(QStringLiteral("system.txt"), (systemVolume + QStringLiteral("\r\n")).toLatin1());
     writeFile(QStringLiteral("mode.txt"), (modeLine + QStringLiteral("\r\n")).toLatin1());
 }

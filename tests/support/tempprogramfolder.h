@@ -20,8 +20,9 @@ public:
     PathResolver &paths() { return *m_paths; }
 
     // Writes "parametres.txt", "system.txt" and "mode.txt" with these values.
-    void writeSettings(const QString &domain = QStringLiteral("ECOLE"), const QString &server = QStringLiteral("SERVEUR1"),
-                       const QString &systemVolume = QStringLiteral("C:"), const QString &modeLine = QStringLiteral(" 2 "));
+    void writeSettings(const QString &domain = QStringLiteral("ECOLE"),
+        const QString &server = QStringLiteral("SERVEUR1"), const QString &systemVolume = QStringLiteral("C:"),
+        const QString &modeLine = QStringLiteral(" 2 "));
     // Writes a file of the folder (relative name), bytes as given.
     void writeFile(const QString &relativeName, const QByteArray &bytes);
     QByteArray readFile(const QString &relativeName) const;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "journal/actionjournal.h"
 #include "fakemainvalues.h"
+#include "journal/actionjournal.h"
 #include "recordingshell.h"
 #include "scriptedprompts.h"
 #include "services.h"

@@ -86,10 +86,12 @@ Result<JournalFile> JournalFile::opened(
     if (Status s = open->writer.open(hostPath, mode, kOwnerOnly); !s)
         return s;
     if (lock && ::flock(open->writer.handle(), LOCK_EX | LOCK_NB) != 0)
-        return Status::failure(QStringLiteral("Le journal %1 est en cours d'écriture par un autre Velmar.").arg(windowsPath));
+        return Status::failure(
+            QStringLiteral("Le journal %1 est en cours d'écriture par un autre Velmar.").arg(windowsPath));
     // A journal made by an earlier version, or copied in, is closed to others too.
     if ((QFile::permissions(hostPath) & ~kOwnerOnly) && !QFile::setPermissions(hostPath, kOwnerOnly))
-        return Status::failure(QStringLiteral("Impossible de réserver le journal %1 à son propriétaire.").arg(windowsPath));
+        return Status::failure(
+            QStringLiteral("Impossible de réserver le journal %1 à son propriétaire.").arg(windowsPath));
     return JournalFile(std::move(open));
 }
 
@@ -164,7 +166,8 @@ QStringList JournalFile::list(const PathResolver &paths, const QString &prefix)
             return std::pair(match.captured(1), match.captured(2).toLongLong());
         return std::pair(name.chopped(4), 1LL);
     };
-    std::stable_sort(names.begin(), names.end(), [&order](const QString &a, const QString &b) { return order(a) < order(b); });
+    std::stable_sort(
+        names.begin(), names.end(), [&order](const QString &a, const QString &b) { return order(a) < order(b); });
     QStringList journals;
     for (const QString &name : std::as_const(names))
         journals << folder(paths) + u'\\' + name;

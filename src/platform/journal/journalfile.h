@@ -56,7 +56,8 @@ public:
 private:
     struct Open;
     explicit JournalFile(std::unique_ptr<Open> open);
-    static Result<JournalFile> opened(const QString &windowsPath, const QString &hostPath, TextWriter::Mode mode, bool lock);
+    static Result<JournalFile> opened(
+        const QString &windowsPath, const QString &hostPath, TextWriter::Mode mode, bool lock);
 
     std::unique_ptr<Open> m_open;
 };

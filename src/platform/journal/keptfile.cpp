@@ -27,7 +27,8 @@ Result<QString> keepAside(const PathResolver &paths, const QString &windowsPath)
         return Status::failure(QStringLiteral("%1 n'est pas un fichier.").arg(windowsPath));
     // Closed to others before it moves, so that the kept file is never open to them.
     if ((QFile::permissions(host) & ~kOwnerOnly) && !QFile::setPermissions(host, kOwnerOnly))
-        return Status::failure(QStringLiteral("Impossible de réserver le fichier %1 à son propriétaire.").arg(windowsPath));
+        return Status::failure(
+            QStringLiteral("Impossible de réserver le fichier %1 à son propriétaire.").arg(windowsPath));
 
     const qsizetype slash = windowsPath.lastIndexOf(u'\\');
     const QString name = windowsPath.mid(slash + 1);

@@ -13,8 +13,8 @@ RunJournal::RunJournal(QString windowsPath, Result<JournalFile> opened)
 
 RunJournal RunJournal::start(const PathResolver &paths, const QString &prefix, const QDateTime &when)
 {
-    return RunJournal(JournalFile::folder(paths) + u'\\' + prefix + u'-' + JournalFile::stamp(when)
-            + QStringLiteral(".txt"),
+    return RunJournal(
+        JournalFile::folder(paths) + u'\\' + prefix + u'-' + JournalFile::stamp(when) + QStringLiteral(".txt"),
         JournalFile::create(paths, prefix, when));
 }
 
@@ -38,5 +38,6 @@ void RunJournal::write(const QStringList &lines)
 
 QString RunJournal::failureMessage(const QString &consequence) const
 {
-    return QStringLiteral("Le journal %1 n'a pas pu être écrit : %2\r%3").arg(m_windowsPath, m_failure.message(), consequence);
+    return QStringLiteral("Le journal %1 n'a pas pu être écrit : %2\r%3")
+        .arg(m_windowsPath, m_failure.message(), consequence);
 }

@@ -9,4 +9,4 @@ namespace Cp1252 {
 QString decode(const QByteArray &bytes);
 QByteArray encode(const QString &text);
 char16_t toUnicode(unsigned char byte);
-}
+} // namespace Cp1252

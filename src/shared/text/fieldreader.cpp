@@ -4,14 +4,17 @@
 
 #include <QFile>
 
-FieldReader::FieldReader(const QByteArray &bytes) : m_text(Cp1252::decode(bytes)) {}
+FieldReader::FieldReader(const QByteArray &bytes)
+    : m_text(Cp1252::decode(bytes))
+{
+}
 
 Result<FieldReader> FieldReader::open(const QString &hostPath)
 {
     QFile file(hostPath);
     if (!file.open(QIODevice::ReadOnly))
-        return Result<FieldReader>::failure(QStringLiteral("Impossible d'ouvrir le fichier %1 : %2")
-                                                .arg(hostPath, file.errorString()));
+        return Result<FieldReader>::failure(
+            QStringLiteral("Impossible d'ouvrir le fichier %1 : %2").arg(hostPath, file.errorString()));
     return FieldReader(file.readAll());
 }
 

@@ -17,8 +17,8 @@ QString matchEntry(const QString &folder, const QString &component)
 {
     if (QFileInfo::exists(folder + u'/' + component))
         return component;
-    const QStringList entries =
-        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList entries
+        = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString &entry : entries) {
         if (entry.compare(component, Qt::CaseInsensitive) == 0)
             return entry;
@@ -44,7 +44,8 @@ QStringList resolvedParts(const QString &path)
 
 } // namespace
 
-PathResolver::PathResolver(QString programFolder) : m_programFolder(QDir::cleanPath(programFolder))
+PathResolver::PathResolver(QString programFolder)
+    : m_programFolder(QDir::cleanPath(programFolder))
 {
     loadDriveMap();
 }

@@ -20,19 +20,26 @@ public:
     const QString &message() const { return m_message; }
 
 private:
-    explicit Status(QString message) : m_failed(true), m_message(std::move(message)) {}
+    explicit Status(QString message)
+        : m_failed(true)
+        , m_message(std::move(message))
+    {
+    }
     bool m_failed = false;
     QString m_message;
 };
 
-template <typename T>
-class [[nodiscard]] Result
+template <typename T> class [[nodiscard]] Result
 {
 public:
-    Result(T value) : m_value(std::move(value)) {}
+    Result(T value)
+        : m_value(std::move(value))
+    {
+    }
     // Only a failure becomes a failed Result: from a success it would be a failure without a message,
     // so the slip stops here instead of reaching the administrator as an empty complaint.
-    Result(Status failure) : m_failure(std::move(failure))
+    Result(Status failure)
+        : m_failure(std::move(failure))
     {
         if (m_failure.ok())
             throw std::logic_error("Result built from a successful Status");
@@ -59,8 +66,5 @@ private:
 // A failure read by no one, on purpose, because the action goes on whether this step worked or not:
 // an object that is there already, a folder or script that a later run makes again, an undo that
 // cannot leave things worse. Each call says which.
-inline void skipAndContinue(const Status &) {}
-template <typename T>
-void skipAndContinue(const Result<T> &)
-{
-}
+inline void skipAndContinue(const Status &) { }
+template <typename T> void skipAndContinue(const Result<T> &) { }

@@ -11,7 +11,9 @@ void paintNow(QWidget *widget)
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-BusyCaption::BusyCaption(QAbstractButton *button, const QString &working) : m_button(button), m_caption(button->text())
+BusyCaption::BusyCaption(QAbstractButton *button, const QString &working)
+    : m_button(button)
+    , m_caption(button->text())
 {
     button->setText(working);
     paintNow(button);

@@ -3,7 +3,10 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-BoxPrompts::BoxPrompts(QString programName) : m_programName(std::move(programName)) {}
+BoxPrompts::BoxPrompts(QString programName)
+    : m_programName(std::move(programName))
+{
+}
 
 QString BoxPrompts::titleOr(const QString &title) const
 {
@@ -43,8 +46,8 @@ bool BoxPrompts::yesNo(const QString &text, const QString &title)
 std::optional<QString> BoxPrompts::input(const QString &prompt, const QString &title, const QString &defaultText)
 {
     bool accepted = false;
-    const QString text = QInputDialog::getText(nullptr, titleOr(title), displayText(prompt), QLineEdit::Normal,
-                                               defaultText, &accepted);
+    const QString text = QInputDialog::getText(
+        nullptr, titleOr(title), displayText(prompt), QLineEdit::Normal, defaultText, &accepted);
     if (!accepted)
         return std::nullopt;
     return text;

@@ -17,8 +17,9 @@ public:
     // A question with Yes and No; true for Yes.
     virtual bool yesNo(const QString &text, const QString &title = {}) = 0;
     // An input box; no value when it was cancelled.
-    virtual std::optional<QString> input(const QString &prompt, const QString &title = {},
-                                         const QString &defaultText = {}) = 0;
+    virtual std::optional<QString> input(
+        const QString &prompt, const QString &title = {}, const QString &defaultText = {})
+        = 0;
 };
 
 // The real boxes, modal, on screen.
@@ -30,8 +31,8 @@ public:
     void message(const QString &text, const QString &title = {}) override;
     bool confirm(const QString &text, const QString &title = {}) override;
     bool yesNo(const QString &text, const QString &title = {}) override;
-    std::optional<QString> input(const QString &prompt, const QString &title = {},
-                                 const QString &defaultText = {}) override;
+    std::optional<QString> input(
+        const QString &prompt, const QString &title = {}, const QString &defaultText = {}) override;
 
     // A carriage return alone breaks the line in a box, as it does on Windows.
     static QString displayText(const QString &text);

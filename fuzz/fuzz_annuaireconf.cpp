@@ -3,8 +3,8 @@
 // of control characters, and reads back the same once written out again.
 //
 // Input: the file's bytes.
+#include "config/ldapconfig.h"
 #include "fuzzsupport.h"
-#include "ldap/ldapconfig.h"
 #include "text/controlcharacters.h"
 
 namespace {

@@ -5,7 +5,7 @@
 //
 // Input: a byte of choices (lower case, work folder, a converted file already there), then the
 // export, a NUL byte, the class table, and optionally a NUL byte and the work folder's text.
-#include "converter.h"
+#include "converter/converter.h"
 #include "fuzzsupport.h"
 #include "text/fieldreader.h"
 #include "text/pathresolver.h"

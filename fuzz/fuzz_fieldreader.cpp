@@ -3,9 +3,9 @@
 // that trivo writes back reads again as it was written.
 //
 // Input: one byte whose low bit chooses records of 2 or of 3 fields, then the file's bytes.
-#include "fieldscanner.h"
+#include "converter/fieldscanner.h"
+#include "converter/pupillines.h"
 #include "fuzzsupport.h"
-#include "pupillines.h"
 #include "text/cp1252.h"
 #include "text/fieldreader.h"
 

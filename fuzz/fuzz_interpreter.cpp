@@ -4,9 +4,9 @@
 // Paths of this machine ("/...") are the administrator's own: inputs that could form one are skipped.
 //
 // Input: command lines, one a line, as text (UTF-8), split into words at spaces as cmd's callers do.
-#include "filesharestore.h"
+#include "cmd/filesharestore.h"
+#include "cmd/interpreter.h"
 #include "fuzzsupport.h"
-#include "interpreter.h"
 #include "text/pathresolver.h"
 
 #include <QDir>

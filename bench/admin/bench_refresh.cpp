@@ -5,10 +5,10 @@
 //
 // bench_refresh [ACCOUNTS GROUPS]   (defaults: 30000 1500)
 
+#include "admin/groupspanel.h"
 #include "directory/directoryfactory.h"
-#include "groupspanel.h"
-#include "mainvalues.h"
-#include "services.h"
+#include "program/mainvalues.h"
+#include "program/services.h"
 #include "text/pathresolver.h"
 #include "ui/dialoghost.h"
 #include "ui/formbuilder.h"

@@ -2,7 +2,7 @@
 // of copying the same export file, measured in the same run; prints the peak memory of the process.
 //   bench_converter [pupils] [classes] [rounds]
 
-#include "converter.h"
+#include "converter/converter.h"
 #include "text/pathresolver.h"
 
 #include <QCoreApplication>

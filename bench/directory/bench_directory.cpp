@@ -5,7 +5,7 @@
 //
 // bench_directory [--sync] [--iterations N] [COUNT...]   (counts default to 1000 and 10000)
 
-#include "directory/sqlitedirectory.h"
+#include "directory/sqlite/sqlitedirectory.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

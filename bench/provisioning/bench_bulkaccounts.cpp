@@ -9,16 +9,16 @@
 // With --sans-scripts the lines are recorded and never run: the action's own cost, store included.
 // Then it writes the run's journal again, line by line as the run does, and gives what that costs
 // as a share of the action's time.
-#include "benchfolder.h"
-#include "bulkaccounts.h"
 #include "directory/directoryfactory.h"
 #include "journal/journalfile.h"
 #include "journal/runjournal.h"
-#include "passwordgenerator.h"
-#include "quietoutput.h"
-#include "services.h"
+#include "passwords/passwordgenerator.h"
+#include "program/services.h"
+#include "provisioning/bulkaccounts.h"
 #include "shell/processshell.h"
-#include "standins.h"
+#include "support/benchfolder.h"
+#include "support/quietoutput.h"
+#include "support/standins.h"
 #include "text/pathresolver.h"
 
 #include <QCoreApplication>

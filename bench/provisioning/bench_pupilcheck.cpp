@@ -10,16 +10,16 @@
 //
 // Each figure is the median of several runs. Half the pupils have a login the store holds already,
 // so that the rows carry problems as a real file's would. The aim is the check under one second.
-#include "benchfolder.h"
 #include "directory/directoryfactory.h"
-#include "mainvalues.h"
-#include "pupilcheck.h"
-#include "pupilfile.h"
-#include "pupilnaming.h"
-#include "services.h"
+#include "program/mainvalues.h"
+#include "program/services.h"
+#include "provisioning/pupilcheck.h"
+#include "provisioning/pupilfile.h"
+#include "provisioning/pupilnaming.h"
+#include "provisioning/verifeleves.h"
+#include "support/benchfolder.h"
 #include "text/pathresolver.h"
 #include "ui/formbuilder.h"
-#include "verifeleves.h"
 
 #include <QApplication>
 #include <QDir>

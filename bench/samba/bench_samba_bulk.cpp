@@ -13,17 +13,17 @@
 // The DC starts again from its tarball before each part, so each works on the same empty domain.
 //
 //   bench_samba_bulk [COUNT...]      (default: 500; say 500 2000 for the two sizes side by side)
-#include "benchfolder.h"
-#include "bulkaccounts.h"
-#include "dcfixture.h"
 #include "directory/directoryfactory.h"
-#include "passwordgenerator.h"
-#include "pupilnaming.h"
-#include "pupilpolicy.h"
-#include "quietoutput.h"
-#include "services.h"
+#include "passwords/passwordgenerator.h"
+#include "program/services.h"
+#include "provisioning/bulkaccounts.h"
+#include "provisioning/pupilnaming.h"
+#include "provisioning/pupilpolicy.h"
 #include "shell/processshell.h"
-#include "standins.h"
+#include "support/benchfolder.h"
+#include "support/dcfixture.h"
+#include "support/quietoutput.h"
+#include "support/standins.h"
 #include "text/pathresolver.h"
 
 #include <QCoreApplication>

@@ -11,11 +11,11 @@
 // gives again, and the groups of the pupils' classes.
 //
 //   bench_samba_pupilcheck [ACCOUNTS]      (default: 2000; the pupil file holds as many pupils)
-#include "benchfolder.h"
-#include "dcfixture.h"
-#include "ldap/ldapdirectory.h"
-#include "pupilcheck.h"
-#include "pupilnaming.h"
+#include "directory/ldap/ldapdirectory.h"
+#include "provisioning/pupilcheck.h"
+#include "provisioning/pupilnaming.h"
+#include "support/benchfolder.h"
+#include "support/dcfixture.h"
 #include "text/pathresolver.h"
 
 #include <QCoreApplication>

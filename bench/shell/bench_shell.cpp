@@ -4,10 +4,10 @@
 //   bench_shell [COUNT] [MAX_RUNNING]      (defaults: 5000 and the shell's own bound)
 //
 // Each start makes a personal folder and shares it, so the share list grows to COUNT entries.
-#include "benchfolder.h"
-#include "filesharestore.h"
-#include "quietoutput.h"
+#include "cmd/filesharestore.h"
 #include "shell/processshell.h"
+#include "support/benchfolder.h"
+#include "support/quietoutput.h"
 #include "text/pathresolver.h"
 
 #include <QCoreApplication>

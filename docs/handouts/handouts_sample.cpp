@@ -1,7 +1,7 @@
 // Writes the handouts per class of a made-up class, to show what a page looks like.
 //
 //   handouts_sample OUT.html
-#include "classhandouts.h"
+#include "provisioning/classhandouts.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -3,7 +3,7 @@
 #include "ajoutusergrp.h"
 #include "ajoututilform.h"
 #include "deverouillage.h"
-#include "services.h"
+#include "program/services.h"
 #include "suputilform.h"
 #include "ui/dialoghost.h"
 

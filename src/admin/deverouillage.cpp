@@ -2,10 +2,10 @@
 
 #include "adminsupport.h"
 #include "directory/directory.h"
-#include "dirpaths.h"
+#include "directory/dirpaths.h"
 #include "journal/actionjournal.h"
-#include "services.h"
-#include "settingsfiles.h"
+#include "program/services.h"
+#include "program/settingsfiles.h"
 #include "ui/formbuilder.h"
 #include "ui/paintnow.h"
 #include "ui/prompts.h"

@@ -1,6 +1,6 @@
 #include "groupspanel.h"
 
-#include "services.h"
+#include "program/services.h"
 #include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
 

@@ -3,11 +3,11 @@
 
 #include "adminsupport.h"
 #include "directory/directory.h"
-#include "dirpaths.h"
+#include "directory/dirpaths.h"
 #include "groupspanel.h"
 #include "journal/actionjournal.h"
-#include "mainvalues.h"
-#include "services.h"
+#include "program/mainvalues.h"
+#include "program/services.h"
 #include "ui/paintnow.h"
 #include "ui/prompts.h"
 

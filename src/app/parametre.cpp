@@ -1,8 +1,8 @@
 #include "parametre.h"
 
 #include "principale.h"
-#include "services.h"
-#include "settingsfiles.h"
+#include "program/services.h"
+#include "program/settingsfiles.h"
 #include "text/fieldreader.h"
 #include "text/pathresolver.h"
 #include "ui/formbuilder.h"

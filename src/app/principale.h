@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainvalues.h"
+#include "program/mainvalues.h"
 
 #include <QMainWindow>
 #include <QPixmap>

@@ -1,9 +1,9 @@
 #include "accountsteps.h"
 
 #include "directory/directory.h"
-#include "dirpaths.h"
+#include "directory/dirpaths.h"
+#include "program/services.h"
 #include "pupilnaming.h"
-#include "services.h"
 
 namespace AccountSteps {
 

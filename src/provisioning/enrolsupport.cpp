@@ -1,6 +1,6 @@
 #include "enrolsupport.h"
 
-#include "services.h"
+#include "program/services.h"
 
 namespace EnrolSupport {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settingsfiles.h"
+#include "program/settingsfiles.h"
 #include "text/result.h"
 
 #include <QString>

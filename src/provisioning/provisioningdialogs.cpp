@@ -2,7 +2,7 @@
 
 #include "ajouteleve.h"
 #include "ajoutprof.h"
-#include "services.h"
+#include "program/services.h"
 #include "suppeleves.h"
 #include "suppprof.h"
 #include "ui/dialoghost.h"

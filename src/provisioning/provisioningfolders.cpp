@@ -1,6 +1,6 @@
 #include "provisioningfolders.h"
 
-#include "services.h"
+#include "program/services.h"
 #include "text/pathresolver.h"
 
 #include <QDir>

@@ -2,8 +2,8 @@
 
 #include "bulkaccounts.h"
 #include "classgroups.h"
-#include "mainvalues.h"
-#include "services.h"
+#include "program/mainvalues.h"
+#include "program/services.h"
 #include "subjectfolders.h"
 #include "subjectlist.h"
 #include "ui/formbuilder.h"

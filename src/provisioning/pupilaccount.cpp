@@ -2,12 +2,12 @@
 
 #include "accountsteps.h"
 #include "directory/directory.h"
-#include "dirpaths.h"
+#include "directory/dirpaths.h"
 #include "journal/actionjournal.h"
-#include "passwordgenerator.h"
+#include "passwords/passwordgenerator.h"
+#include "program/services.h"
 #include "provisioningfolders.h"
 #include "pupilnaming.h"
-#include "services.h"
 #include "shell/shell.h"
 #include "text/textwriter.h"
 

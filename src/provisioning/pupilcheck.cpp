@@ -2,7 +2,7 @@
 
 #include "directory/directory.h"
 #include "directory/directorypath.h"
-#include "dirpaths.h"
+#include "directory/dirpaths.h"
 #include "pupilnaming.h"
 #include "text/pathresolver.h"
 #include "text/textwriter.h"

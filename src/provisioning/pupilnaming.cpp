@@ -1,6 +1,6 @@
 #include "pupilnaming.h"
 
-#include "logins.h"
+#include "directory/logins.h"
 
 namespace PupilNaming {
 

@@ -1,7 +1,7 @@
 #include "pupilpolicy.h"
 
 #include "directory/directory.h"
-#include "passwordgenerator.h"
+#include "passwords/passwordgenerator.h"
 
 namespace {
 

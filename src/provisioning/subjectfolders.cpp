@@ -1,8 +1,8 @@
 #include "subjectfolders.h"
 
+#include "program/services.h"
 #include "provisioningfolders.h"
 #include "pupilnaming.h"
-#include "services.h"
 #include "shell/shell.h"
 #include "ui/prompts.h"
 

@@ -1,6 +1,6 @@
 #include "teachers.h"
 
-#include "services.h"
+#include "program/services.h"
 #include "text/fieldreader.h"
 #include "text/textwriter.h"
 

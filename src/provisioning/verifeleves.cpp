@@ -1,7 +1,7 @@
 #include "verifeleves.h"
 
-#include "mainvalues.h"
-#include "services.h"
+#include "program/mainvalues.h"
+#include "program/services.h"
 #include "text/pathresolver.h"
 #include "text/textwriter.h"
 #include "ui/formbuilder.h"

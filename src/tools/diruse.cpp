@@ -1,8 +1,8 @@
 #include "diruse.h"
 
-#include "mainvalues.h"
-#include "services.h"
-#include "settingsfiles.h"
+#include "program/mainvalues.h"
+#include "program/services.h"
+#include "program/settingsfiles.h"
 #include "shell/shell.h"
 #include "text/fieldreader.h"
 #include "text/pathresolver.h"

@@ -1,8 +1,8 @@
 #include "mails.h"
 
-#include "logins.h"
-#include "mainvalues.h"
-#include "services.h"
+#include "directory/logins.h"
+#include "program/mainvalues.h"
+#include "program/services.h"
 #include "shell/shell.h"
 #include "text/fieldreader.h"
 #include "text/pathresolver.h"

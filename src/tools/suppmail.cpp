@@ -1,7 +1,7 @@
 #include "suppmail.h"
 
 #include "journal/actionjournal.h"
-#include "services.h"
+#include "program/services.h"
 #include "shell/shell.h"
 #include "text/pathresolver.h"
 #include "toolsdialogs.h"

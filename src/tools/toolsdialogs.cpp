@@ -2,7 +2,7 @@
 
 #include "diruse.h"
 #include "mails.h"
-#include "services.h"
+#include "program/services.h"
 #include "suppmail.h"
 #include "ui/dialoghost.h"
 #include "ui/formbuilder.h"

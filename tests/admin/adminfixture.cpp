@@ -3,8 +3,8 @@
 #include "journal/journalfile.h"
 
 #include "directory/directoryfactory.h"
-#include "directory/sqlitedirectory.h"
-#include "forwardingdirobject.h"
+#include "directory/sqlite/sqlitedirectory.h"
+#include "support/forwardingdirobject.h"
 
 #include <QTest>
 

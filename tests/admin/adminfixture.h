@@ -2,10 +2,10 @@
 
 #include "directory/directory.h"
 #include "journal/actionjournal.h"
-#include "mainvalues.h"
-#include "scriptedprompts.h"
-#include "services.h"
-#include "tempprogramfolder.h"
+#include "program/mainvalues.h"
+#include "program/services.h"
+#include "support/scriptedprompts.h"
+#include "support/tempprogramfolder.h"
 #include "ui/dialoghost.h"
 
 #include <QDateTime>

@@ -1,11 +1,11 @@
 // The three single-account dialogs: "Ajout d'un utilisateur", "Suppression d'un utilisateur" and
 // "Déverouiller un utilisateur", opened through the dialog host on the embedded store.
 
-#include "admindialogs.h"
+#include "admin/admindialogs.h"
+#include "admin/ajoututilform.h"
+#include "admin/deverouillage.h"
+#include "admin/suputilform.h"
 #include "adminfixture.h"
-#include "ajoututilform.h"
-#include "deverouillage.h"
-#include "suputilform.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // The dialog "Ajout d'utilisateur dans un groupe", opened through the dialog host as the panel opens it.
 
-#include "admindialogs.h"
+#include "admin/admindialogs.h"
+#include "admin/ajoutusergrp.h"
 #include "adminfixture.h"
-#include "ajoutusergrp.h"
 
 #include <QListWidget>
 #include <QPushButton>

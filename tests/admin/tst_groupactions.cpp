@@ -1,7 +1,7 @@
 // Group creation and deletion and member removal from the groups panel, on the embedded store.
 
+#include "admin/groupspanel.h"
 #include "adminfixture.h"
-#include "groupspanel.h"
 #include "ui/formbuilder.h"
 
 #include <QLabel>

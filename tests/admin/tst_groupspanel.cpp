@@ -1,8 +1,8 @@
 // The groups panel on its own: the snapshot of groups and accounts, the members of a group, the
 // details of a member, and which buttons each action enables.
 
+#include "admin/groupspanel.h"
 #include "adminfixture.h"
-#include "groupspanel.h"
 #include "ui/formbuilder.h"
 
 #include <QLabel>

@@ -1,11 +1,11 @@
 // The lists whose entry an action acts on: the focus alone (Tab, a window opening, an assistive
 // tool) chooses nothing in them; a keyboard move or a click still does.
 
-#include "admindialogs.h"
+#include "admin/admindialogs.h"
+#include "admin/ajoutusergrp.h"
+#include "admin/groupspanel.h"
+#include "admin/suputilform.h"
 #include "adminfixture.h"
-#include "ajoutusergrp.h"
-#include "groupspanel.h"
-#include "suputilform.h"
 #include "ui/formbuilder.h"
 
 #include <QListWidget>

@@ -1,6 +1,6 @@
-#include "form1.h"
-#include "scriptedprompts.h"
-#include "tempprogramfolder.h"
+#include "converter/form1.h"
+#include "support/scriptedprompts.h"
+#include "support/tempprogramfolder.h"
 #include "text/controlcharacters.h"
 #include "text/fieldreader.h"
 

@@ -1,4 +1,4 @@
-#include "fieldscanner.h"
+#include "converter/fieldscanner.h"
 #include "text/cp1252.h"
 #include "text/fieldreader.h"
 

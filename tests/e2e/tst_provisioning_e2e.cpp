@@ -1,11 +1,11 @@
 // From the raw pupil export to accounts, folders and shares: trivo's conversion, then steps 1, 2 and
 // 3 of the panel "Création d'un SI", each line run by the program folder's own interpreter, each
 // account kept in the embedded store.
-#include "accountsheet.h"
-#include "converter.h"
-#include "filesharestore.h"
-#include "provisioningfixture.h"
-#include "provisioningpanel.h"
+#include "cmd/filesharestore.h"
+#include "converter/converter.h"
+#include "provisioning/accountsheet.h"
+#include "provisioning/provisioningfixture.h"
+#include "provisioning/provisioningpanel.h"
 #include "text/cp1252.h"
 
 #include <QCheckBox>

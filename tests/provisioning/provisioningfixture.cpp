@@ -1,11 +1,11 @@
 #include "provisioningfixture.h"
 
-#include "accountsheet.h"
-#include "bulkaccounts.h"
 #include "directory/directoryfactory.h"
-#include "directory/sqlitedirectory.h"
+#include "directory/sqlite/sqlitedirectory.h"
 #include "journal/journalfile.h"
-#include "provisioningpanel.h"
+#include "provisioning/accountsheet.h"
+#include "provisioning/bulkaccounts.h"
+#include "provisioning/provisioningpanel.h"
 #include "text/cp1252.h"
 #include "ui/formbuilder.h"
 

@@ -2,13 +2,13 @@
 
 #include "directory/directory.h"
 #include "journal/actionjournal.h"
-#include "mainvalues.h"
-#include "passwordgenerator.h"
-#include "recordingshell.h"
-#include "scriptedprompts.h"
-#include "services.h"
+#include "passwords/passwordgenerator.h"
+#include "program/mainvalues.h"
+#include "program/services.h"
 #include "shell/processshell.h"
-#include "tempprogramfolder.h"
+#include "support/recordingshell.h"
+#include "support/scriptedprompts.h"
+#include "support/tempprogramfolder.h"
 
 #include <QStringList>
 #include <QWidget>

@@ -1,9 +1,9 @@
 #include "pupilcheckfixture.h"
 
-#include "provisioningdialogs.h"
+#include "provisioning/provisioningdialogs.h"
+#include "provisioning/verifeleves.h"
 #include "provisioningfixture.h"
 #include "ui/dialoghost.h"
-#include "verifeleves.h"
 
 #include <QCheckBox>
 #include <QCryptographicHash>

@@ -1,11 +1,11 @@
 // Not a test: shows the dialog "Vérification avant la création des utilisateurs" over the sample
 // school of the tests, checked, until it is closed. scripts/screenshot verifeleves takes its picture.
-#include "provisioningdialogs.h"
+#include "provisioning/provisioningdialogs.h"
+#include "provisioning/verifeleves.h"
 #include "provisioningfixture.h"
 #include "pupilcheckfixture.h"
 #include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
-#include "verifeleves.h"
 
 #include <QApplication>
 #include <QPushButton>

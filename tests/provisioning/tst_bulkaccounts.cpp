@@ -1,9 +1,9 @@
-#include "accountsheet.h"
-#include "bulkaccounts.h"
 #include "journal/journalfile.h"
-#include "policydirectory.h"
+#include "provisioning/accountsheet.h"
+#include "provisioning/bulkaccounts.h"
+#include "provisioning/provisioningpanel.h"
 #include "provisioningfixture.h"
-#include "provisioningpanel.h"
+#include "support/policydirectory.h"
 #include "text/cp1252.h"
 
 #include <QCheckBox>

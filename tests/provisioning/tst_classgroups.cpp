@@ -1,6 +1,6 @@
-#include "policydirectory.h"
+#include "provisioning/provisioningpanel.h"
 #include "provisioningfixture.h"
-#include "provisioningpanel.h"
+#include "support/policydirectory.h"
 
 #include <QCheckBox>
 #include <QDir>

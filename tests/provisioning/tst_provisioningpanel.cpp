@@ -1,5 +1,5 @@
+#include "provisioning/provisioningpanel.h"
 #include "provisioningfixture.h"
-#include "provisioningpanel.h"
 
 #include <QCheckBox>
 #include <QDir>

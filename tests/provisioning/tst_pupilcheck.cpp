@@ -3,10 +3,10 @@
 // asked once whatever the number of pupils; a file or directory that cannot be read gives a reason.
 #include "directory/directory.h"
 #include "directory/directoryfactory.h"
-#include "forwardingdirobject.h"
-#include "pupilcheck.h"
-#include "pupilfile.h"
-#include "tempprogramfolder.h"
+#include "provisioning/pupilcheck.h"
+#include "provisioning/pupilfile.h"
+#include "support/forwardingdirobject.h"
+#include "support/tempprogramfolder.h"
 #include "text/cp1252.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "pupilnaming.h"
+#include "provisioning/pupilnaming.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
 // The dialog "Vérification avant la création des utilisateurs" on the embedded store: the whole check
 // through the dialog, then what it says when it cannot check or cannot save its report.
+#include "provisioning/pupilfile.h"
+#include "provisioning/verifeleves.h"
 #include "provisioningfixture.h"
 #include "pupilcheckfixture.h"
-#include "pupilfile.h"
-#include "unreachabledirectory.h"
-#include "verifeleves.h"
+#include "support/unreachabledirectory.h"
 
 #include <QCheckBox>
 #include <QDir>

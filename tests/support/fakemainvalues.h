@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainvalues.h"
+#include "program/mainvalues.h"
 
 // The main window's values as a test sets them: the names and volume of the settings, the
 // provisioning panel's folder boxes and pupil file, and the group chosen in the groups panel.

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "fakemainvalues.h"
 #include "journal/actionjournal.h"
-#include "recordingshell.h"
-#include "scriptedprompts.h"
-#include "services.h"
-#include "tempprogramfolder.h"
-#include "toolsdialogs.h"
+#include "program/services.h"
+#include "support/fakemainvalues.h"
+#include "support/recordingshell.h"
+#include "support/scriptedprompts.h"
+#include "support/tempprogramfolder.h"
+#include "tools/toolsdialogs.h"
 #include "ui/dialoghost.h"
 
 #include <QCoreApplication>

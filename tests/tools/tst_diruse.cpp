@@ -1,5 +1,5 @@
-#include "diruse.h"
 #include "shell/processshell.h"
+#include "tools/diruse.h"
 #include "toolsfixture.h"
 
 #include <QAccessible>

@@ -1,5 +1,5 @@
-#include "mails.h"
 #include "shell/processshell.h"
+#include "tools/mails.h"
 #include "toolsfixture.h"
 
 #include <QDir>

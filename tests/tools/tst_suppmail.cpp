@@ -1,6 +1,6 @@
 #include "journal/journalfile.h"
 #include "shell/processshell.h"
-#include "suppmail.h"
+#include "tools/suppmail.h"
 #include "toolsfixture.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "directoryfactory.h"
 
-#include "ldap/ldapconfig.h"
-#include "ldap/ldapdirectory.h"
-#include "sqlitedirectory.h"
+#include "config/ldapconfig.h"
+#include "directory/ldap/ldapdirectory.h"
+#include "directory/sqlite/sqlitedirectory.h"
 #include "text/pathresolver.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ldapconfig.h"
+#include "config/ldapconfig.h"
 #include "socketwatchdog.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #include "ldapdirectory.h"
 
-#include "directorypath.h"
+#include "directory/directorypath.h"
 #include "ldapobject.h"
 #include "ldappolicies.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "directory.h"
-#include "ldapconfig.h"
+#include "config/ldapconfig.h"
+#include "directory/directory.h"
 #include "ldapsession.h"
 
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dirobjectbase.h"
+#include "directory/dirobjectbase.h"
 #include "ldapsession.h"
 
 #include <QHash>

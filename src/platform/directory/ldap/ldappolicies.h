@@ -1,6 +1,6 @@
 #pragma once
 
-#include "passwordpolicy.h"
+#include "directory/passwordpolicy.h"
 #include "text/result.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "ldapsession.h"
 
-#include "directorypath.h"
+#include "directory/directorypath.h"
 #include "ldapnames.h"
 
 #include <ldap.h>

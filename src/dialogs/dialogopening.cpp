@@ -1,0 +1,23 @@
+#include "dialogopening.h"
+
+#include "program/services.h"
+#include "ui/prompts.h"
+
+#include <QWidget>
+
+QString cannotOpenMessage(const QString &caption, const Status &why)
+{
+    QString text = QStringLiteral("La fenêtre « %1 » ne peut pas s'ouvrir.").arg(caption);
+    if (!why.message().isEmpty())
+        text += u'\r' + why.message();
+    return text;
+}
+
+QWidget *keepIfLoaded(Services &services, QWidget *dialog, const Status &loaded, const QString &caption)
+{
+    if (loaded)
+        return dialog;
+    delete dialog;
+    services.prompts->message(cannotOpenMessage(caption, loaded));
+    return nullptr;
+}

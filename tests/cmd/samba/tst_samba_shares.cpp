@@ -1,0 +1,348 @@
+#include "cmd/samba/sambasharestore.h"
+#include "directory/ldap/ldapdirectory.h"
+#include "support/dcfixture.h"
+#include "support/tempprogramfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using Run = DcFixture::Run;
+
+// "net share" in the interpreter of a program folder whose annuaire.conf names the domain
+// controller's smb.conf: the shares are the DC's own, seen by SMB clients, and a personal folder
+// belongs to its account.
+class TestSambaShares : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TestSambaShares(DcFixture &dc)
+        : m_dc(dc)
+    {
+    }
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void sharesAreTheServers();
+    void personalFolderBelongsToItsAccount();
+    void personalFoldersArePrivate();
+    void onlyFoldersInsideADriveAreGiven_data();
+    void onlyFoldersInsideADriveAreGiven();
+    void controlCharactersAreRefused();
+    void unusableConfigurationSharesNothing();
+    void listParsing();
+
+private:
+    Run cmd(const QStringList &arguments);
+    // An account of the domain with that password, made anew; empty on success, else why not.
+    QString makeAccount(const QString &login, const QString &password);
+    void removeAccount(const QString &login);
+    QStringList registryShares();
+    // smbclient with credentials in a file: never a password on a command line.
+    Run smbclient(const QString &user, const QString &password, const QStringList &arguments);
+
+    DcFixture &m_dc;
+    std::unique_ptr<TempProgramFolder> m_folder;
+};
+
+void TestSambaShares::init()
+{
+    m_folder = std::make_unique<TempProgramFolder>();
+    m_folder->writeSettings();
+    m_folder->installPrograms();
+    const Status pointed = DcFixture::pointProgramFolder(m_folder->path());
+    QVERIFY2(pointed.ok(), qPrintable(pointed.message()));
+}
+
+void TestSambaShares::cleanup()
+{
+    for (const QString &name : registryShares())
+        DcFixture::runProgram(QStringLiteral("net"),
+            {QStringLiteral("-s"), m_dc.sambaConf(), QStringLiteral("conf"), QStringLiteral("delshare"),
+                QStringLiteral("--"), name});
+    m_folder.reset();
+}
+
+Run TestSambaShares::cmd(const QStringList &arguments)
+{
+    return DcFixture::runProgram(m_folder->path() + QStringLiteral("/cmd"), arguments, m_folder->path());
+}
+
+QStringList TestSambaShares::registryShares()
+{
+    const Run listed = DcFixture::runProgram(QStringLiteral("net"),
+        {QStringLiteral("-s"), m_dc.sambaConf(), QStringLiteral("conf"), QStringLiteral("listshares")});
+    QStringList names = listed.output.split(u'\n', Qt::SkipEmptyParts);
+    for (QString &name : names)
+        name = name.trimmed();
+    return names;
+}
+
+Run TestSambaShares::smbclient(const QString &user, const QString &password, const QStringList &arguments)
+{
+    return DcFixture::smbclient(m_folder->path(), user, password, arguments);
+}
+
+void TestSambaShares::sharesAreTheServers()
+{
+    QVERIFY(QDir().mkpath(m_folder->drive(QStringLiteral("E")) + QStringLiteral("/public/6A")));
+    Run made = cmd({QStringLiteral("/c"), QStringLiteral("net"), QStringLiteral("share"),
+        QStringLiteral("6A=E:\\public\\6A"), QStringLiteral("/unlimited"), QStringLiteral("/remark:Classe de 6A")});
+    QVERIFY2(made.exitCode == 0, qPrintable(made.output));
+    QVERIFY(registryShares().contains(QStringLiteral("6A")));
+    // Not in the program folder's own list: the shares are the server's.
+    QVERIFY(!m_folder->exists(QStringLiteral("partages.txt")));
+
+    const Run seen = smbclient(
+        QStringLiteral("Administrator"), m_dc.adminPassword(), {QStringLiteral("-L"), QStringLiteral("//127.0.0.1")});
+    QVERIFY2(seen.exitCode == 0, qPrintable(seen.output));
+    QVERIFY2(seen.output.contains(QStringLiteral("6A")) && seen.output.contains(QStringLiteral("Classe de 6A")),
+        qPrintable(seen.output));
+
+    const Run listed = cmd({QStringLiteral("/c"), QStringLiteral("net"), QStringLiteral("share")});
+    QCOMPARE(listed.exitCode, 0);
+    QVERIFY2(listed.output.contains(QStringLiteral("6A")) && listed.output.contains(QStringLiteral("/public/6A")),
+        qPrintable(listed.output));
+
+    // A name is the server's once, whatever its case.
+    const Run again = cmd({QStringLiteral("/c"), QStringLiteral("net"), QStringLiteral("share"),
+        QStringLiteral("6a=E:\\public\\6A"), QStringLiteral("/unlimited")});
+    QVERIFY(again.exitCode != 0);
+    QVERIFY2(again.output.contains(QStringLiteral("existe déjà")), qPrintable(again.output));
+
+    const Run removed = cmd({QStringLiteral("/c"), QStringLiteral("net"), QStringLiteral("share"), QStringLiteral("6a"),
+        QStringLiteral("/delete")});
+    QVERIFY2(removed.exitCode == 0, qPrintable(removed.output));
+    QVERIFY(!registryShares().contains(QStringLiteral("6A")));
+    const Run twice = cmd({QStringLiteral("/c"), QStringLiteral("net"), QStringLiteral("share"), QStringLiteral("6A"),
+        QStringLiteral("/delete")});
+    QVERIFY(twice.exitCode != 0);
+    QVERIFY2(twice.output.contains(QStringLiteral("n'existe pas")), qPrintable(twice.output));
+}
+
+void TestSambaShares::personalFolderBelongsToItsAccount()
+{
+    auto directory = LdapDirectory::open(*m_dc.config());
+    QVERIFY(directory.ok());
+    auto parent = (*directory)->bind(QStringLiteral("WinNT://SERVEUR1"));
+    QVERIFY(parent.ok());
+    const QString login = QStringLiteral("6Adupontjean");
+    auto user = (*parent)->create(QStringLiteral("User"), login);
+    QVERIFY((*user)->setPassword(QStringLiteral("Cahier-2024")).ok());
+    const Status stored = (*user)->setInfo();
+    QVERIFY2(stored.ok(), qPrintable(stored.message()));
+
+    // As the pupil creation runs it: the script makes the folder and shares it as login$.
+    QVERIFY(QDir().mkpath(m_folder->drive(QStringLiteral("E")) + QStringLiteral("/perso/eleves/6A")));
+    const Run made = cmd({QStringLiteral("perso.bat"), QStringLiteral("E:\\perso\\eleves\\6A\\") + login, login});
+    QVERIFY2(made.exitCode == 0, qPrintable(made.output));
+    const QString folder = m_folder->drive(QStringLiteral("E")) + QStringLiteral("/perso/eleves/6A/") + login;
+    struct stat info;
+    QVERIFY(::stat(QFile::encodeName(folder).constData(), &info) == 0);
+    const Run uid = DcFixture::runProgram(QStringLiteral("sh"),
+        {QStringLiteral("-c"),
+            QStringLiteral("wbinfo --sid-to-uid=$(wbinfo --name-to-sid=%1 | cut -d' ' -f1)").arg(login)});
+    QCOMPARE(QString::number(info.st_uid), uid.output.trimmed());
+
+    // The pupil writes there, through the share that is the account's home directory.
+    m_folder->writeFile(QStringLiteral("devoir.txt"), "Mon devoir\n");
+    const Run written = smbclient(login, QStringLiteral("Cahier-2024"),
+        {QStringLiteral("//127.0.0.1/%1$").arg(login), QStringLiteral("-c"),
+            QStringLiteral("put %1/devoir.txt devoir.txt").arg(m_folder->path())});
+    QVERIFY2(
+        written.exitCode == 0 && !written.output.contains(QStringLiteral("NT_STATUS")), qPrintable(written.output));
+    QVERIFY(QFile::exists(folder + QStringLiteral("/devoir.txt")));
+
+    // A hidden share that names no account hands nothing over.
+    QVERIFY(QDir().mkpath(m_folder->drive(QStringLiteral("E")) + QStringLiteral("/archives")));
+    QCOMPARE(cmd({QStringLiteral("/c"), QStringLiteral("net"), QStringLiteral("share"),
+                     QStringLiteral("archives$=E:\\archives")})
+                 .exitCode,
+        0);
+    QVERIFY(
+        ::stat(QFile::encodeName(m_folder->drive(QStringLiteral("E")) + QStringLiteral("/archives")).constData(), &info)
+        == 0);
+    QCOMPARE(info.st_uid, ::getuid());
+
+    QVERIFY((*parent)->deleteObject(QStringLiteral("User"), login).ok());
+}
+
+QString TestSambaShares::makeAccount(const QString &login, const QString &password)
+{
+    auto directory = LdapDirectory::open(*m_dc.config());
+    if (!directory)
+        return directory.message();
+    auto parent = (*directory)->bind(QStringLiteral("WinNT://SERVEUR1"));
+    if (!parent)
+        return parent.message();
+    (*parent)->deleteObject(QStringLiteral("User"), login).ok(); // left by an earlier run, or not there
+    auto user = (*parent)->create(QStringLiteral("User"), login);
+    if (!user)
+        return user.message();
+    if (Status set = (*user)->setPassword(password); !set)
+        return set.message();
+    const Status stored = (*user)->setInfo();
+    return stored ? QString() : stored.message();
+}
+
+void TestSambaShares::removeAccount(const QString &login)
+{
+    auto directory = LdapDirectory::open(*m_dc.config());
+    if (!directory)
+        return;
+    if (auto parent = (*directory)->bind(QStringLiteral("WinNT://SERVEUR1")))
+        QVERIFY((*parent)->deleteObject(QStringLiteral("User"), login).ok());
+}
+
+void TestSambaShares::personalFoldersArePrivate()
+{
+    // Two pupils and a teacher, their folders made and shared as the enrolments run the scripts.
+    const QString password = QStringLiteral("Tz8-kq4Lm!");
+    const QString pupil = QStringLiteral("TS8MARTINPaul");
+    const QString other = QStringLiteral("1S2LEFEBVRECh");
+    const QString teacher = QStringLiteral("DURANDAnne");
+    for (const QString &login : {pupil, other, teacher}) {
+        const QString made = makeAccount(login, password);
+        QVERIFY2(made.isEmpty(), qPrintable(made));
+    }
+    const QString e = m_folder->drive(QStringLiteral("E"));
+    QVERIFY(QDir().mkpath(e + QStringLiteral("/Perso/eleves/TS8")));
+    QVERIFY(QDir().mkpath(e + QStringLiteral("/Perso/eleves/1S2")));
+    QVERIFY(QDir().mkpath(e + QStringLiteral("/Perso/profs")));
+    for (const QStringList &line : {QStringList {"perso.bat", "E:\\Perso\\eleves\\TS8\\" + pupil, pupil},
+             QStringList {"perso.bat", "E:\\Perso\\eleves\\1S2\\" + other, other},
+             QStringList {"prof.bat", "E:\\Perso\\profs\\" + teacher, teacher}}) {
+        const Run made = cmd(line);
+        QVERIFY2(made.exitCode == 0, qPrintable(made.output));
+    }
+    m_folder->writeFile(QStringLiteral("devoir.txt"), "Mon devoir\n");
+    const QString put = QStringLiteral("put %1/devoir.txt devoir.txt").arg(m_folder->path());
+    const auto denied
+        = [](const Run &run) { return run.exitCode != 0 || run.output.contains(QStringLiteral("NT_STATUS")); };
+
+    struct Owner
+    {
+        QString login;
+        QString folder;
+    };
+    for (const Owner &owner :
+        {Owner {pupil, e + "/Perso/eleves/TS8/" + pupil}, Owner {teacher, e + "/Perso/profs/" + teacher}}) {
+        const QString share = QStringLiteral("//127.0.0.1/%1$").arg(owner.login);
+        // The owner writes and reads back.
+        const Run written = smbclient(owner.login, password, {share, QStringLiteral("-c"), put});
+        QVERIFY2(!denied(written), qPrintable(written.output));
+        const Run read = smbclient(owner.login, password,
+            {share, QStringLiteral("-c"), QStringLiteral("get devoir.txt %1/relu.txt").arg(m_folder->path())});
+        QVERIFY2(
+            !denied(read) && m_folder->readFile(QStringLiteral("relu.txt")) == "Mon devoir\n", qPrintable(read.output));
+        QFile::remove(m_folder->path() + QStringLiteral("/relu.txt"));
+
+        // Another pupil, with his own password, neither lists nor reads.
+        const Run listed = smbclient(other, password, {share, QStringLiteral("-c"), QStringLiteral("ls")});
+        QVERIFY2(denied(listed) && !listed.output.contains(QStringLiteral("devoir.txt")), qPrintable(listed.output));
+        const Run stolen = smbclient(other, password,
+            {share, QStringLiteral("-c"), QStringLiteral("get devoir.txt %1/vole.txt").arg(m_folder->path())});
+        QVERIFY2(denied(stolen), qPrintable(stolen.output));
+        QVERIFY(!m_folder->exists(QStringLiteral("vole.txt")));
+
+        // The domain's administrators still reach it.
+        const Run administered = smbclient(
+            QStringLiteral("Administrator"), m_dc.adminPassword(), {share, QStringLiteral("-c"), QStringLiteral("ls")});
+        QVERIFY2(!denied(administered) && administered.output.contains(QStringLiteral("devoir.txt")),
+            qPrintable(administered.output));
+
+        // Nobody else on the server reads the folder either.
+        struct stat info;
+        QVERIFY(::stat(QFile::encodeName(owner.folder).constData(), &info) == 0);
+        QCOMPARE(info.st_mode & S_IRWXO, mode_t(0));
+        QVERIFY(info.st_uid != ::getuid());
+    }
+    for (const QString &login : {pupil, other, teacher})
+        removeAccount(login);
+}
+
+void TestSambaShares::onlyFoldersInsideADriveAreGiven_data()
+{
+    QTest::addColumn<QString>("path"); // as given to net share; %P% the program folder
+    QTest::addColumn<QString>("folder"); // the host folder that must keep its owner
+
+    QTest::newRow("the program folder") << "."
+                                        << "%P%";
+    QTest::newRow("the program folder by its host path") << "%P%"
+                                                         << "%P%";
+    QTest::newRow("climbing to a drive's folder") << "E:\\..\\..\\.."
+                                                  << "%P%/drives/e";
+    QTest::newRow("the folder above the drives") << "%P%/drives"
+                                                 << "%P%/drives";
+}
+
+void TestSambaShares::onlyFoldersInsideADriveAreGiven()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, folder);
+    const QString login = QStringLiteral("alice");
+    const QString made = makeAccount(login, QStringLiteral("Tz8-kq4Lm!"));
+    QVERIFY2(made.isEmpty(), qPrintable(made));
+    path.replace(QStringLiteral("%P%"), m_folder->path());
+    folder.replace(QStringLiteral("%P%"), m_folder->path());
+
+    const Run shared = cmd({QStringLiteral("/c"), QStringLiteral("net"), QStringLiteral("share"), login + "$=" + path});
+    QVERIFY2(shared.exitCode == 0, qPrintable(shared.output));
+    struct stat info;
+    QVERIFY(::stat(QFile::encodeName(folder).constData(), &info) == 0);
+    QCOMPARE(info.st_uid, ::getuid());
+    QVERIFY(info.st_mode & S_IROTH);
+    QVERIFY2(shared.output.contains(QStringLiteral("sans changer de propriétaire")), qPrintable(shared.output));
+    removeAccount(login);
+}
+
+void TestSambaShares::controlCharactersAreRefused()
+{
+    QVERIFY(QDir().mkpath(m_folder->drive(QStringLiteral("E")) + QStringLiteral("/Perso")));
+    const Run made = cmd({QStringLiteral("/c"), QStringLiteral("net"), QStringLiteral("share"),
+        QStringLiteral("v$=E:\\Perso"), QStringLiteral("/remark:a\nevil")});
+    QVERIFY(made.exitCode != 0);
+    QVERIFY2(made.output.contains(QStringLiteral("caractère de contrôle")), qPrintable(made.output));
+    QVERIFY(!registryShares().contains(QStringLiteral("v$")));
+}
+
+void TestSambaShares::unusableConfigurationSharesNothing()
+{
+    m_folder->writeFile(QStringLiteral("annuaire.conf"), "uri=ldaps://127.0.0.1\nsambconf=/etc/samba/smb.conf\n");
+    QVERIFY(QDir().mkpath(m_folder->drive(QStringLiteral("E")) + QStringLiteral("/public")));
+    const Run made = cmd(
+        {QStringLiteral("/c"), QStringLiteral("net"), QStringLiteral("share"), QStringLiteral("public=E:\\public")});
+    QVERIFY(made.exitCode != 0);
+    QVERIFY2(made.output.contains(QStringLiteral("annuaire.conf")), qPrintable(made.output));
+    QVERIFY(!m_folder->exists(QStringLiteral("partages.txt")));
+    QVERIFY(!registryShares().contains(QStringLiteral("public")));
+}
+
+void TestSambaShares::listParsing()
+{
+    const QByteArray text = "[global]\n\tworkgroup = X\n\n[6A]\n\tpath = /srv/e/public/6A\n\tcomment = Classe = 6A\n"
+                            "\tread only = no\n\n[dupont$]\n\tpath = /srv/e/perso/dupont jean\n\tcomment = \n";
+    const QList<Share> shares = SambaShareStore::parseList(text);
+    QCOMPARE(shares.size(), 2);
+    QCOMPARE(shares[0].name, QStringLiteral("6A"));
+    QCOMPARE(shares[0].hostPath, QStringLiteral("/srv/e/public/6A"));
+    QCOMPARE(shares[0].remark, QStringLiteral("Classe = 6A"));
+    QCOMPARE(shares[1].name, QStringLiteral("dupont$"));
+    QCOMPARE(shares[1].path, QStringLiteral("/srv/e/perso/dupont jean"));
+    QCOMPARE(shares[1].remark, QString());
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    return DcFixture::runTests([&](DcFixture &dc) {
+        TestSambaShares test(dc);
+        return QTest::qExec(&test, argc, argv);
+    });
+}
+
+#include "tst_samba_shares.moc"

@@ -1,0 +1,643 @@
+// The program folder's interpreter "cmd", run as Velmar runs it, on a program folder of its own whose
+// drives C: to H: lie inside it.
+#include "cmd/filesharestore.h"
+#include "cmd/pathguard.h"
+#include "interpreterrun.h"
+#include "support/tempprogramfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+class TestInterpreter : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+
+    void fileCommands_data();
+    void fileCommands();
+    void safetyNet_data();
+    void safetyNet();
+    void guardRefusesSystemRootAndProgramFolderParents();
+    void handOverOnlyInsideADrive_data();
+    void handOverOnlyInsideADrive();
+    void guardsHoldOutsideTheFolder_data();
+    void guardsHoldOutsideTheFolder();
+    void linksAsLastComponentGoAlone();
+
+    void shares_data();
+    void shares();
+    void shareListAndFile();
+    void nameTakenInTheList_data();
+    void nameTakenInTheList();
+
+    void diskUsageReport();
+    void diskUsageTotalIsTheWholeFolder();
+    void diskUsageFailures_data();
+    void diskUsageFailures();
+
+    void redirection();
+    void unknownCommandAndUsage();
+
+private:
+    // Lays out files and folders of the program folder: a name ending in "/" is a folder.
+    void lay(const QStringList &entries);
+    // A drive E: outside the program folder, links that lead out of it, and an unmapped drive F:.
+    void layOutside();
+    QString withPlaces(QString text) const
+    {
+        return withFolder(text).replace(QStringLiteral("%O%"), m_outside->path());
+    }
+    InterpreterRun run(const QString &arguments) { return InterpreterRun::of(*m_folder, arguments); }
+    QString withFolder(QString text) const { return text.replace(QStringLiteral("%P%"), m_folder->path()); }
+
+    std::unique_ptr<TempProgramFolder> m_folder;
+    std::unique_ptr<QTemporaryDir> m_outside;
+};
+
+void TestInterpreter::init()
+{
+    m_folder = std::make_unique<TempProgramFolder>();
+    QVERIFY(m_folder->isValid());
+    m_folder->installPrograms();
+    QVERIFY(QFileInfo(m_folder->path() + QStringLiteral("/cmd")).isExecutable());
+}
+
+void TestInterpreter::lay(const QStringList &entries)
+{
+    for (const QString &entry : entries) {
+        if (entry.endsWith(u'/'))
+            QVERIFY(QDir().mkpath(m_folder->path() + u'/' + entry));
+        else
+            m_folder->writeFile(entry, "x");
+    }
+}
+
+void TestInterpreter::fileCommands_data()
+{
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("absent");
+
+    const QStringList none;
+    QTest::newRow("md makes missing parents")
+        << none << "/c md E:\\Perso\\eleves\\TS8" << 0 << QStringList {"drives/e/Perso/eleves/TS8"} << none;
+    QTest::newRow("md of an existing folder fails")
+        << QStringList {"drives/e/Perso/"} << "/c md E:\\Perso" << 1 << QStringList {"drives/e/Perso"} << none;
+    QTest::newRow("md sees an existing folder in any case")
+        << QStringList {"drives/e/Perso/"} << "/c MD e:\\PERSO" << 1 << none << QStringList {"drives/e/PERSO"};
+    QTest::newRow("md goes into an existing folder in any case")
+        << QStringList {"drives/e/Perso/"} << "/c md e:\\perso\\profs" << 0 << QStringList {"drives/e/Perso/profs"}
+        << QStringList {"drives/e/perso"};
+    QTest::newRow("md of two words makes two folders")
+        << none << "/c md E:\\Arts E:\\plastiques" << 0 << QStringList {"drives/e/Arts", "drives/e/plastiques"} << none;
+    QTest::newRow("rd removes an empty folder")
+        << QStringList {"drives/e/vide/"} << "/c rd E:\\VIDE" << 0 << none << QStringList {"drives/e/vide"};
+    QTest::newRow("rd keeps a folder that is not empty") << QStringList {"drives/e/plein/a.txt"} << "/c rd E:\\plein"
+                                                         << 1 << QStringList {"drives/e/plein/a.txt"} << none;
+    QTest::newRow("rd /s/q removes the whole tree")
+        << QStringList {"drives/e/Perso/eleves/TS8/dupont/a.txt", "drives/e/Perso/eleves/1S2/", "drives/e/Perso/profs/"}
+        << "/c rd /s/q e:\\perso\\ELEVES" << 0 << QStringList {"drives/e/Perso/profs"}
+        << QStringList {"drives/e/Perso/eleves"};
+    QTest::newRow("rd takes its switches after the path")
+        << QStringList {"drives/f/messagerie/boite/m.eml"} << "/c rd f:\\messagerie /S /Q" << 0
+        << QStringList {"drives/f"} << QStringList {"drives/f/messagerie"};
+    QTest::newRow("rd /s without /q asks and hears no")
+        << QStringList {"drives/e/Public/TS8/a.txt"} << "/c rd /s E:\\Public" << 0
+        << QStringList {"drives/e/Public/TS8/a.txt"} << none;
+    QTest::newRow("rd of a missing folder fails")
+        << none << "/c rd /s/q f:\\messagerie" << 1 << none << QStringList {"drives/f/messagerie"};
+    QTest::newRow("rd of a file fails") << QStringList {"drives/c/a.txt"} << "/c rd /s/q C:\\a.txt" << 1
+                                        << QStringList {"drives/c/a.txt"} << none;
+    QTest::newRow("del removes one file in any case")
+        << QStringList {"drives/c/orvo.txt", "drives/c/autre.txt"} << "/c del c:\\ORVO.TXT" << 0
+        << QStringList {"drives/c/autre.txt"} << QStringList {"drives/c/orvo.txt"};
+    QTest::newRow("del takes /q after the path") << QStringList {"profsliste.txt"} << "/c del %P%\\profsliste.txt /q"
+                                                 << 0 << none << QStringList {"profsliste.txt"};
+    QTest::newRow("del of a missing file fails") << none << "/c del c:\\absent.txt" << 1 << none << none;
+    QTest::newRow("del /s/q empties a tree and keeps its folders")
+        << QStringList {"drives/f/listes/a.txt", "drives/f/listes/.cache", "drives/f/listes/TS8/b.txt",
+               "drives/f/listes/TS8/vide/"}
+        << "/c del /s/q F:\\Listes" << 0 << QStringList {"drives/f/listes/TS8/vide"}
+        << QStringList {"drives/f/listes/a.txt", "drives/f/listes/.cache", "drives/f/listes/TS8/b.txt"};
+    QTest::newRow("del of a folder without /q asks and hears no")
+        << QStringList {"drives/f/listes/a.txt"} << "/c del F:\\listes" << 0 << QStringList {"drives/f/listes/a.txt"}
+        << none;
+    QTest::newRow("del of a folder without /s leaves its subfolders")
+        << QStringList {"drives/f/listes/a.txt", "drives/f/listes/TS8/b.txt"} << "/c del /q F:\\listes" << 0
+        << QStringList {"drives/f/listes/TS8/b.txt"} << QStringList {"drives/f/listes/a.txt"};
+    QTest::newRow("del with a wildcard") << QStringList {"drives/c/TS8.txt", "drives/c/1S2.TXT", "drives/c/garde.csv"}
+                                         << "/c del /q C:\\*.txt" << 0 << QStringList {"drives/c/garde.csv"}
+                                         << QStringList {"drives/c/TS8.txt", "drives/c/1S2.TXT"};
+    QTest::newRow("ren renames a file") << QStringList {"temporvotrv.txt"}
+                                        << "/c ren %P%\\TEMPORVOTRV.txt profsliste.txt" << 0
+                                        << QStringList {"profsliste.txt"} << QStringList {"temporvotrv.txt"};
+    QTest::newRow("ren never replaces a name taken in another case")
+        << QStringList {"drives/c/a.txt", "drives/c/B.txt"} << "/c ren C:\\a.txt b.txt" << 1
+        << QStringList {"drives/c/a.txt", "drives/c/B.txt"} << QStringList {"drives/c/b.txt"};
+    QTest::newRow("ren may change the case only") << QStringList {"drives/c/a.txt"} << "/c ren C:\\a.txt A.txt" << 0
+                                                  << QStringList {"drives/c/A.txt"} << QStringList {"drives/c/a.txt"};
+    QTest::newRow("ren refuses a path as the new name")
+        << QStringList {"drives/c/a.txt"} << "/c ren C:\\a.txt D:\\b.txt" << 1 << QStringList {"drives/c/a.txt"}
+        << QStringList {"drives/d/b.txt"};
+    QTest::newRow("ren of a missing file fails")
+        << none << "/c ren C:\\absent.txt b.txt" << 1 << none << QStringList {"drives/c/b.txt"};
+}
+
+void TestInterpreter::fileCommands()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(QString, command);
+    QFETCH(int, code);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, absent);
+
+    lay(setup);
+    const InterpreterRun result = run(withFolder(command));
+    QCOMPARE(result.code, code);
+    if (code != 0)
+        QVERIFY2(!result.err.isEmpty(), "a failure says why");
+    const QStringList entries = QDir(m_folder->path()).entryList();
+    for (const QString &entry : present)
+        QVERIFY2(QFileInfo::exists(m_folder->path() + u'/' + entry), qPrintable(entry));
+    for (const QString &entry : absent) {
+        // Exact case: "a.txt" gone does not mean "A.txt" gone.
+        const QFileInfo info(m_folder->path() + u'/' + entry);
+        QVERIFY2(!QDir(info.path()).entryList().contains(info.fileName()), qPrintable(entry));
+    }
+}
+
+void TestInterpreter::safetyNet_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("rd of a drive letter") << "/c rd /s/q E:";
+    QTest::newRow("rd of a drive root") << "/c rd /s/q E:\\";
+    QTest::newRow("rd climbing to a drive root") << "/c rd /s/q e:\\Perso\\..";
+    QTest::newRow("rd of the program folder") << "/c rd /s/q %P%";
+    QTest::newRow("rd of the program folder by a Windows path") << "/c rd /s/q %P%\\drives\\..";
+    QTest::newRow("rd of the current folder") << "/c rd /s/q .";
+    QTest::newRow("rd naming nothing") << "/c rd /s/q";
+    QTest::newRow("del of a drive root") << "/c del /s/q E:\\";
+    QTest::newRow("del climbing to a drive root") << "/c del /s/q E:\\Perso\\..";
+    QTest::newRow("del naming nothing") << "/c del /s/q";
+    QTest::newRow("del of the program folder") << "/c del /s/q %P%";
+    QTest::newRow("del of the program folder without /s") << "/c del /q %P%";
+    QTest::newRow("del of program folder files by wildcard") << "/c del /q %P%\\*.*";
+    QTest::newRow("del of the current folder") << "/c del /s/q .";
+}
+
+void TestInterpreter::safetyNet()
+{
+    QFETCH(QString, command);
+    const QStringList sentinels {"drives/e/Perso/a.txt", "drives/e/b.txt", "drives/c/c.txt", "parametres.txt"};
+    lay(sentinels);
+    const InterpreterRun result = run(withFolder(command));
+    QCOMPARE(result.code, 1);
+    QVERIFY(!result.err.isEmpty());
+    for (const QString &entry : sentinels + QStringList {"cmd", "lecteurs.txt", "perso.bat"})
+        QVERIFY2(m_folder->exists(entry), qPrintable(entry));
+}
+
+void TestInterpreter::guardRefusesSystemRootAndProgramFolderParents()
+{
+    // Checked on the guard alone: these deletions must never be tried for real.
+    const PathGuard guard(m_folder->paths());
+    const QString parent = QFileInfo(m_folder->path()).path();
+    const QString e = m_folder->drive(QStringLiteral("E"));
+    using Act = PathGuard::Act;
+    QVERIFY(!guard.allows(Act::Remove, QStringLiteral("/"), QStringLiteral("/")));
+    QVERIFY(!guard.allows(Act::EmptyFolder, QStringLiteral("/tmp/.."), QStringLiteral("/")));
+    QVERIFY(!guard.allows(Act::EmptyTree, parent, parent));
+    QVERIFY(!guard.allows(Act::Rename, parent, parent));
+    QVERIFY(!guard.allows(Act::Remove, QStringLiteral(" "), e + QStringLiteral("/Perso")));
+    QVERIFY(guard.allows(Act::Remove, QStringLiteral("E:\\Perso"), e + QStringLiteral("/Perso")));
+    QVERIFY(!guard.allows(Act::EmptyTree, QStringLiteral("E:\\"), e));
+    QVERIFY(guard.allows(Act::EmptyFolder, QStringLiteral("E:\\"), e));
+}
+
+void TestInterpreter::handOverOnlyInsideADrive_data()
+{
+    QTest::addColumn<QString>("folder"); // host path; %P% the program folder, %O% a folder outside it
+    QTest::addColumn<bool>("given");
+
+    QTest::newRow("a personal folder") << "%P%/drives/e/Perso/eleves/TS8/TS8dupont" << true;
+    QTest::newRow("a folder of an unlisted drive") << "%P%/lecteurs/k/Perso/alice" << true;
+    QTest::newRow("a folder of a drive outside") << "%O%/srv/e/Perso/u" << true;
+    QTest::newRow("a drive's folder") << "%P%/drives/e" << false;
+    QTest::newRow("a drive outside") << "%O%/srv/e" << false;
+    QTest::newRow("above a drive") << "%O%/srv" << false;
+    QTest::newRow("the drives' folder") << "%P%/lecteurs" << false;
+    QTest::newRow("the program folder") << "%P%" << false;
+    QTest::newRow("above the program folder") << "%P%/.." << false;
+    QTest::newRow("the system's root") << "/" << false;
+    QTest::newRow("in the program folder, in no drive") << "%P%/scripts" << false;
+    QTest::newRow("a link out of its drive") << "%O%/srv/e/Perso/u/link" << false;
+    QTest::newRow("through a link out of its drive") << "%O%/srv/e/Perso/u/link/sub" << false;
+    QTest::newRow("a link to another place in a drive") << "%O%/srv/e/Perso/u/inner" << true;
+    QTest::newRow("a link to the program folder") << "%O%/srv/e/Perso/u/pf" << false;
+}
+
+void TestInterpreter::handOverOnlyInsideADrive()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, given);
+    layOutside();
+    QVERIFY(QFile::link(m_folder->path(), m_outside->path() + QStringLiteral("/srv/e/Perso/u/pf")));
+    QVERIFY(QDir().mkpath(m_folder->path() + QStringLiteral("/drives/e/Perso/eleves/TS8/TS8dupont")));
+    m_folder->writeFile(
+        QStringLiteral("lecteurs.txt"), "E:," + m_outside->path().toUtf8() + "/srv/e\r\nD:,drives/e\r\n");
+    m_folder->reloadPaths();
+    QCOMPARE(PathGuard(m_folder->paths()).mayGiveToAccount(withPlaces(folder)), given);
+}
+
+void TestInterpreter::layOutside()
+{
+    m_outside = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_outside->isValid());
+    const QString o = m_outside->path();
+    for (const char *folder : {"srv/e/Perso/u", "srv/e/Public", "ailleurs/sub"})
+        QVERIFY(QDir().mkpath(o + u'/' + folder));
+    for (const char *file :
+        {"srv/e/Perso/u/a.txt", "srv/e/Public/p.txt", "ailleurs/secret.txt", "ailleurs/sub/s.txt"}) {
+        QFile made(o + u'/' + file);
+        QVERIFY(made.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QFile::link(o + QStringLiteral("/ailleurs"), o + QStringLiteral("/srv/e/Perso/u/link")));
+    QVERIFY(QFile::link(o + QStringLiteral("/srv/e/Public"), o + QStringLiteral("/srv/e/Perso/u/inner")));
+    QVERIFY(QFile::link(o + QStringLiteral("/ailleurs"), m_folder->path() + QStringLiteral("/pflink")));
+    // E: lies outside the program folder, C: inside it, F: is not listed and lies in "lecteurs/f".
+    m_folder->writeFile(QStringLiteral("lecteurs.txt"), "E:," + o.toUtf8() + "/srv/e\r\nC:,drives/c\r\n");
+    m_folder->writeFile(QStringLiteral("lecteurs/f/f.txt"), "f");
+    m_folder->writeSettings();
+}
+
+void TestInterpreter::guardsHoldOutsideTheFolder_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("said"); // part of the refusal
+
+    const QString program = "contient le dossier du programme";
+    const QString drive = "est la racine d'un lecteur ou la contient";
+    const QString link = "passe par un lien qui sort";
+    const QString nothing = "aucun chemin n'est donné";
+    QTest::newRow("ren of the program folder") << QStringList {"/c", "ren", ".", "autre"} << program;
+    QTest::newRow("ren of nothing") << QStringList {"/c", "ren", "", "pf2"} << nothing;
+    QTest::newRow("ren climbing to the program folder") << QStringList {"/c", "ren", "x\\..", "pf"} << program;
+    QTest::newRow("ren of a drive letter") << QStringList {"/c", "ren", "E:", "zz"} << drive;
+    QTest::newRow("ren of a drive root outside") << QStringList {"/c", "ren", "E:\\", "gone"} << drive;
+    QTest::newRow("ren of an unmapped drive's folder") << QStringList {"/c", "ren", "lecteurs\\f", "zz"} << drive;
+    QTest::newRow("ren of the drives' folder") << QStringList {"/c", "ren", "lecteurs", "zz"} << drive;
+    QTest::newRow("ren through a link") << QStringList {"/c", "ren", "E:\\Perso\\u\\link\\secret.txt", "b.txt"} << link;
+    QTest::newRow("ren to nothing") << QStringList {"/c", "ren", "E:\\Perso\\u\\a.txt", ""} << "nouveau nom est vide";
+    QTest::newRow("rd of an unmapped drive's folder") << QStringList {"/c", "rd", "/s", "/q", "lecteurs\\f"} << drive;
+    QTest::newRow("rd of it in capitals") << QStringList {"/c", "rd", "/s", "/q", "LECTEURS\\F\\"} << drive;
+    QTest::newRow("rd of it by its host path") << QStringList {"/c", "rd", "/s", "/q", "%P%/lecteurs/f"} << drive;
+    QTest::newRow("rd of the drives' folder") << QStringList {"/c", "rd", "/s", "/q", "lecteurs"} << drive;
+    QTest::newRow("del of the drives' folder") << QStringList {"/c", "del", "/s", "/q", "lecteurs"} << drive;
+    QTest::newRow("rd of a mapped drive by its host path")
+        << QStringList {"/c", "rd", "/s", "/q", "%O%/srv/e"} << drive;
+    QTest::newRow("rd above a mapped drive") << QStringList {"/c", "rd", "/s", "/q", "%O%/srv"} << drive;
+    QTest::newRow("del above a mapped drive") << QStringList {"/c", "del", "/s", "/q", "%O%/srv"} << drive;
+    QTest::newRow("del above a mapped drive without /s") << QStringList {"/c", "del", "/q", "%O%/srv"} << drive;
+    QTest::newRow("del through a link") << QStringList {"/c", "del", "/q", "E:\\Perso\\u\\link\\*"} << link;
+    QTest::newRow("del of a folder through a link")
+        << QStringList {"/c", "del", "/q", "E:\\Perso\\u\\link\\sub"} << link;
+    QTest::newRow("del of a file through a link")
+        << QStringList {"/c", "del", "E:\\Perso\\u\\link\\secret.txt"} << link;
+    QTest::newRow("rd through a link") << QStringList {"/c", "rd", "/s", "/q", "E:\\Perso\\u\\link\\sub"} << link;
+    QTest::newRow("rd through a link of the program folder")
+        << QStringList {"/c", "rd", "/s", "/q", "pflink\\sub"} << link;
+    QTest::newRow("md through a link") << QStringList {"/c", "md", "E:\\Perso\\u\\link\\nouveau"} << link;
+    QTest::newRow("md of nothing") << QStringList {"/c", "md", ""} << nothing;
+    QTest::newRow("write through a link") << QStringList {"/c", "echo", "x", ">>", "E:\\Perso\\u\\link\\w.txt"} << link;
+}
+
+void TestInterpreter::guardsHoldOutsideTheFolder()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QString, said);
+    layOutside();
+    for (QString &word : words)
+        word = withPlaces(word);
+
+    const InterpreterRun result = InterpreterRun::of(*m_folder, words);
+    QCOMPARE(result.code, 1);
+    QVERIFY2(result.err.contains(said), qPrintable(result.err));
+    for (const char *kept : {"%O%/srv/e/Perso/u/a.txt", "%O%/srv/e/Public/p.txt", "%O%/ailleurs/secret.txt",
+             "%O%/ailleurs/sub/s.txt", "%P%/lecteurs/f/f.txt", "%P%/parametres.txt", "%P%/cmd"})
+        QVERIFY2(QFileInfo::exists(withPlaces(kept)), kept);
+    QVERIFY(QFileInfo(withPlaces("%O%/srv/e/Perso/u/link")).isSymLink());
+    for (const char *made :
+        {"%O%/srv/gone", "%O%/srv/zz", "%O%/ailleurs/nouveau", "%O%/ailleurs/w.txt", "%O%/ailleurs/b.txt", "%P%/zz"})
+        QVERIFY2(!QFileInfo::exists(withPlaces(made)), made);
+}
+
+void TestInterpreter::linksAsLastComponentGoAlone()
+{
+    layOutside();
+    const auto ok = [this](const QStringList &words) {
+        QStringList placed;
+        for (const QString &word : words)
+            placed << withPlaces(word);
+        const InterpreterRun result = InterpreterRun::of(*m_folder, placed);
+        return result.code == 0 ? QString() : placed.join(u' ') + QStringLiteral(" : ") + result.err;
+    };
+    const auto there = [this](const QString &path) { return QFileInfo::exists(withPlaces(path)); };
+
+    // A deletion of the tree empties it without following its links.
+    QCOMPARE(ok({"/c", "del", "/s", "/q", "E:\\Perso"}), QString());
+    QVERIFY(!there("%O%/srv/e/Perso/u/a.txt"));
+    QVERIFY(there("%O%/ailleurs/secret.txt") && there("%O%/srv/e/Public/p.txt"));
+    // A link that stays in its drive leads the commands as a folder would.
+    QCOMPARE(ok({"/c", "md", "E:\\Perso\\u\\inner\\nouveau"}), QString());
+    QVERIFY(there("%O%/srv/e/Public/nouveau"));
+    QCOMPARE(ok({"/c", "echo", "x", ">>", "E:\\Perso\\u\\inner\\w.txt"}), QString());
+    QCOMPARE(ok({"/c", "ren", "E:\\Perso\\u\\inner\\w.txt", "v.txt"}), QString());
+    QVERIFY(there("%O%/srv/e/Public/v.txt"));
+    QCOMPARE(ok({"/c", "del", "/q", "E:\\Perso\\u\\inner\\*"}), QString());
+    QVERIFY(!there("%O%/srv/e/Public/p.txt"));
+    // A link named last goes alone, whatever it points to.
+    QCOMPARE(ok({"/c", "rd", "/s", "/q", "E:\\Perso\\u\\link"}), QString());
+    QCOMPARE(ok({"/c", "rd", "E:\\Perso\\u\\inner"}), QString());
+    QCOMPARE(ok({"/c", "rd", "pflink"}), QString());
+    QVERIFY(!QFileInfo(withPlaces("%O%/srv/e/Perso/u/link")).isSymLink());
+    QVERIFY(!QFileInfo(withPlaces("%P%/pflink")).isSymLink());
+    QVERIFY(there("%O%/ailleurs/secret.txt") && there("%O%/ailleurs/sub/s.txt") && there("%O%/srv/e/Public/nouveau"));
+    // Inside a drive's folder everything may go, named through the program folder too.
+    QCOMPARE(ok({"/c", "md", "F:\\sous\\dossier"}), QString());
+    QCOMPARE(ok({"/c", "ren", "lecteurs\\f\\sous", "autre"}), QString());
+    QCOMPARE(ok({"/c", "rd", "/s", "/q", "lecteurs\\f\\autre"}), QString());
+    QVERIFY(there("%P%/lecteurs/f/f.txt") && !there("%P%/lecteurs/f/autre"));
+}
+
+void TestInterpreter::shares_data()
+{
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QList<int>>("codes");
+    QTest::addColumn<QStringList>("names");
+
+    const QStringList folders {"drives/e/Public/", "drives/e/Matieres/", "drives/e/Mes documents/"};
+    QTest::newRow("share a folder") << folders << QStringList {"/c net share public=e:\\PUBLIC /unlimited"}
+                                    << QList<int> {0} << QStringList {"public"};
+    QTest::newRow("a name is taken in any case") << folders
+                                                 << QStringList {"/c net share matieres=E:\\Matieres /unlimited",
+                                                        "/c net share Matieres=E:\\Matieres /unlimited"}
+                                                 << QList<int> {0, 1} << QStringList {"matieres"};
+    QTest::newRow("delete in any case with /delete /y")
+        << folders
+        << QStringList {"/c net share TS8dupont$=E:\\Public /unlimited", "/c net share ts8DUPONT$ /delete /y"}
+        << QList<int> {0, 0} << QStringList {};
+    QTest::newRow("delete with /del /y") << folders
+                                         << QStringList {"/c net share TS8=E:\\Public",
+                                                "/c net share public=E:\\Public", "/c net share TS8 /del /y"}
+                                         << QList<int> {0, 0, 0} << QStringList {"public"};
+    QTest::newRow("deleting a missing share fails")
+        << folders << QStringList {"/c net share absent /del /y"} << QList<int> {1} << QStringList {};
+    QTest::newRow("a missing folder is not shared")
+        << folders << QStringList {"/c net share X=E:\\absent /unlimited"} << QList<int> {1} << QStringList {};
+    QTest::newRow("a name with a separator is refused")
+        << folders << QStringList {"/c net share a\\b=E:\\Public", "/c net share =E:\\Public"} << QList<int> {1, 1}
+        << QStringList {};
+    QTest::newRow("an unquoted path with a space")
+        << folders << QStringList {"/c net share docs=E:\\Mes documents /unlimited"} << QList<int> {0}
+        << QStringList {"docs"};
+    QTest::newRow("an unknown option fails")
+        << folders << QStringList {"/c net share X=E:\\Public /grant:tous"} << QList<int> {1} << QStringList {};
+    // One share a line in the list: a line break would slip a share of its own in.
+    QTest::newRow("a line break in a remark is refused")
+        << folders << QStringList {"/c net share v$=E:\\Public /remark:a\nevil,E:\\,/etc,", "/c net share evil"}
+        << QList<int> {1, 1} << QStringList {};
+    QTest::newRow("a line break in a path is refused")
+        << folders + QStringList {"drives/e/x\nevil/"} << QStringList {"/c net share v$=E:\\x\nevil"} << QList<int> {1}
+        << QStringList {};
+    QTest::newRow("a tab in a remark is refused")
+        << folders << QStringList {"/c net share v$=E:\\Public /remark:a\tb"} << QList<int> {1} << QStringList {};
+    QTest::newRow("a control character in a name is refused")
+        << folders << QStringList {"/c net share v\x7f$=E:\\Public", "/c net share v\u0085$=E:\\Public"}
+        << QList<int> {1, 1} << QStringList {};
+    QTest::newRow("only net share is known")
+        << folders << QStringList {"/c net user dupont", "/c net"} << QList<int> {1, 1} << QStringList {};
+}
+
+void TestInterpreter::shares()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(QStringList, commands);
+    QFETCH(QList<int>, codes);
+    QFETCH(QStringList, names);
+
+    lay(setup);
+    for (qsizetype i = 0; i < commands.size(); ++i) {
+        const InterpreterRun result = run(commands[i]);
+        QVERIFY2(result.code == codes[i], qPrintable(commands[i] + QStringLiteral(" : ") + result.err));
+    }
+    FileShareStore store(m_folder->path());
+    auto shares = store.list();
+    QVERIFY(shares.ok());
+    QStringList listed;
+    for (const Share &share : std::as_const(*shares)) {
+        listed.append(share.name);
+        QVERIFY2(QFileInfo(share.hostPath).isDir(), qPrintable(share.hostPath));
+    }
+    QCOMPARE(listed, names);
+}
+
+void TestInterpreter::shareListAndFile()
+{
+    lay({"drives/e/Public/TS8/"});
+    QCOMPARE(run(QStringLiteral("/c net share TS8=e:\\public\\ts8 /unlimited /remark:Élèves de TS8")).code, 0);
+    QCOMPARE(run(QStringLiteral("/c net share public=E:\\Public /users:10")).code, 0);
+
+    const InterpreterRun listing = run(QStringLiteral("/c net share"));
+    QCOMPARE(listing.code, 0);
+    QVERIFY(listing.out.contains(QStringLiteral("TS8")));
+    QVERIFY(listing.out.contains(QStringLiteral("e:\\public\\ts8")));
+    QVERIFY(listing.out.contains(QStringLiteral("Élèves de TS8")));
+    QVERIFY(listing.out.contains(QStringLiteral("public")));
+
+    const InterpreterRun one = run(QStringLiteral("/c net share ts8"));
+    QCOMPARE(one.code, 0);
+    QVERIFY(one.out.contains(m_folder->drive(QStringLiteral("E")) + QStringLiteral("/Public/TS8")));
+
+    // The list is a Windows-1252 file with CR LF line ends.
+    const QByteArray file = m_folder->readFile(QStringLiteral("partages.txt"));
+    QVERIFY(file.contains("\xC9l\xE8ves de TS8"));
+    QCOMPARE(file.count("\r\n"), 2);
+    QCOMPARE(file.count('\n'), 2);
+}
+
+void TestInterpreter::nameTakenInTheList_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("taken");
+
+    const QByteArray list = "\"public\",\"E:\\Public\",\"/srv/e/Public\",\"\"\r\n"
+                            "  Matieres,E:\\Matieres,/srv/e/Matieres,\r\n"
+                            "\r\n"
+                            "\"\xC9l\xE8ves\",\"E:\\TS8dupont$\",\"/srv/e/x\",\"ts8dupont$\"\r\n"
+                            "\"TS8martin$\",\"E:\\x\",\"/srv/e/x\",\"\"";
+    QTest::newRow("the same name in another case") << list << QStringLiteral("PUBLIC") << true;
+    QTest::newRow("a name written by hand, unquoted") << list << QStringLiteral("matieres") << true;
+    QTest::newRow("on the last line, cut off") << list << QStringLiteral("ts8MARTIN$") << true;
+    QTest::newRow("accented, in another case") << list << QStringLiteral("ÉLÈVES") << true;
+    QTest::newRow("only in another share's path and remark") << list << QStringLiteral("TS8dupont$") << false;
+    QTest::newRow("the start of a name") << list << QStringLiteral("pub") << false;
+    QTest::newRow("an accented name is not its plain spelling") << list << QStringLiteral("eleves") << false;
+}
+
+// Names are checked in the raw list, as a school's thousands of shares call for: the same answers as
+// reading every record.
+void TestInterpreter::nameTakenInTheList()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(QString, name);
+    QFETCH(bool, taken);
+
+    m_folder->writeFile(QStringLiteral("partages.txt"), list);
+    FileShareStore store(m_folder->path());
+    const Status added = store.add(Share {name, QStringLiteral("E:\\Public"), QStringLiteral("/srv/e/Public"), {}});
+    QVERIFY2(added.ok() != taken, qPrintable(added.message()));
+    auto shares = store.list();
+    QVERIFY(shares.ok());
+    QCOMPARE(shares->size(), taken ? 4 : 5);
+    if (taken)
+        QVERIFY(added.message().contains(QStringLiteral("est déjà partagé")));
+    else
+        QCOMPARE(shares->last().name, name);
+}
+
+void TestInterpreter::diskUsageReport()
+{
+    const QString profs = m_folder->drive(QStringLiteral("E")) + QStringLiteral("/Perso/profs");
+    QVERIFY(QDir().mkpath(profs + QStringLiteral("/martin/cours")));
+    QVERIFY(QDir().mkpath(profs + QStringLiteral("/Dupont")));
+    QVERIFY(QDir().mkpath(profs + QStringLiteral("/vide")));
+    const auto sized = [](const QString &path, qint64 bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(bytes));
+    };
+    sized(profs + QStringLiteral("/Dupont/a.bin"), 3 * 1024 * 1024 + 512 * 1024);
+    sized(profs + QStringLiteral("/martin/b.bin"), 1024 * 1024);
+    sized(profs + QStringLiteral("/martin/cours/c.bin"), 1024 * 1024); // exactly the limit: not over it
+    sized(profs + QStringLiteral("/loose.bin"), 1024 * 1024);
+
+    // As the disk-usage check writes it: the path in another case, two reports appended to one log.
+    const QString line = QStringLiteral("/c diruse /M /q:2 /D e:\\perso\\PROFS\\ /* >> C:\\templogdir.txt");
+    QCOMPARE(run(line).code, 0);
+    QCOMPARE(run(line).code, 0);
+
+    const QByteArray log = m_folder->readFile(QStringLiteral("drives/c/templogdir.txt"));
+    const QStringList lines = QString::fromLatin1(log).split(QStringLiteral("\r\n"));
+    const QStringList report {
+        "Occupation de e:\\perso\\PROFS\\ (limite 2 Mo)",
+        "      Taille(Mo)  Fichiers  Dossier",
+        "!           3,50         1  e:\\perso\\PROFS\\Dupont",
+        "            2,00         2  e:\\perso\\PROFS\\martin",
+        "            0,00         0  e:\\perso\\PROFS\\vide",
+        "            6,50         4  Total e:\\perso\\PROFS",
+        "",
+    };
+    QCOMPARE(lines, report + report + QStringList {""});
+    QCOMPARE(log.count('\n'), log.count("\r\n"));
+    // The size of a marked line ends right under the end of "Taille(Mo)".
+    QCOMPARE(report[2].indexOf(QStringLiteral("3,50")) + 4, report[1].indexOf(QStringLiteral("Taille(Mo)")) + 10);
+
+    // Without "/*" the folder is measured as a whole.
+    const InterpreterRun whole = run(QStringLiteral("/c diruse /M /q:6,4 E:\\Perso\\profs"));
+    QCOMPARE(whole.code, 0);
+    QVERIFY(whole.out.contains(QStringLiteral("!           6,50         4  E:\\Perso\\profs\n")));
+}
+
+void TestInterpreter::diskUsageTotalIsTheWholeFolder()
+{
+    // The total under "/*" is the folder measured whole: hidden folders and loose files count,
+    // links count for nothing, whether they point to a folder or to a file.
+    const QString eleves = m_folder->drive(QStringLiteral("E")) + QStringLiteral("/Perso/eleves");
+    const QString elsewhere = m_folder->drive(QStringLiteral("F")) + QStringLiteral("/ailleurs");
+    QVERIFY(QDir().mkpath(eleves + QStringLiteral("/TS8/.cache")));
+    QVERIFY(QDir().mkpath(elsewhere));
+    const auto sized = [](const QString &path, qint64 bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(bytes));
+    };
+    sized(eleves + QStringLiteral("/TS8/.cache/a.bin"), 1024 * 1024);
+    sized(eleves + QStringLiteral("/TS8/b.bin"), 512 * 1024);
+    sized(eleves + QStringLiteral("/.liste"), 256 * 1024);
+    sized(elsewhere + QStringLiteral("/gros.bin"), 8 * 1024 * 1024);
+    QVERIFY(QFile::link(elsewhere, eleves + QStringLiteral("/lien")));
+    QVERIFY(QFile::link(elsewhere + QStringLiteral("/gros.bin"), eleves + QStringLiteral("/gros.bin")));
+
+    const InterpreterRun each = run(QStringLiteral("/c diruse /* E:\\Perso\\eleves"));
+    QCOMPARE(each.code, 0);
+    QVERIFY2(each.out.contains(QStringLiteral("            1,50         2  E:\\Perso\\eleves\\TS8\n")),
+        qPrintable(each.out));
+    QVERIFY2(!each.out.contains(QStringLiteral("lien")), qPrintable(each.out));
+    QVERIFY2(each.out.contains(QStringLiteral("            1,75         3  Total E:\\Perso\\eleves\n")),
+        qPrintable(each.out));
+    const InterpreterRun whole = run(QStringLiteral("/c diruse E:\\Perso\\eleves"));
+    QVERIFY2(
+        whole.out.contains(QStringLiteral("            1,75         3  E:\\Perso\\eleves\n")), qPrintable(whole.out));
+}
+
+void TestInterpreter::diskUsageFailures_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("limit is not a number") << "/c diruse /M /q:quinze /D E:\\Perso\\profs\\ /* >> C:\\templogdir.txt";
+    QTest::newRow("folder is missing") << "/c diruse /M /q:15 /D E:\\Perso\\absent\\ /* >> C:\\templogdir.txt";
+    QTest::newRow("no folder") << "/c diruse /M /q:15 >> C:\\templogdir.txt";
+    QTest::newRow("limit is not a number at all")
+        << "/c diruse /M /q:nan /D E:\\Perso\\profs\\ /* >> C:\\templogdir.txt";
+    QTest::newRow("limit is infinite") << "/c diruse /M /q:inf /D E:\\Perso\\profs\\ /* >> C:\\templogdir.txt";
+}
+
+void TestInterpreter::diskUsageFailures()
+{
+    QFETCH(QString, command);
+    lay({"drives/e/Perso/profs/dupont/a.txt"});
+    const InterpreterRun result = run(command);
+    QCOMPARE(result.code, 1);
+    QVERIFY(!result.err.isEmpty());
+    // Nothing the check would show: no line of the log starts with "!".
+    const QByteArray log = m_folder->readFile(QStringLiteral("drives/c/templogdir.txt"));
+    QVERIFY(!log.startsWith('!') && !log.contains("\n!"));
+}
+
+void TestInterpreter::redirection()
+{
+    QCOMPARE(run(QStringLiteral("/c echo bonjour été >> C:\\Sortie.txt")).code, 0);
+    QCOMPARE(run(QStringLiteral("/c echo deux >> c:\\sortie.TXT")).code, 0);
+    QCOMPARE(m_folder->readFile(QStringLiteral("drives/c/Sortie.txt")), QByteArray("bonjour \xE9t\xE9\r\ndeux\r\n"));
+
+    QCOMPARE(run(QStringLiteral("/c echo seul > C:\\Sortie.txt")).code, 0);
+    QCOMPARE(m_folder->readFile(QStringLiteral("drives/c/Sortie.txt")), QByteArray("seul\r\n"));
+
+    // A report written to a folder that does not exist is a failure, not a lost report.
+    QCOMPARE(run(QStringLiteral("/c echo x >> C:\\absent\\sortie.txt")).code, 1);
+    QCOMPARE(run(QStringLiteral("/c echo x >>")).code, 1);
+}
+
+void TestInterpreter::unknownCommandAndUsage()
+{
+    const InterpreterRun unknown = run(QStringLiteral("/c copy a b"));
+    QCOMPARE(unknown.code, 1);
+    QVERIFY(unknown.err.contains(QStringLiteral("n'est pas une commande connue")));
+
+    const InterpreterRun usage = run(QStringLiteral("/k dir"));
+    QVERIFY(usage.code != 0);
+    QVERIFY(usage.err.startsWith(QStringLiteral("Utilisation")));
+}
+
+QTEST_GUILESS_MAIN(TestInterpreter)
+#include "tst_interpreter.moc"

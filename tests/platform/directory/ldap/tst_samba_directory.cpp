@@ -1,0 +1,574 @@
+#include "directory/directoryfactory.h"
+#include "directory/ldap/ldapdirectory.h"
+#include "directory/ldap/ldapnames.h"
+#include "platform/directory/directorysuite.h"
+#include "support/dcfixture.h"
+#include "support/tempprogramfolder.h"
+
+#include <QFile>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QString P = QStringLiteral("WinNT://SERVEUR1");
+
+// The suite's fresh directory: an organisational unit of its own, emptied before each test. Tiny
+// pages and member ranges make every listing go through paging and ranges as on a big domain.
+const QString suiteUnit = QStringLiteral("Suite");
+const QString ownUnit = QStringLiteral("Velmar");
+
+LdapDirectory &asLdap(Directory &directory)
+{
+    return static_cast<LdapDirectory &>(directory);
+}
+
+#define CHECK_OK(expr)                                                                                                 \
+    do {                                                                                                               \
+        const auto &checked_ = (expr);                                                                                 \
+        QVERIFY2(checked_.ok(), qPrintable(checked_.message()));                                                       \
+    } while (false)
+
+// Raw values of an account, read as the administrator behind the backend's back.
+LdapEntry rawEntry(DcFixture &dc, const QString &name, const QStringList &attributes)
+{
+    QList<LdapEntry> entries;
+    const LdapReply reply = dc.admin().search(QString::fromLatin1(DcFixture::base), LdapConnection::Scope::Subtree,
+        QStringLiteral("(sAMAccountName=%1)").arg(LdapNames::filterValue(name)), attributes, &entries);
+    if (!reply.ok() || entries.isEmpty()) {
+        qWarning("%s: %s", qPrintable(name), qPrintable(reply.diagnostic));
+        return {};
+    }
+    return entries.first();
+}
+
+} // namespace
+
+// What only the domain controller does: its own records of logons and locks, its password policy,
+// TLS, the connection's life, and names that need escaping.
+class TestSambaDirectory : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TestSambaDirectory(DcFixture &dc)
+        : m_dc(dc)
+    {
+    }
+
+private Q_SLOTS:
+    void init();
+    void accountsAsWindowsMakesThem();
+    void accountWithoutPasswordStaysDisabledUntilGivenOne();
+    void passwordRefusedByPolicyStoresNothing();
+    void pupilsPolicyAdmitsShortPasswordsOfMembersOnly();
+    void nameTakenOutsideTheBase();
+    void lockedByFailedLogonsThenUnlocked();
+    void lastLoginFromARealLogon();
+    void namesThatNeedEscaping_data();
+    void namesThatNeedEscaping();
+    void tls_data();
+    void tls();
+    void wrongBindPasswordSaysSo();
+    void factoryPicksTheServer();
+    void factoryRefusesReadablePasswordFile();
+    void reconnectsAfterTheServerRestarted();
+
+private:
+    std::unique_ptr<LdapDirectory> open(const LdapConfig &config);
+    DirObjectPtr bind(const QString &path);
+    Status makeUser(const QString &name, const QString &password);
+
+    DcFixture &m_dc;
+    std::unique_ptr<LdapDirectory> m_dir;
+};
+
+std::unique_ptr<LdapDirectory> TestSambaDirectory::open(const LdapConfig &config)
+{
+    auto opened = LdapDirectory::open(config);
+    if (!opened) {
+        qWarning("%s", qPrintable(opened.message()));
+        return nullptr;
+    }
+    return std::move(*opened);
+}
+
+void TestSambaDirectory::init()
+{
+    // Account names are the whole domain's: what the suite left must go too.
+    CHECK_OK(m_dc.freshUnit(suiteUnit));
+    auto unit = m_dc.freshUnit(ownUnit);
+    QVERIFY2(unit.ok(), qPrintable(unit.message()));
+    auto config = m_dc.config(*unit);
+    QVERIFY(config.ok());
+    m_dir = open(*config);
+    QVERIFY(m_dir);
+}
+
+DirObjectPtr TestSambaDirectory::bind(const QString &path)
+{
+    auto bound = m_dir->bind(path);
+    if (!bound) {
+        qWarning("%s", qPrintable(bound.message()));
+        return nullptr;
+    }
+    return std::move(*bound);
+}
+
+Status TestSambaDirectory::makeUser(const QString &name, const QString &password)
+{
+    auto parent = bind(P);
+    auto user = parent->create(QStringLiteral("User"), name);
+    if (!user)
+        return user.status();
+    if (!password.isEmpty()) {
+        if (const Status set = (*user)->setPassword(password); !set)
+            return set;
+    }
+    return (*user)->setInfo();
+}
+
+void TestSambaDirectory::accountsAsWindowsMakesThem()
+{
+    auto parent = bind(P);
+    auto user = parent->create(QStringLiteral("User"), QStringLiteral("6Adurandlea"));
+    CHECK_OK((*user)->put(QStringLiteral("FullName"), QStringLiteral("DURAND Léa")));
+    CHECK_OK((*user)->put(QStringLiteral("HomeDirectory"), QStringLiteral("\\\\SERVEUR1\\6Adurandlea$")));
+    CHECK_OK((*user)->put(QStringLiteral("LoginScript"), QStringLiteral("6A.bat")));
+    CHECK_OK((*user)->setPassword(QStringLiteral("Cahier-2024")));
+    CHECK_OK((*user)->setInfo());
+    auto group = parent->create(QStringLiteral("Group"), QStringLiteral("6A"));
+    CHECK_OK((*group)->put(QStringLiteral("groupType"), 2));
+    CHECK_OK((*group)->setInfo());
+
+    const LdapEntry account = rawEntry(m_dc, QStringLiteral("6Adurandlea"),
+        {QStringLiteral("userPrincipalName"), QStringLiteral("userAccountControl"), QStringLiteral("displayName"),
+            QStringLiteral("homeDirectory"), QStringLiteral("scriptPath")});
+    QCOMPARE(account.dn, QStringLiteral("CN=6Adurandlea,CN=Users,OU=Velmar,DC=velmar,DC=test"));
+    QCOMPARE(account.text(QStringLiteral("userPrincipalName")), QStringLiteral("6Adurandlea@velmar.test"));
+    QCOMPARE(account.text(QStringLiteral("userAccountControl")), QStringLiteral("512"));
+    QCOMPARE(account.text(QStringLiteral("displayName")), QStringLiteral("DURAND Léa"));
+    QCOMPARE(account.text(QStringLiteral("homeDirectory")), QStringLiteral("\\\\SERVEUR1\\6Adurandlea$"));
+    QCOMPARE(account.text(QStringLiteral("scriptPath")), QStringLiteral("6A.bat"));
+    const LdapEntry sixA = rawEntry(m_dc, QStringLiteral("6A"), {QStringLiteral("groupType")});
+    QCOMPARE(sixA.text(QStringLiteral("groupType")), QStringLiteral("-2147483646"));
+
+    // Listing users leaves computers out, though they are users to the server too.
+    QStringList users;
+    auto whole = LdapDirectory::open(*m_dc.config());
+    auto domain = (*whole)->bind(P);
+    CHECK_OK((*domain)->enumerate({QStringLiteral("User")}, [&](const DirEntry &e) { users.append(e.name); }));
+    QVERIFY(users.contains(QStringLiteral("Administrator")));
+    QVERIFY(users.contains(QStringLiteral("6Adurandlea")));
+    QVERIFY(!users.contains(QStringLiteral("DC1$")));
+    CHECK_OK((*domain)->enumerate({QStringLiteral("GlobalGroup")}, [&](const DirEntry &e) { users.append(e.name); }));
+    QVERIFY(users.contains(QStringLiteral("Domain Users")));
+    QVERIFY(!(*whole)->bind(P + QStringLiteral("/DC1$")).ok());
+}
+
+void TestSambaDirectory::accountWithoutPasswordStaysDisabledUntilGivenOne()
+{
+    // A teacher's account is made without a password.
+    CHECK_OK(makeUser(QStringLiteral("martinpaul"), QString()));
+    QCOMPARE(rawEntry(m_dc, QStringLiteral("martinpaul"), {QStringLiteral("userAccountControl")})
+                 .text(QStringLiteral("userAccountControl")),
+        QStringLiteral("514"));
+    auto user = bind(P + QStringLiteral("/martinpaul,user"));
+    CHECK_OK(user->put(QStringLiteral("Description"), QStringLiteral("Professeur de lettres")));
+    CHECK_OK(user->setPassword(QStringLiteral("Lettres-24")));
+    CHECK_OK(user->setInfo());
+    QCOMPARE(rawEntry(m_dc, QStringLiteral("martinpaul"), {QStringLiteral("userAccountControl")})
+                 .text(QStringLiteral("userAccountControl")),
+        QStringLiteral("512"));
+    QCOMPARE(*m_dir->checkPassword(QStringLiteral("martinpaul"), QStringLiteral("Lettres-24")), true);
+}
+
+void TestSambaDirectory::passwordRefusedByPolicyStoresNothing()
+{
+    auto parent = bind(P);
+    auto user = parent->create(QStringLiteral("User"), QStringLiteral("dupont"));
+    CHECK_OK((*user)->put(QStringLiteral("FullName"), QStringLiteral("Dupont Jean")));
+    CHECK_OK((*user)->setPassword(QStringLiteral("abc")));
+    const Status stored = (*user)->setInfo();
+    QVERIFY(!stored.ok());
+    QVERIFY2(
+        stored.message().contains(QStringLiteral("refusé par la stratégie du domaine")), qPrintable(stored.message()));
+    QVERIFY(!stored.message().contains(QStringLiteral("abc\"")));
+    QVERIFY(!m_dir->bind(P + QStringLiteral("/dupont")).ok());
+
+    // The same on an existing account: the old password stays.
+    CHECK_OK(makeUser(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")));
+    auto bound = bind(P + QStringLiteral("/dupont"));
+    CHECK_OK(bound->setPassword(QString()));
+    CHECK_OK(bound->put(QStringLiteral("Description"), QStringLiteral("jamais écrite")));
+    const Status changed = bound->setInfo();
+    QVERIFY2(changed.message().contains(QStringLiteral("stratégie du domaine")), qPrintable(changed.message()));
+    QCOMPARE(bind(P + QStringLiteral("/dupont"))->get(QStringLiteral("Description"))->toString(), QString());
+    QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")), true);
+}
+
+void TestSambaDirectory::pupilsPolicyAdmitsShortPasswordsOfMembersOnly()
+{
+    const QString alphabet = QStringLiteral("abcdefghijklmnopqrstuvwxyz123456789");
+    auto parent = bind(P);
+    for (const QString &name : {QStringLiteral("eleves"), QStringLiteral("profs")}) {
+        auto group = parent->create(QStringLiteral("Group"), name);
+        CHECK_OK((*group)->setInfo());
+    }
+    const QString eleves = m_dir->session().require(QStringLiteral("eleves"), QStringLiteral("Group"))->dn;
+
+    // samba-tool's own policy, which no generated password meets.
+    auto before = m_dir->passwordPolicyOfMembers(QStringLiteral("eleves"));
+    CHECK_OK(before);
+    QCOMPARE(before->source, PasswordPolicy::Source::Domain);
+    QCOMPARE(before->minimumLength, 7);
+    QVERIFY(before->complexity);
+    QCOMPARE(before->historyLength, 24);
+    QCOMPARE(before->maximumAge, std::chrono::seconds(42 * 24 * 3600));
+    QVERIFY(!before->admits(6, alphabet));
+
+    PasswordPolicy settings;
+    settings.minimumLength = 6;
+    QCOMPARE(*m_dir->ensureGroupPasswordPolicy(QStringLiteral("eleves"), settings), true);
+    QCOMPARE(*m_dir->ensureGroupPasswordPolicy(QStringLiteral("eleves"), settings), false);
+    const QStringList applied = m_dc.policiesAppliedTo(eleves);
+    QCOMPARE(applied.size(), 1);
+    auto after = m_dir->passwordPolicyOfMembers(QStringLiteral("eleves"));
+    CHECK_OK(after);
+    QCOMPARE(after->source, PasswordPolicy::Source::Group);
+    QCOMPARE(after->name, QStringLiteral("velmar-eleves"));
+    QCOMPARE(after->minimumLength, 6);
+    QVERIFY(!after->complexity);
+    QCOMPARE(after->historyLength, 0);
+    QCOMPARE(after->minimumAge, std::chrono::seconds(0));
+    QCOMPARE(after->maximumAge, std::chrono::seconds(0));
+    // Locking stays the domain's.
+    QList<LdapEntry> raw;
+    m_dc.admin().search(QString::fromLatin1(DcFixture::base), LdapConnection::Scope::Base,
+        QStringLiteral("(objectClass=*)"), {QStringLiteral("lockoutThreshold"), QStringLiteral("lockoutDuration")},
+        &raw);
+    const LdapEntry domain = raw.value(0);
+    QVERIFY(domain.has(QStringLiteral("lockoutDuration")));
+    raw.clear();
+    m_dc.admin().search(applied.first(), LdapConnection::Scope::Base, QStringLiteral("(objectClass=*)"),
+        {QStringLiteral("msDS-LockoutThreshold"), QStringLiteral("msDS-LockoutDuration")}, &raw);
+    QCOMPARE(
+        raw.value(0).text(QStringLiteral("msDS-LockoutThreshold")), domain.text(QStringLiteral("lockoutThreshold")));
+    QCOMPARE(raw.value(0).text(QStringLiteral("msDS-LockoutDuration")), domain.text(QStringLiteral("lockoutDuration")));
+    // Other groups' members meet the domain's.
+    QCOMPARE(m_dir->passwordPolicyOfMembers(QStringLiteral("profs"))->source, PasswordPolicy::Source::Domain);
+
+    // A pupil's password, refused outside eleves...
+    const Status outside = makeUser(QStringLiteral("horsgroupe"), QStringLiteral("abc123"));
+    QVERIFY2(outside.message().contains(QStringLiteral("stratégie du domaine")), qPrintable(outside.message()));
+    // ...and taken by a member, whose password then never expires.
+    CHECK_OK(makeUser(QStringLiteral("6Adurand"), QString()));
+    auto group = bind(P + QStringLiteral("/eleves,group"));
+    CHECK_OK(group->add(P + QStringLiteral("/6Adurand")));
+    CHECK_OK(group->setInfo());
+    auto pupil = bind(P + QStringLiteral("/6Adurand,user"));
+    CHECK_OK(pupil->setPassword(QStringLiteral("abc123")));
+    CHECK_OK(pupil->setInfo());
+    QCOMPARE(*m_dir->checkPassword(QStringLiteral("6Adurand"), QStringLiteral("abc123")), true);
+    const LdapEntry account = rawEntry(m_dc, QStringLiteral("6Adurand"),
+        {QStringLiteral("userAccountControl"), QStringLiteral("msDS-UserPasswordExpiryTimeComputed")});
+    QCOMPARE(account.text(QStringLiteral("userAccountControl")), QStringLiteral("512"));
+    QCOMPARE(
+        account.text(QStringLiteral("msDS-UserPasswordExpiryTimeComputed")), QStringLiteral("9223372036854775807"));
+
+    // Taken off the group by hand: the domain's policy again, until the policy is applied anew.
+    const LdapReply unapplied = m_dc.admin().modify(
+        applied.first(), {LdapMod {LdapMod::Delete, QStringLiteral("msDS-PSOAppliesTo"), {eleves.toUtf8()}}});
+    QVERIFY2(unapplied.ok(), qPrintable(unapplied.diagnostic));
+    QCOMPARE(m_dir->passwordPolicyOfMembers(QStringLiteral("eleves"))->source, PasswordPolicy::Source::Domain);
+    QCOMPARE(*m_dir->ensureGroupPasswordPolicy(QStringLiteral("eleves"), settings), true);
+    QCOMPARE(m_dc.policiesAppliedTo(eleves), applied);
+
+    // A group that is not there has no members to meet a policy.
+    QVERIFY(!m_dir->passwordPolicyOfMembers(QStringLiteral("inconnu")).ok());
+    QVERIFY(!m_dir->ensureGroupPasswordPolicy(QStringLiteral("6Adurand"), settings).ok());
+}
+
+void TestSambaDirectory::nameTakenOutsideTheBase()
+{
+    // The account names are the whole domain's, whatever part of it the program works in.
+    const Status stored = makeUser(QStringLiteral("administrator"), QStringLiteral("Cahier-2024"));
+    QVERIFY(!stored.ok());
+    QVERIFY2(
+        stored.message().contains(QStringLiteral("« administrator » est déjà utilisé")), qPrintable(stored.message()));
+}
+
+void TestSambaDirectory::lockedByFailedLogonsThenUnlocked()
+{
+    CHECK_OK(makeUser(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")));
+    auto user = bind(P + QStringLiteral("/dupont,user"));
+    QCOMPARE(user->get(QStringLiteral("IsAccountLocked"))->toBool(), false);
+
+    // A policy of the test's own locks the account at the third wrong password.
+    auto account = m_dir->session().require(QStringLiteral("dupont"), QStringLiteral("User"));
+    CHECK_OK(account);
+    CHECK_OK(m_dc.lockAfterThreeFailures(account->dn));
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("mauvais")), false);
+    QCOMPARE(user->get(QStringLiteral("IsAccountLocked"))->toBool(), true);
+    QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")), false);
+    QVERIFY(!rawEntry(m_dc, QStringLiteral("dupont"), {QStringLiteral("lockoutTime")})
+                 .text(QStringLiteral("lockoutTime"))
+                 .startsWith(u'0'));
+
+    CHECK_OK(user->put(QStringLiteral("IsAccountLocked"), false));
+    CHECK_OK(user->setInfo());
+    QCOMPARE(bind(P + QStringLiteral("/dupont"))->get(QStringLiteral("IsAccountLocked"))->toBool(), false);
+    QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")), true);
+}
+
+void TestSambaDirectory::lastLoginFromARealLogon()
+{
+    CHECK_OK(makeUser(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")));
+    auto user = bind(P + QStringLiteral("/dupont,user"));
+    QVERIFY(!user->get(QStringLiteral("LastLogin"))->toDateTime().isValid());
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-2);
+    QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")), true);
+    const QDateTime last = user->get(QStringLiteral("LastLogin"))->toDateTime();
+    QVERIFY2(last >= before && last <= QDateTime::currentDateTime().addSecs(2), qPrintable(last.toString(Qt::ISODate)));
+}
+
+void TestSambaDirectory::namesThatNeedEscaping_data()
+{
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("leading hash") << "Group"
+                                  << "#club";
+    QTest::newRow("parentheses and star-like") << "Group"
+                                               << "sport (été)";
+    QTest::newRow("apostrophe and accents") << "User"
+                                            << "6Ad'Hérouvil";
+    QTest::newRow("blank inside") << "User"
+                                  << "jean du pont";
+    QTest::newRow("ampersand, percent") << "Group"
+                                        << "A&B 100%";
+}
+
+void TestSambaDirectory::namesThatNeedEscaping()
+{
+    QFETCH(QString, className);
+    QFETCH(QString, name);
+    auto parent = bind(P);
+    auto made = parent->create(className, name);
+    CHECK_OK(made);
+    CHECK_OK((*made)->put(QStringLiteral("Description"), name));
+    CHECK_OK((*made)->setInfo());
+
+    auto bound = m_dir->bind(P + u'/' + name + u',' + className);
+    CHECK_OK(bound);
+    QCOMPARE((*bound)->name(), name);
+    QCOMPARE((*bound)->get(QStringLiteral("Description"))->toString(), name);
+    QStringList listed;
+    CHECK_OK(parent->enumerate({}, [&](const DirEntry &e) { listed.append(e.name); }));
+    QCOMPARE(listed, QStringList {name});
+
+    // In a group and out of it again.
+    auto holder = parent->create(QStringLiteral("Group"), QStringLiteral("porteur"));
+    CHECK_OK((*holder)->setInfo());
+    auto group = bind(P + QStringLiteral("/porteur,group"));
+    CHECK_OK(group->add((*bound)->adsPath()));
+    QStringList members;
+    CHECK_OK(group->members([&](const DirEntry &e) { members.append(e.name); }));
+    QCOMPARE(members, QStringList {name});
+    CHECK_OK(group->remove((*bound)->adsPath()));
+    CHECK_OK(parent->deleteObject(className, name));
+    QVERIFY(!m_dir->bind(P + u'/' + name).ok());
+}
+
+void TestSambaDirectory::tls_data()
+{
+    QTest::addColumn<QString>("uri");
+    QTest::addColumn<bool>("verify");
+    QTest::addColumn<bool>("withCa");
+    QTest::addColumn<bool>("reached");
+
+    QTest::newRow("ldaps, demand, test CA") << "ldaps://127.0.0.1" << true << true << true;
+    QTest::newRow("StartTLS, demand, test CA") << "ldap://127.0.0.1" << true << true << true;
+    QTest::newRow("ldaps, demand, unknown CA") << "ldaps://127.0.0.1" << true << false << false;
+    QTest::newRow("StartTLS, demand, unknown CA") << "ldap://127.0.0.1" << true << false << false;
+    QTest::newRow("ldaps, never") << "ldaps://127.0.0.1" << false << false << true;
+    QTest::newRow("StartTLS, never") << "ldap://127.0.0.1" << false << false << true;
+}
+
+void TestSambaDirectory::tls()
+{
+    QFETCH(QString, uri);
+    QFETCH(bool, verify);
+    QFETCH(bool, withCa);
+    QFETCH(bool, reached);
+    auto config = m_dc.config();
+    config->uri = uri;
+    config->verifyServer = verify;
+    config->caFile = withCa ? m_dc.caFile() : QString();
+    auto directory = open(*config);
+    QVERIFY(directory);
+    const Status connected = directory->connect();
+    QVERIFY2(connected.ok() == reached, qPrintable(connected.message()));
+    if (!reached)
+        return;
+    // Passwords go over it.
+    QVERIFY(directory->session().connection().isEncrypted());
+    auto parent = directory->bind(P);
+    static int serial = 0;
+    auto user = (*parent)->create(QStringLiteral("User"), QStringLiteral("tls%1").arg(++serial));
+    CHECK_OK((*user)->setPassword(QStringLiteral("Cahier-2024")));
+    CHECK_OK((*user)->setInfo());
+    CHECK_OK((*parent)->deleteObject(QStringLiteral("User"), (*user)->name()));
+}
+
+void TestSambaDirectory::wrongBindPasswordSaysSo()
+{
+    QTemporaryDir folder;
+    auto config = m_dc.config();
+    config->passwordFile = folder.filePath(QStringLiteral("bindpass"));
+    QFile file(config->passwordFile);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Pas-le-bon-1");
+    file.close();
+    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    auto directory = open(*config);
+    const Status connected = directory->connect();
+    QVERIFY(!connected.ok());
+    QVERIFY2(connected.message().contains(QStringLiteral("refuse le compte")), qPrintable(connected.message()));
+    QVERIFY(!connected.message().contains(QStringLiteral("Pas-le-bon-1")));
+}
+
+void TestSambaDirectory::factoryPicksTheServer()
+{
+    TempProgramFolder folder;
+    const Status pointed = DcFixture::pointProgramFolder(folder.path());
+    QVERIFY2(pointed.ok(), qPrintable(pointed.message()));
+    QString problem = QStringLiteral("pas vidé");
+    auto directory = openDirectory(folder.paths(), &problem);
+    QCOMPARE(problem, QString());
+    auto user = directory->bind(P + QStringLiteral("/Administrator,user"));
+    CHECK_OK(user);
+    QVERIFY(!folder.exists(QStringLiteral("annuaire.db")));
+}
+
+void TestSambaDirectory::factoryRefusesReadablePasswordFile()
+{
+    TempProgramFolder folder;
+    auto config = m_dc.config();
+    folder.writeFile(QStringLiteral("motdepasse"), m_dc.adminPassword().toUtf8());
+    ::chmod(QFile::encodeName(folder.path() + QStringLiteral("/motdepasse")).constData(), 0644);
+    folder.writeFile(QStringLiteral("annuaire.conf"),
+        QStringLiteral("uri=%1\nbase=%2\nbinddn=%3\npasswordfile=motdepasse\n"
+                       "cafile=%4\n")
+            .arg(config->uri, config->base, config->bindDn, m_dc.caFile())
+            .toUtf8());
+    QString problem;
+    auto directory = openDirectory(folder.paths(), &problem);
+    QVERIFY2(problem.contains(QStringLiteral("chmod 600")), qPrintable(problem));
+    QVERIFY(!directory->bind(P).ok());
+
+    ::chmod(QFile::encodeName(folder.path() + QStringLiteral("/motdepasse")).constData(), 0600);
+    directory = openDirectory(folder.paths(), &problem);
+    QCOMPARE(problem, QString());
+    CHECK_OK(directory->bind(P));
+}
+
+void TestSambaDirectory::reconnectsAfterTheServerRestarted()
+{
+    CHECK_OK(makeUser(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")));
+    auto held = bind(P);
+    CHECK_OK(m_dc.restart());
+    // The DC came back from its tarball: the unit and the account made before are gone.
+    CHECK_OK(m_dc.freshUnit(ownUnit));
+    // Someone else makes an account meanwhile.
+    QVERIFY(m_dc.admin()
+                .add(QStringLiteral("CN=martin,CN=Users,OU=Velmar,") + QString::fromLatin1(DcFixture::base),
+                    {LdapMod {LdapMod::Add, QStringLiteral("objectClass"), {"user"}},
+                        LdapMod {LdapMod::Add, QStringLiteral("sAMAccountName"), {"martin"}}})
+                .ok());
+    // The connection dropped under the program: the next call opens it again, and what was known
+    // from before counts no more.
+    auto user = m_dir->bind(P + QStringLiteral("/martin"));
+    CHECK_OK(user);
+    auto gone = m_dir->bind(P + QStringLiteral("/dupont"));
+    QVERIFY(!gone.ok());
+    QVERIFY2(gone.message().contains(QStringLiteral("introuvable")), qPrintable(gone.message()));
+    auto made = held->create(QStringLiteral("User"), QStringLiteral("dupont"));
+    CHECK_OK((*made)->setInfo());
+}
+
+// The behaviour suite of the embedded store on the DC, then the DC's own cases.
+int runSuites(DcFixture &dc, int argc, char *argv[])
+{
+    DirectoryBackend backend;
+    backend.make = [&]() -> std::unique_ptr<Directory> {
+        auto unit = dc.freshUnit(suiteUnit);
+        auto config = unit ? dc.config(*unit) : Result<LdapConfig>(unit.status());
+        if (!config) {
+            qWarning("%s", qPrintable(config.message()));
+            return nullptr;
+        }
+        LdapDirectory::Options options;
+        options.limits.pageSize = 3;
+        options.limits.memberRange = 2;
+        auto opened = LdapDirectory::open(*config, options);
+        if (!opened) {
+            qWarning("%s", qPrintable(opened.message()));
+            return nullptr;
+        }
+        return std::move(*opened);
+    };
+    // The DC locks an account by itself, after failed logons.
+    backend.setLocked = [&](Directory &d, const QString &user, bool locked) -> Status {
+        auto account = asLdap(d).session().require(user, QStringLiteral("User"));
+        if (!account)
+            return account.status();
+        if (!locked) {
+            const LdapReply reply
+                = dc.admin().modify(account->dn, {LdapMod {LdapMod::Replace, QStringLiteral("lockoutTime"), {"0"}}});
+            return reply.ok() ? Status() : Status::failure(reply.diagnostic);
+        }
+        if (Status s = dc.lockAfterThreeFailures(account->dn); !s)
+            return s;
+        for (int i = 0; i < 3; ++i)
+            asLdap(d).session().connection().bindAs(account->dn, "pas-le-bon-mot-de-passe");
+        return {};
+    };
+    // A logon at a given time: written where the DC keeps it.
+    backend.setLastLogin = [&](Directory &d, const QString &user, const QDateTime &when) -> Status {
+        auto account = asLdap(d).session().require(user, QStringLiteral("User"));
+        if (!account)
+            return account.status();
+        const LdapReply reply = dc.admin().modify(account->dn,
+            {LdapMod {LdapMod::Replace, QStringLiteral("lastLogonTimestamp"),
+                {QByteArray::number(LdapNames::toFileTime(when))}}});
+        return reply.ok() ? Status() : Status::failure(reply.diagnostic);
+    };
+    // On the DC an account made without a password has none at all (and stays disabled): that is
+    // what "the empty password" stands for here.
+    backend.checkPassword = [&](Directory &d, const QString &user, const QString &password) -> Result<bool> {
+        if (!password.isEmpty())
+            return asLdap(d).checkPassword(user, password);
+        auto account = asLdap(d).session().require(user, QStringLiteral("User"));
+        if (!account)
+            return account.status();
+        const LdapEntry entry = rawEntry(dc, account->name, {QStringLiteral("pwdLastSet")});
+        return entry.text(QStringLiteral("pwdLastSet")) == QStringLiteral("0");
+    };
+    DirectorySuite suite(backend);
+    int failures = QTest::qExec(&suite, argc, argv);
+
+    TestSambaDirectory own(dc);
+    failures += QTest::qExec(&own, argc, argv);
+    return failures;
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    return DcFixture::runTests([&](DcFixture &dc) { return runSuites(dc, argc, argv); });
+}
+
+#include "tst_samba_directory.moc"

@@ -1,0 +1,87 @@
+#include "directory/logins.h"
+
+#include <QTest>
+
+// The login rule shared by the account creation and the mailing lists.
+class TestLogins : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pupil_data();
+    void pupil();
+    void teacher_data();
+    void teacher();
+};
+
+void TestLogins::pupil_data()
+{
+    QTest::addColumn<QString>("surname");
+    QTest::addColumn<QString>("firstNames");
+    QTest::addColumn<QString>("cls");
+    QTest::addColumn<QString>("login");
+    QTest::newRow("short names kept whole") << "MARTIN"
+                                            << "Paul"
+                                            << "TS8"
+                                            << "TS8MARTINPaul";
+    QTest::newRow("cut to ten") << "DUPONT-LAJOIE"
+                                << "Jean-Pierre"
+                                << "TS8"
+                                << "TS8DUPONT-LAJ";
+    QTest::newRow("exactly ten") << "ABCDEF"
+                                 << "Ghij"
+                                 << "2A"
+                                 << "2AABCDEFGhij";
+    QTest::newRow("eleven cut") << "ABCDEF"
+                                << "Ghijk"
+                                << "2A"
+                                << "2AABCDEFGhij";
+    QTest::newRow("class never cut") << "LÉA"
+                                     << "Zoé"
+                                     << "TERMINALE-S2"
+                                     << "TERMINALE-S2LÉAZoé";
+    QTest::newRow("spaces and apostrophes stay") << "D'ARC DE"
+                                                 << "Jeanne"
+                                                 << "1L"
+                                                 << "1LD'ARC DEJe";
+    QTest::newRow("no class") << "MARTIN"
+                              << "Paul"
+                              << ""
+                              << "MARTINPaul";
+}
+
+void TestLogins::pupil()
+{
+    QFETCH(QString, surname);
+    QFETCH(QString, firstNames);
+    QFETCH(QString, cls);
+    QFETCH(QString, login);
+    QCOMPARE(Logins::pupilLogin(surname, firstNames, cls), login);
+}
+
+void TestLogins::teacher_data()
+{
+    QTest::addColumn<QString>("surname");
+    QTest::addColumn<QString>("firstName");
+    QTest::addColumn<QString>("login");
+    QTest::newRow("whole") << "DURAND"
+                           << "Anne"
+                           << "DURANDAnne";
+    QTest::newRow("cut") << "LEFEBVRE"
+                         << "Christophe"
+                         << "LEFEBVRECh";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "";
+}
+
+void TestLogins::teacher()
+{
+    QFETCH(QString, surname);
+    QFETCH(QString, firstName);
+    QFETCH(QString, login);
+    QCOMPARE(Logins::teacherLogin(surname, firstName), login);
+}
+
+QTEST_APPLESS_MAIN(TestLogins)
+#include "tst_logins.moc"

@@ -1,0 +1,103 @@
+#include "enrolfixture.h"
+
+#include "directory/sqlite/sqlitedirectory.h"
+#include "support/forwardingdirobject.h"
+
+namespace {
+
+// Refuses deletion when asked to.
+class RefusingObject : public ForwardingDirObject
+{
+public:
+    RefusingObject(DirObjectPtr inner, bool refuseDeletes)
+        : ForwardingDirObject(std::move(inner))
+        , m_refuseDeletes(refuseDeletes)
+    {
+    }
+
+    Status deleteObject(const QString &className, const QString &name) override
+    {
+        if (m_refuseDeletes)
+            return Status::failure(QStringLiteral("Accès refusé."));
+        return m_inner->deleteObject(className, name);
+    }
+
+private:
+    bool m_refuseDeletes;
+};
+
+} // namespace
+
+Result<DirObjectPtr> RefusingDirectory::bind(const QString &adsPath)
+{
+    if (refusedPaths.contains(adsPath))
+        return Status::failure(QStringLiteral("Le serveur ne répond pas."));
+    auto bound = m_inner.bind(adsPath);
+    if (!bound)
+        return bound;
+    return DirObjectPtr(std::make_unique<RefusingObject>(std::move(*bound), refuseDeletes));
+}
+
+bool EnrolFixture::createGroup(const QString &name)
+{
+    auto container = store->bind(QStringLiteral("WinNT://") + server);
+    if (!container)
+        return false;
+    auto group = (*container)->create(QStringLiteral("Group"), name);
+    if (!group)
+        return false;
+    if (!(*group)->put(QStringLiteral("groupType"), 2))
+        return false;
+    return bool((*group)->setInfo());
+}
+
+bool EnrolFixture::createUser(const QString &name, const QString &password)
+{
+    auto container = store->bind(QStringLiteral("WinNT://") + server);
+    if (!container)
+        return false;
+    auto user = (*container)->create(QStringLiteral("User"), name);
+    if (!user)
+        return false;
+    if (!password.isEmpty() && !(*user)->setPassword(password))
+        return false;
+    return bool((*user)->setInfo());
+}
+
+QVariant EnrolFixture::property(const QString &account, const QString &property)
+{
+    auto object = store->bind(QStringLiteral("WinNT://") + server + u'/' + account);
+    if (!object)
+        return {};
+    auto value = (*object)->get(property);
+    return value ? *value : QVariant();
+}
+
+bool EnrolFixture::exists(const QString &account)
+{
+    return bool(store->bind(QStringLiteral("WinNT://") + server + u'/' + account));
+}
+
+QStringList EnrolFixture::membersOf(const QString &group)
+{
+    QStringList names;
+    auto object = store->bind(QStringLiteral("WinNT://") + server + u'/' + group + QStringLiteral(",group"));
+    // A listing that fails must not pass for a short one.
+    if (object) {
+        if (const Status listed = (*object)->members([&names](const DirEntry &member) { names << member.name; });
+            !listed)
+            names << QStringLiteral("échec : ") + listed.message();
+    }
+    return names;
+}
+
+bool EnrolFixture::passwordIs(const QString &account, const QString &password)
+{
+    if (checkPassword)
+        return checkPassword(account, password);
+    auto *sqlite = dynamic_cast<SqliteDirectory *>(store.get());
+    if (!sqlite)
+        return false;
+    auto matches = sqlite->checkPassword(account, password);
+    return matches && *matches;
+}

@@ -71,16 +71,15 @@ bool populate(Directory &directory, int accounts, int groups)
     if (!check(container.status()))
         return false;
     for (int i = 0; i < groups; ++i) {
-        auto group = (*container)->create(QStringLiteral("Group"), groupName(i));
-        if (!check(group.status()) || !check((*group)->put(QStringLiteral("groupType"), 2))
+        auto group = (*container)->create(DirKind::Group, groupName(i));
+        if (!check(group.status()) || !check((*group)->put(DirProperty::GroupType, globalGroupType))
             || !check((*group)->setInfo()))
             return false;
     }
     for (int i = 0; i < accounts; ++i) {
         const QString login = QStringLiteral("eleve%1").arg(i, 6, 10, QLatin1Char('0'));
-        auto user = (*container)->create(QStringLiteral("User"), login);
-        if (!check(user.status()) || !check((*user)->put(QStringLiteral("FullName"), login))
-            || !check((*user)->setInfo()))
+        auto user = (*container)->create(DirKind::User, login);
+        if (!check(user.status()) || !check((*user)->put(DirProperty::FullName, login)) || !check((*user)->setInfo()))
             return false;
         auto group = directory.bind(P + u'/' + groupName(i % groups) + QStringLiteral(",group"));
         if (!check(group.status()) || !check((*group)->add(P + u'/' + login)) || !check((*group)->setInfo()))

@@ -38,8 +38,9 @@ bool check(const Status &status)
 bool makeGroup(Directory &directory, const QString &name)
 {
     auto parent = directory.bind(P);
-    auto group = (*parent)->create(QStringLiteral("Group"), name);
-    return check(group.status()) && check((*group)->put(QStringLiteral("groupType"), 2)) && check((*group)->setInfo());
+    auto group = (*parent)->create(DirKind::Group, name);
+    return check(group.status()) && check((*group)->put(DirProperty::GroupType, globalGroupType))
+        && check((*group)->setInfo());
 }
 
 bool makePupil(Directory &directory, int serial)
@@ -49,15 +50,15 @@ bool makePupil(Directory &directory, int serial)
     auto parent = directory.bind(P);
     if (!check(parent.status()))
         return false;
-    auto user = (*parent)->create(QStringLiteral("User"), login);
+    auto user = (*parent)->create(DirKind::User, login);
     if (!check(user.status()))
         return false;
     DirObject &u = **user;
-    if (!check(u.put(QStringLiteral("FullName"), QStringLiteral("ÉLÈVE Numéro %1").arg(serial)))
-        || !check(u.put(QStringLiteral("Description"), QStringLiteral("Élève de ") + group))
+    if (!check(u.put(DirProperty::FullName, QStringLiteral("ÉLÈVE Numéro %1").arg(serial)))
+        || !check(u.put(DirProperty::Description, QStringLiteral("Élève de ") + group))
         || !check(u.setPassword(QStringLiteral("k7x2pq")))
-        || !check(u.put(QStringLiteral("HomeDirectory"), QStringLiteral("\\\\SERVEUR1\\") + login + u'$'))
-        || !check(u.put(QStringLiteral("LoginScript"), group + QStringLiteral(".bat"))) || !check(u.setInfo()))
+        || !check(u.put(DirProperty::HomeDirectory, QStringLiteral("\\\\SERVEUR1\\") + login + u'$'))
+        || !check(u.put(DirProperty::LoginScript, group + QStringLiteral(".bat"))) || !check(u.setInfo()))
         return false;
     for (const QString &name : {group, QStringLiteral("eleves")}) {
         auto bound = directory.bind(P + u'/' + name + QStringLiteral(",group"));

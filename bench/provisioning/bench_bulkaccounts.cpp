@@ -46,8 +46,8 @@ bool prepare(const PathResolver &paths, Directory &directory, int count)
     if (!container)
         return false;
     auto makeGroup = [&](const QString &name) {
-        auto made = (*container)->create(QStringLiteral("Group"), name);
-        return made && (*made)->put(QStringLiteral("groupType"), 2) && (*made)->setInfo();
+        auto made = (*container)->create(DirKind::Group, name);
+        return made && (*made)->put(DirProperty::GroupType, globalGroupType) && (*made)->setInfo();
     };
     if (!makeGroup(QStringLiteral("eleves")))
         return false;

@@ -62,24 +62,24 @@ bool prepare(const PathResolver &paths, Directory &directory, int pupils, int ac
     auto container = directory.bind(QStringLiteral("WinNT://SERVEUR1"));
     if (!container)
         return false;
-    auto make = [&](const QString &className, const QString &name) {
-        auto made = (*container)->create(className, name);
+    auto make = [&](DirKind kind, const QString &name) {
+        auto made = (*container)->create(kind, name);
         return made && (*made)->setInfo();
     };
-    if (!make(QStringLiteral("Group"), QStringLiteral("eleves")))
+    if (!make(DirKind::Group, QStringLiteral("eleves")))
         return false;
     for (int i = 0; i < accounts; ++i) {
         // Every other account is a login of this year's file.
         const QString login = i % 2 == 0 && i / 2 < pupils
             ? PupilNaming::login(className(i / 2), QStringLiteral("NOM%1").arg(i / 2), QStringLiteral("Prenom"))
             : QStringLiteral("ANCIEN%1").arg(i);
-        if (!make(QStringLiteral("User"), login))
+        if (!make(DirKind::User, login))
             return false;
     }
     QByteArray file;
     for (int i = 0; i < pupils; ++i) {
         if (i % kPupilsPerClass == 0) {
-            if (!make(QStringLiteral("Group"), className(i)))
+            if (!make(DirKind::Group, className(i)))
                 return false;
             QDir().mkpath(paths.toHost(QStringLiteral("E:\\Perso\\eleves\\") + className(i)));
         }

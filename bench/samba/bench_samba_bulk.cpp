@@ -124,7 +124,7 @@ double velmar(const QList<Pupil> &all, Scripts scripts, double *untilShared)
         converted += (p.surname + u',' + p.firstNames + u',' + p.className + QStringLiteral("\r\n")).toLatin1();
     }
     for (const QString &name : std::as_const(groups)) {
-        auto made = (*container)->create(QStringLiteral("Group"), name);
+        auto made = (*container)->create(DirKind::Group, name);
         const Status stored = made ? (*made)->setInfo() : made.status();
         if (!stored) {
             fail(stored.message());

@@ -73,8 +73,7 @@ Status AjoutUserGrp::load()
     auto server = m_services.directory->bind(DirPaths::container(m_server));
     if (!server)
         return server.status();
-    return (*server)->enumerate(
-        {QStringLiteral("User")}, [this](const DirEntry &account) { tsutil->addItem(account.name); });
+    return (*server)->enumerate({DirListed::User}, [this](const DirEntry &account) { tsutil->addItem(account.name); });
 }
 
 void AjoutUserGrp::addAll()

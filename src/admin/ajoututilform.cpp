@@ -133,11 +133,11 @@ void AjoutUtilForm::createAccount()
     auto server = m_services.directory->bind(DirPaths::container(m_server));
     keep(server.status());
     if (server) {
-        auto user = (*server)->create(QStringLiteral("User"), account);
+        auto user = (*server)->create(DirKind::User, account);
         keep(user.status());
         if (user) {
-            keep((*user)->put(QStringLiteral("FullName"), fullName));
-            keep((*user)->put(QStringLiteral("Description"), description));
+            keep((*user)->put(DirProperty::FullName, fullName));
+            keep((*user)->put(DirProperty::Description, description));
             keep((*user)->setPassword(m_password));
             const Status saved = (*user)->setInfo();
             keep(saved);

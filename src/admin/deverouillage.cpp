@@ -46,7 +46,7 @@ void Deverouillage::load()
     if (auto server = m_services.directory->bind(DirPaths::container(m_server))) {
         // Without the directory the list stays short or empty; a name can still be typed.
         skipAndContinue((*server)->enumerate({}, [this](const DirEntry &child) {
-            if (child.className == QStringLiteral("User"))
+            if (child.kind == DirKind::User)
                 listUtilisateurs->addItem(child.name);
         }));
     }
@@ -63,8 +63,7 @@ void Deverouillage::unlock()
     QString outcome;
     // A name typed by hand goes into the path as it is.
     auto account = m_services.directory->bind(DirPaths::object(m_server, name));
-    const auto locked
-        = account ? (*account)->get(QStringLiteral("IsAccountLocked")) : Result<QVariant>(account.status());
+    const auto locked = account ? (*account)->get(DirProperty::IsAccountLocked) : Result<QVariant>(account.status());
     if (!account) {
         shown = stopMessage(QStringLiteral("Aucun compte %1 n'a été trouvé : rien n'a été changé.").arg(quoted(name)),
             account.status());
@@ -75,7 +74,7 @@ void Deverouillage::unlock()
             locked.status());
         outcome = ActionJournal::outcomeText(locked.status());
     } else if (locked->toBool()) {
-        Status unlocked = (*account)->put(QStringLiteral("IsAccountLocked"), false);
+        Status unlocked = (*account)->put(DirProperty::IsAccountLocked, false);
         if (unlocked)
             unlocked = (*account)->setInfo();
         // The success message is kept for an unlock that really reached the directory.

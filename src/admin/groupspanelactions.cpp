@@ -20,9 +20,6 @@ using namespace AdminSupport;
 
 namespace {
 
-const QString kUser = QStringLiteral("User");
-const QString kGroup = QStringLiteral("Group");
-
 // The last logon as the domain's tools show it, in local time: 09/12/2026 14:05:00.
 QString logonText(const QVariant &value)
 {
@@ -62,7 +59,7 @@ void GroupsPanel::refresh()
     if (auto server = m_services.directory->bind(serverPath())) {
         // The groups read before a failure stay listed; the count is still taken.
         skipAndContinue((*server)->enumerate(
-            {QStringLiteral("GlobalGroup")}, [this](const DirEntry &group) { grp->addItem(group.name); }));
+            {DirListed::GlobalGroup}, [this](const DirEntry &group) { grp->addItem(group.name); }));
     }
     grputil->setText(QStringLiteral("Rappatrier Groupes et Utilisateurs actuels"));
     paintNow(grputil);
@@ -71,7 +68,7 @@ void GroupsPanel::refresh()
     if (auto domain = m_services.directory->bind(DirPaths::container(m_services.main->domainName()))) {
         // The accounts counted before a failure are shown.
         skipAndContinue((*domain)->enumerate({}, [this, &count](const DirEntry &child) {
-            if (child.className == kUser && count < m_userCountCap)
+            if (child.kind == DirKind::User && count < m_userCountCap)
                 ++count;
         }));
     }
@@ -103,7 +100,7 @@ void GroupsPanel::chooseGroup()
         return;
     }
     const Status listed = (*bound)->members([this](const DirEntry &member) {
-        if (member.className == kUser)
+        if (member.kind == DirKind::User)
             util->addItem(member.name);
     });
     if (!listed)
@@ -126,7 +123,7 @@ void GroupsPanel::showDetails()
     if (auto server = m_services.directory->bind(serverPath())) {
         // An account not reached leaves the details empty, which the message shows.
         skipAndContinue((*server)->enumerate({}, [&](const DirEntry &child) {
-            if (accountPath.isEmpty() && child.className == kUser && child.name == wanted) {
+            if (accountPath.isEmpty() && child.kind == DirKind::User && child.name == wanted) {
                 name = child.name;
                 accountPath = child.adsPath;
             }
@@ -134,7 +131,7 @@ void GroupsPanel::showDetails()
     }
     if (!accountPath.isEmpty()) {
         if (auto account = m_services.directory->bind(accountPath)) {
-            if (auto when = (*account)->get(QStringLiteral("LastLogin")))
+            if (auto when = (*account)->get(DirProperty::LastLogin))
                 lastLogon = logonText(*when);
         }
     }
@@ -151,9 +148,9 @@ void GroupsPanel::createGroup()
         // Each step is tried as before; the journal keeps the first that failed.
         Status made;
         auto server = m_services.directory->bind(serverPath());
-        auto group = server ? (*server)->create(kGroup, name) : Result<DirObjectPtr>(server.status());
+        auto group = server ? (*server)->create(DirKind::Group, name) : Result<DirObjectPtr>(server.status());
         if (group) {
-            made = (*group)->put(QStringLiteral("groupType"), 2);
+            made = (*group)->put(DirProperty::GroupType, globalGroupType);
             const Status stored = (*group)->setInfo();
             if (made)
                 made = stored;
@@ -177,7 +174,7 @@ void GroupsPanel::deleteGroup()
         return;
     }
     auto server = m_services.directory->bind(serverPath());
-    const Status deleted = server ? (*server)->deleteObject(kGroup, group) : server.status();
+    const Status deleted = server ? (*server)->deleteObject(DirKind::Group, group) : server.status();
     m_services.journal->record(QStringLiteral("suppression d'un groupe"), group, deleted);
     if (!deleted) {
         m_services.prompts->message(stopMessage(what, deleted));

@@ -62,8 +62,7 @@ Status SupUtilForm::load()
     auto server = m_services.directory->bind(DirPaths::container(m_server));
     if (!server)
         return server.status();
-    return (*server)->enumerate(
-        {QStringLiteral("User")}, [this](const DirEntry &account) { lstUser->addItem(account.name); });
+    return (*server)->enumerate({DirListed::User}, [this](const DirEntry &account) { lstUser->addItem(account.name); });
 }
 
 void SupUtilForm::deleteSelection()
@@ -76,7 +75,7 @@ void SupUtilForm::deleteSelection()
             continue;
         auto server = m_services.directory->bind(DirPaths::container(m_server));
         m_services.journal->record(QStringLiteral("suppression d'un compte"), entry,
-            server ? (*server)->deleteObject(QStringLiteral("User"), entry) : server.status());
+            server ? (*server)->deleteObject(DirKind::User, entry) : server.status());
     }
     lstSelec->clear();
     busy.restore();

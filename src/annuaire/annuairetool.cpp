@@ -66,8 +66,8 @@ int AnnuaireTool::run(const QStringList &arguments)
                 std::fputs(usage().toUtf8().constData(), m_out);
                 return 0;
             }},
-        {QStringLiteral("users"), 0, [this](const QStringList &) { return list(QStringLiteral("User")); }},
-        {QStringLiteral("groups"), 0, [this](const QStringList &) { return list(QStringLiteral("Group")); }},
+        {QStringLiteral("users"), 0, [this](const QStringList &) { return list(DirListed::User); }},
+        {QStringLiteral("groups"), 0, [this](const QStringList &) { return list(DirListed::Group); }},
         {QStringLiteral("members"), 1, [this](const QStringList &a) { return members(a[0]); }},
         {QStringLiteral("show"), 1, [this](const QStringList &a) { return show(a[0]); }},
         {QStringLiteral("lock"), 1, [this](const QStringList &a) { return lock(a[0]); }},
@@ -98,12 +98,12 @@ int AnnuaireTool::fail(const QString &message, int status)
     return status;
 }
 
-int AnnuaireTool::list(const QString &className)
+int AnnuaireTool::list(DirListed kind)
 {
     auto container = m_directory.bind(P);
     if (!container)
         return fail(container.message());
-    const Status listed = (*container)->enumerate({className}, [&](const DirEntry &entry) { print(entry.name); });
+    const Status listed = (*container)->enumerate({kind}, [&](const DirEntry &entry) { print(entry.name); });
     return listed ? 0 : fail(listed.message());
 }
 
@@ -122,28 +122,22 @@ int AnnuaireTool::show(const QString &name)
     if (!bound)
         return fail(bound.message());
     DirObject &object = **bound;
-    const bool user = object.className() == QStringLiteral("User");
     // Every line comes, in the same order for both classes; what does not apply to the class is empty.
-    const QStringList properties = {
-        QStringLiteral("Name"),
-        QStringLiteral("Class"),
-        QStringLiteral("FullName"),
-        QStringLiteral("Description"),
-        QStringLiteral("HomeDirectory"),
-        QStringLiteral("LoginScript"),
-        QStringLiteral("groupType"),
-        QStringLiteral("IsAccountLocked"),
-        QStringLiteral("LastLogin"),
+    const QList<DirProperty> properties = {
+        DirProperty::Name,
+        DirProperty::Class,
+        DirProperty::FullName,
+        DirProperty::Description,
+        DirProperty::HomeDirectory,
+        DirProperty::LoginScript,
+        DirProperty::GroupType,
+        DirProperty::IsAccountLocked,
+        DirProperty::LastLogin,
     };
-    const QStringList userOnly = {QStringLiteral("FullName"), QStringLiteral("HomeDirectory"),
-        QStringLiteral("LoginScript"), QStringLiteral("IsAccountLocked"), QStringLiteral("LastLogin")};
     QStringList lines;
-    for (const QString &property : properties) {
-        const bool applies = property == QStringLiteral("groupType") ? !user
-            : userOnly.contains(property)                            ? user
-                                                                     : true;
+    for (const DirProperty property : properties) {
         QString text;
-        if (applies) {
+        if (propertyApplies(object.kind(), property, object.name())) {
             auto value = object.get(property);
             if (!value)
                 return fail(value.message());
@@ -154,7 +148,7 @@ int AnnuaireTool::show(const QString &name)
             else
                 text = value->toString();
         }
-        lines.append(property + u'=' + text);
+        lines.append(propertyName(property) + u'=' + text);
     }
     for (const QString &line : std::as_const(lines))
         print(line);

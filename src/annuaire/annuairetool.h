@@ -1,5 +1,7 @@
 #pragma once
 
+#include "directory/dirproperties.h"
+
 #include <QStringList>
 
 #include <cstdio>
@@ -20,7 +22,7 @@ public:
 
 private:
     // The names of the accounts ("User") or of the groups ("Group"), one a line.
-    int list(const QString &className);
+    int list(DirListed kind);
     int members(const QString &group);
     int show(const QString &name);
     int lock(const QString &name);

@@ -13,9 +13,9 @@ Status setHomeAndScript(
     auto user = services.directory->bind(DirPaths::object(serverName, login));
     if (!user)
         return user.status();
-    if (Status s = (*user)->put(QStringLiteral("HomeDirectory"), PupilNaming::homeDirectory(serverName, login)); !s)
+    if (Status s = (*user)->put(DirProperty::HomeDirectory, PupilNaming::homeDirectory(serverName, login)); !s)
         return s;
-    if (Status s = (*user)->put(QStringLiteral("LoginScript"), logonScript); !s)
+    if (Status s = (*user)->put(DirProperty::LoginScript, logonScript); !s)
         return s;
     return (*user)->setInfo();
 }

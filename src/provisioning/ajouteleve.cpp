@@ -84,7 +84,7 @@ Status AjoutEleve::load()
         return server.status();
     // Every group of the server is offered, not only the class groups.
     const Status listed = (*server)->enumerate({}, [this](const DirEntry &entry) {
-        if (entry.className == QStringLiteral("Group"))
+        if (entry.kind == DirKind::Group)
             listSec->addItem(entry.name);
     });
     // The class is chosen, never taken by default.

@@ -147,14 +147,14 @@ Status AjoutProf::createAccount(const QString &login, const QString &fullName, c
     auto container = m_services.directory->bind(DirPaths::container(m_server));
     if (!container)
         return container.status();
-    auto user = (*container)->create(QStringLiteral("User"), login);
+    auto user = (*container)->create(DirKind::User, login);
     if (!user)
         return user.status();
     // A property refused leaves the account unwritten, and the message says it was not created.
-    if (Status named = (*user)->put(QStringLiteral("FullName"), fullName); !named)
+    if (Status named = (*user)->put(DirProperty::FullName, fullName); !named)
         return named;
     if (Status described
-        = (*user)->put(QStringLiteral("Description"), QString(QStringLiteral("Professeur de : ") + discipline));
+        = (*user)->put(DirProperty::Description, QString(QStringLiteral("Professeur de : ") + discipline));
         !described)
         return described;
     return (*user)->setInfo();

@@ -58,7 +58,7 @@ std::optional<QSet<QString>> accountsNamed(Services &services, const QString &se
     if (!container)
         return std::nullopt;
     QSet<QString> accounts;
-    const Status listed = (*container)->enumerate({QStringLiteral("User")}, [&accounts](const DirEntry &entry) {
+    const Status listed = (*container)->enumerate({DirListed::User}, [&accounts](const DirEntry &entry) {
         accounts.insert(key(entry.name));
     });
     if (!listed)

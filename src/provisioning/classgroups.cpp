@@ -16,11 +16,11 @@ namespace {
 
 Status createGroupIn(DirObject &parent, const QString &name)
 {
-    auto group = parent.create(QStringLiteral("Group"), name);
+    auto group = parent.create(DirKind::Group, name);
     if (!group)
         return group.status();
     // Stored without its type it would not be a global group, and so never listed.
-    if (Status typed = (*group)->put(QStringLiteral("groupType"), 2); !typed)
+    if (Status typed = (*group)->put(DirProperty::GroupType, globalGroupType); !typed)
         return typed;
     return (*group)->setInfo();
 }

@@ -54,12 +54,12 @@ PupilAccount PupilAccountSteps::make(const PupilRecord &pupil, bool existing)
     auto container = m_services.directory->bind(DirPaths::container(m_serverName));
     auto made = !container ? Result<DirObjectPtr>(container.status())
         : existing ? m_services.directory->bind(DirPaths::object(m_serverName, report.login, QStringLiteral("user")))
-                   : (*container)->create(QStringLiteral("User"), report.login);
+                   : (*container)->create(DirKind::User, report.login);
     if (made) {
         user = std::move(*made);
-        report.account = user->put(QStringLiteral("FullName"), QString(pupil.surname + u' ' + pupil.firstNames));
+        report.account = user->put(DirProperty::FullName, QString(pupil.surname + u' ' + pupil.firstNames));
         if (report.account)
-            report.account = user->put(QStringLiteral("Description"), description(pupil.className));
+            report.account = user->put(DirProperty::Description, description(pupil.className));
         if (report.account)
             report.account = user->setInfo();
     } else {

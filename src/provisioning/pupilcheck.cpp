@@ -31,7 +31,7 @@ Result<DomainNames> listDomain(Directory &directory, const QString &serverName)
     DomainNames names;
     // One request for both: accounts and groups come in the same listing.
     const Status listed = (*container)->enumerate({}, [&names](const DirEntry &entry) {
-        (entry.className == QStringLiteral("Group") ? names.groups : names.accounts).insert(DirNames::key(entry.name));
+        (entry.kind == DirKind::Group ? names.groups : names.accounts).insert(DirNames::key(entry.name));
     });
     if (!listed)
         return cannotRead(listed);
@@ -129,8 +129,7 @@ Result<QList<PupilCheckRow>> PupilCheck::run(const Input &input)
             row.problems << loginTooLong();
         // The domain's other rules for an account name (no comma, no final dot...), its length aside.
         if (!row.login.isEmpty()
-            && !DirNames::checkName(
-                QStringLiteral("User"), tooLong ? row.login.left(DirNames::maxUserName) : row.login))
+            && !DirNames::checkName(DirKind::User, tooLong ? row.login.left(DirNames::maxUserName) : row.login))
             row.problems << loginRefused();
         if (!PupilNaming::hasFolderNames(pupil.className, row.login))
             row.problems << folderNameRefused();

@@ -166,8 +166,7 @@ void SuppEleves::eraseAll()
     QStringList remaining;
     for (const QString &login : pupils) {
         ++processed;
-        const Status deleted
-            = container ? (*container)->deleteObject(QStringLiteral("User"), login) : container.status();
+        const Status deleted = container ? (*container)->deleteObject(DirKind::User, login) : container.status();
         if (!deleted) {
             // An account removed by hand earlier is gone all the same; one still there stays listed.
             if (!container || m_services.directory->bind(DirPaths::object(m_server, login, QStringLiteral("user"))))

@@ -91,7 +91,7 @@ void SuppProf::remove()
     const QString homeRoot = m_services.main->homeRoot();
 
     auto container = m_services.directory->bind(DirPaths::container(m_server));
-    const Status deleted = container ? (*container)->deleteObject(QStringLiteral("User"), login) : container.status();
+    const Status deleted = container ? (*container)->deleteObject(DirKind::User, login) : container.status();
     const Status unshared = m_services.shell->start(
         QStringLiteral("cmd.exe /c net share ") + login + QStringLiteral("$ /delete /y"), WindowStyle::Minimized);
     const Status removed = m_services.shell->start(

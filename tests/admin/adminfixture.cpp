@@ -91,7 +91,7 @@ void AdminFixture::addUser(const QString &name, const QString &password)
 {
     auto container = directory->bind(kServer);
     QVERIFY2(container, qPrintable(container.message()));
-    auto user = (*container)->create(QStringLiteral("User"), name);
+    auto user = (*container)->create(DirKind::User, name);
     QVERIFY2(user, qPrintable(user.message()));
     if (!password.isEmpty())
         QVERIFY((*user)->setPassword(password).ok());
@@ -103,9 +103,9 @@ void AdminFixture::addGroup(const QString &name, int groupType)
 {
     auto container = directory->bind(kServer);
     QVERIFY2(container, qPrintable(container.message()));
-    auto group = (*container)->create(QStringLiteral("Group"), name);
+    auto group = (*container)->create(DirKind::Group, name);
     QVERIFY2(group, qPrintable(group.message()));
-    QVERIFY((*group)->put(QStringLiteral("groupType"), groupType).ok());
+    QVERIFY((*group)->put(DirProperty::GroupType, groupType).ok());
     const Status stored = (*group)->setInfo();
     QVERIFY2(stored.ok(), qPrintable(stored.message()));
 }
@@ -148,19 +148,19 @@ QStringList AdminFixture::members(const QString &group)
     return names;
 }
 
-QStringList AdminFixture::names(const QString &filterClass)
+QStringList AdminFixture::names(DirListed kind)
 {
     QStringList found;
     if (auto container = directory->bind(kServer)) {
         if (const Status listed
-            = (*container)->enumerate({filterClass}, [&found](const DirEntry &entry) { found << entry.name; });
+            = (*container)->enumerate({kind}, [&found](const DirEntry &entry) { found << entry.name; });
             !listed)
             found << QStringLiteral("échec : ") + listed.message();
     }
     return found;
 }
 
-QVariant AdminFixture::property(const QString &name, const QString &property)
+QVariant AdminFixture::property(const QString &name, DirProperty property)
 {
     auto bound = directory->bind(kServer + u'/' + name);
     if (!bound)

@@ -91,7 +91,7 @@ public:
 
     // Directory contents made through the directory's own interface.
     void addUser(const QString &name, const QString &password = {});
-    void addGroup(const QString &name, int groupType = 2);
+    void addGroup(const QString &name, int groupType = globalGroupType);
     void addMember(
         const QString &group, const QString &memberName, const QString &memberClass = QStringLiteral("user"));
     void lock(const QString &user);
@@ -100,8 +100,8 @@ public:
     // What the directory holds now.
     bool exists(const QString &name);
     QStringList members(const QString &group);
-    QStringList names(const QString &filterClass);
-    QVariant property(const QString &name, const QString &property);
+    QStringList names(DirListed kind);
+    QVariant property(const QString &name, DirProperty property);
     bool passwordIs(const QString &user, const QString &password);
 
 private:

@@ -219,8 +219,8 @@ void TestAccountDialogs::createAccount()
     if (report.isEmpty()) {
         QVERIFY(f.prompts.shown.isEmpty());
         QCOMPARE(captions, QStringList({QStringLiteral("En cours ...")}));
-        QCOMPARE(f.property(nom, QStringLiteral("FullName")).toString(), nom + u' ' + prenom);
-        QCOMPARE(f.property(nom, QStringLiteral("Description")).toString(), desc);
+        QCOMPARE(f.property(nom, DirProperty::FullName).toString(), nom + u' ' + prenom);
+        QCOMPARE(f.property(nom, DirProperty::Description).toString(), desc);
         QVERIFY(f.passwordIs(nom, QStringLiteral("Motdepasse1")));
         QVERIFY(f.members(QStringLiteral("6A")).isEmpty());
         QCOMPARE(f.journalled(), QStringList {"création d'un compte ; " + nom + " ; fait"});
@@ -238,9 +238,9 @@ void TestAccountDialogs::createAccount()
     QCOMPARE(d->cmdOk->text(), QStringLiteral("Ok"));
     QCOMPARE(d->txtNom->text(), nom);
     if (nom == QStringLiteral("alice"))
-        QVERIFY(f.property(QStringLiteral("alice"), QStringLiteral("FullName")).toString().isEmpty());
+        QVERIFY(f.property(QStringLiteral("alice"), DirProperty::FullName).toString().isEmpty());
     else
-        QCOMPARE(f.names(QStringLiteral("User")).size(), 2);
+        QCOMPARE(f.names(DirListed::User).size(), 2);
 }
 
 void TestAccountDialogs::deletionOpensWithAccounts()
@@ -288,7 +288,7 @@ void TestAccountDialogs::deleteSelection()
     const bool anyName = !chosen.filter(QRegularExpression(QStringLiteral("."))).isEmpty();
     QCOMPARE(captions, anyName ? QStringList({QStringLiteral("En cours ...")}) : QStringList());
 
-    QStringList accounts = f.names(QStringLiteral("User"));
+    QStringList accounts = f.names(DirListed::User);
     accounts.sort();
     QCOMPARE(accounts, left);
     QVERIFY(f.exists(QStringLiteral("6A")));
@@ -354,8 +354,8 @@ void TestAccountDialogs::unlock()
     QVERIFY2(f.prompts.messages().first().startsWith(message), qPrintable(f.prompts.messages().first()));
     QCOMPARE(f.prompts.shown.first().title, QString());
     const bool unlocked = message == QStringLiteral("Utilisateur déverouillé.");
-    QCOMPARE(f.property(QStringLiteral("alice"), QStringLiteral("IsAccountLocked")).toBool(), !unlocked);
-    QCOMPARE(f.property(QStringLiteral("bob"), QStringLiteral("IsAccountLocked")).toBool(), false);
+    QCOMPARE(f.property(QStringLiteral("alice"), DirProperty::IsAccountLocked).toBool(), !unlocked);
+    QCOMPARE(f.property(QStringLiteral("bob"), DirProperty::IsAccountLocked).toBool(), false);
     const QString outcome = unlocked    ? QStringLiteral("fait")
         : name == QStringLiteral("bob") ? QStringLiteral("rien")
                                         : QStringLiteral("échec");
@@ -375,7 +375,7 @@ void TestAccountDialogs::refusedUnlockIsReported()
     // A refused change is never announced as done.
     QCOMPARE(f.prompts.messages(),
         QStringList({QStringLiteral("Le compte « alice » n'a pas pu être déverrouillé.\rAccès refusé.")}));
-    QVERIFY(f.property(QStringLiteral("alice"), QStringLiteral("IsAccountLocked")).toBool());
+    QVERIFY(f.property(QStringLiteral("alice"), DirProperty::IsAccountLocked).toBool());
     QCOMPARE(f.journalled(), QStringList {"déverrouillage ; alice ; échec"});
     QTRY_VERIFY(d.isNull());
 }

@@ -166,7 +166,7 @@ void TestAjoutUserGrp::addToChosenGroup()
     f.pick(d, entries);
     // An account deleted by someone else while the dialog is open.
     auto container = f.directory->bind(QStringLiteral("WinNT://SERVEUR1"));
-    QVERIFY((*container)->deleteObject(QStringLiteral("User"), QStringLiteral("parti")).ok());
+    QVERIFY((*container)->deleteObject(DirKind::User, QStringLiteral("parti")).ok());
     if (!group.isEmpty())
         f.chooseMainGroup(group);
 

@@ -81,7 +81,7 @@ void TestGroupActions::createGroup()
     QFETCH(QString, created);
     PanelFixture f;
     f.addUnseenGroup();
-    const QStringList before = f.names(QStringLiteral("Group"));
+    const QStringList before = f.names(DirListed::Group);
     f.prompts.answerInput(typed);
 
     f.panel.grpplus->click();
@@ -93,9 +93,9 @@ void TestGroupActions::createGroup()
     QStringList expected = before;
     if (!created.isEmpty()) {
         expected << created;
-        QCOMPARE(f.property(created, QStringLiteral("groupType")).toInt(), 2);
+        QCOMPARE(f.property(created, DirProperty::GroupType).toInt(), globalGroupType);
     }
-    QStringList after = f.names(QStringLiteral("Group"));
+    QStringList after = f.names(DirListed::Group);
     after.sort();
     expected.sort();
     QCOMPARE(after, expected);
@@ -136,7 +136,7 @@ void TestGroupActions::deleteGroup()
         f.panel.refresh();
         f.choose(group);
         auto container = f.directory->bind(QStringLiteral("WinNT://SERVEUR1"));
-        QVERIFY((*container)->deleteObject(QStringLiteral("Group"), group).ok());
+        QVERIFY((*container)->deleteObject(DirKind::Group, group).ok());
     } else if (!group.isEmpty()) {
         f.choose(group);
     } else {

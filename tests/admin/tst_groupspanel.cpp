@@ -85,11 +85,11 @@ void TestGroupsPanel::refreshListsEachGlobalGroupOnce()
     PanelFixture f;
     f.addGroup(QStringLiteral("6A"));
     f.addGroup(QStringLiteral("6B"));
-    f.addGroup(QStringLiteral("Locaux"), 4); // a local group is not listed
+    f.addGroup(QStringLiteral("Locaux"), domainLocalGroupType); // a local group is not listed
     f.addUser(QStringLiteral("alice"));
     f.addUser(QStringLiteral("bob"));
 
-    const QStringList global = f.names(QStringLiteral("GlobalGroup"));
+    const QStringList global = f.names(DirListed::GlobalGroup);
     QCOMPARE(global.size(), 2);
     for (int round = 0; round < 2; ++round) {
         f.panel.refresh();
@@ -230,7 +230,7 @@ void TestGroupsPanel::chooseGroupStopsAndReports()
     f.panel.refresh();
     // Someone else deletes the group between the snapshot and the choice.
     auto container = f.directory->bind(QStringLiteral("WinNT://SERVEUR1"));
-    QVERIFY((*container)->deleteObject(QStringLiteral("Group"), QStringLiteral("6B")).ok());
+    QVERIFY((*container)->deleteObject(DirKind::Group, QStringLiteral("6B")).ok());
     f.panel.util->addItem(QStringLiteral("reste d'avant"));
 
     f.choose(QStringLiteral("6B"));

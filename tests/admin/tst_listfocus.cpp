@@ -190,7 +190,7 @@ void TestListFocus::accountsToDelete()
     const QString chosen = d->lstUser->item(1)->text();
     d->cmdSupp->click();
     QVERIFY(!f.exists(chosen));
-    QCOMPARE(f.names(QStringLiteral("User")).size(), 1);
+    QCOMPARE(f.names(DirListed::User).size(), 1);
 }
 
 QTEST_MAIN(TestListFocus)

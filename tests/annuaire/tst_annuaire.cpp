@@ -57,25 +57,25 @@ void TestAnnuaire::init()
         const char *name, *fullName, *password;
     };
     for (const User &u : {User {"dupont", "DUPONT Jean", "k7x2pq"}, User {"Élodie", "MARTIN Élodie", ""}}) {
-        auto user = (*parent)->create(QStringLiteral("User"), QString::fromUtf8(u.name));
+        auto user = (*parent)->create(DirKind::User, QString::fromUtf8(u.name));
         QVERIFY(user.ok());
-        QVERIFY((*user)->put(QStringLiteral("FullName"), QString::fromUtf8(u.fullName)).ok());
-        QVERIFY((*user)->put(QStringLiteral("Description"), QStringLiteral("Élève de 6A")).ok());
-        QVERIFY((*user)->put(QStringLiteral("HomeDirectory"), QStringLiteral("\\\\SERVEUR1\\dupont$")).ok());
-        QVERIFY((*user)->put(QStringLiteral("LoginScript"), QStringLiteral("6A.bat")).ok());
+        QVERIFY((*user)->put(DirProperty::FullName, QString::fromUtf8(u.fullName)).ok());
+        QVERIFY((*user)->put(DirProperty::Description, QStringLiteral("Élève de 6A")).ok());
+        QVERIFY((*user)->put(DirProperty::HomeDirectory, QStringLiteral("\\\\SERVEUR1\\dupont$")).ok());
+        QVERIFY((*user)->put(DirProperty::LoginScript, QStringLiteral("6A.bat")).ok());
         if (*u.password)
             QVERIFY((*user)->setPassword(QString::fromUtf8(u.password)).ok());
         QVERIFY((*user)->setInfo().ok());
     }
     for (const char *name : {"6A", "profs"}) {
-        auto group = (*parent)->create(QStringLiteral("Group"), QString::fromUtf8(name));
+        auto group = (*parent)->create(DirKind::Group, QString::fromUtf8(name));
         QVERIFY(group.ok());
-        QVERIFY((*group)->put(QStringLiteral("groupType"), 2).ok());
+        QVERIFY((*group)->put(DirProperty::GroupType, globalGroupType).ok());
         QVERIFY((*group)->setInfo().ok());
     }
-    auto odd = (*parent)->create(QStringLiteral("User"), QStringLiteral("controle"));
+    auto odd = (*parent)->create(DirKind::User, QStringLiteral("controle"));
     QVERIFY(odd.ok());
-    QVERIFY((*odd)->put(QStringLiteral("FullName"), QStringLiteral("A%1B\nC\tD").arg(QChar(0))).ok());
+    QVERIFY((*odd)->put(DirProperty::FullName, QStringLiteral("A%1B\nC\tD").arg(QChar(0))).ok());
     QVERIFY((*odd)->setInfo().ok());
     auto sixA = m_dir->bind(QStringLiteral("WinNT://SERVEUR1/6A,group"));
     QVERIFY((*sixA)->add(QStringLiteral("WinNT://SERVEUR1/dupont")).ok());
@@ -159,16 +159,16 @@ void TestAnnuaire::lockAndLastLogin()
     QVERIFY(user.ok());
 
     QCOMPARE(run({QStringLiteral("lock"), QStringLiteral("Dupont")}).status, 0);
-    QCOMPARE((*user)->get(QStringLiteral("IsAccountLocked"))->toBool(), true);
+    QCOMPARE((*user)->get(DirProperty::IsAccountLocked)->toBool(), true);
     QCOMPARE(
         run({QStringLiteral("last-login"), QStringLiteral("dupont"), QStringLiteral("2024-03-18 08:05:12")}).status, 0);
-    QCOMPARE((*user)->get(QStringLiteral("LastLogin"))->toDateTime(), QDateTime(QDate(2024, 3, 18), QTime(8, 5, 12)));
+    QCOMPARE((*user)->get(DirProperty::LastLogin)->toDateTime(), QDateTime(QDate(2024, 3, 18), QTime(8, 5, 12)));
 
     const Run shown = run({QStringLiteral("show"), QStringLiteral("dupont")});
     QVERIFY2(shown.out.contains("\nIsAccountLocked=true\nLastLogin=2024-03-18 08:05:12\n"), shown.out.constData());
 
     // Unlocking through the directory is seen by the tool.
-    QVERIFY((*user)->put(QStringLiteral("IsAccountLocked"), false).ok());
+    QVERIFY((*user)->put(DirProperty::IsAccountLocked, false).ok());
     QVERIFY((*user)->setInfo().ok());
     QVERIFY(run({QStringLiteral("show"), QStringLiteral("dupont")}).out.contains("\nIsAccountLocked=false\n"));
 }

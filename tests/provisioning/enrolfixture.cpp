@@ -15,11 +15,11 @@ public:
     {
     }
 
-    Status deleteObject(const QString &className, const QString &name) override
+    Status deleteObject(DirKind kind, const QString &name) override
     {
         if (m_refuseDeletes)
             return Status::failure(QStringLiteral("Accès refusé."));
-        return m_inner->deleteObject(className, name);
+        return m_inner->deleteObject(kind, name);
     }
 
 private:
@@ -43,10 +43,10 @@ bool EnrolFixture::createGroup(const QString &name)
     auto container = store->bind(QStringLiteral("WinNT://") + server);
     if (!container)
         return false;
-    auto group = (*container)->create(QStringLiteral("Group"), name);
+    auto group = (*container)->create(DirKind::Group, name);
     if (!group)
         return false;
-    if (!(*group)->put(QStringLiteral("groupType"), 2))
+    if (!(*group)->put(DirProperty::GroupType, globalGroupType))
         return false;
     return bool((*group)->setInfo());
 }
@@ -56,7 +56,7 @@ bool EnrolFixture::createUser(const QString &name, const QString &password)
     auto container = store->bind(QStringLiteral("WinNT://") + server);
     if (!container)
         return false;
-    auto user = (*container)->create(QStringLiteral("User"), name);
+    auto user = (*container)->create(DirKind::User, name);
     if (!user)
         return false;
     if (!password.isEmpty() && !(*user)->setPassword(password))
@@ -64,7 +64,7 @@ bool EnrolFixture::createUser(const QString &name, const QString &password)
     return bool((*user)->setInfo());
 }
 
-QVariant EnrolFixture::property(const QString &account, const QString &property)
+QVariant EnrolFixture::property(const QString &account, DirProperty property)
 {
     auto object = store->bind(QStringLiteral("WinNT://") + server + u'/' + account);
     if (!object)

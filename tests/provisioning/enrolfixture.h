@@ -117,7 +117,7 @@ struct EnrolFixture
     // Directory helpers that stop the test's setup at the first failure.
     bool createGroup(const QString &name);
     bool createUser(const QString &name, const QString &password = {});
-    QVariant property(const QString &account, const QString &property);
+    QVariant property(const QString &account, DirProperty property);
     bool exists(const QString &account);
     QStringList membersOf(const QString &group);
     bool passwordIs(const QString &account, const QString &password);

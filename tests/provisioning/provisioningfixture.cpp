@@ -132,12 +132,12 @@ bool PanelFixture::exists(const QString &adsPath)
     return directory->bind(adsPath).ok();
 }
 
-QVariant PanelFixture::property(const QString &adsPath, const QString &name)
+QVariant PanelFixture::property(const QString &adsPath, DirProperty property)
 {
     auto object = directory->bind(adsPath);
     if (!object)
         return {};
-    auto value = (*object)->get(name);
+    auto value = (*object)->get(property);
     return value ? *value : QVariant();
 }
 
@@ -152,11 +152,11 @@ QStringList PanelFixture::memberNames(const QString &groupAdsPath)
     return names;
 }
 
-static QStringList childNames(Directory &directory, const QString &container, const QString &filter)
+static QStringList childNames(Directory &directory, const QString &container, DirListed kind)
 {
     QStringList names;
     if (auto parent = directory.bind(container)) {
-        if (const Status listed = (*parent)->enumerate({filter}, [&](const DirEntry &entry) { names << entry.name; });
+        if (const Status listed = (*parent)->enumerate({kind}, [&](const DirEntry &entry) { names << entry.name; });
             !listed)
             names << QStringLiteral("échec : ") + listed.message();
     }
@@ -166,12 +166,12 @@ static QStringList childNames(Directory &directory, const QString &container, co
 
 QStringList PanelFixture::globalGroups()
 {
-    return childNames(*directory, ads(), QStringLiteral("GlobalGroup"));
+    return childNames(*directory, ads(), DirListed::GlobalGroup);
 }
 
 QStringList PanelFixture::users()
 {
-    return childNames(*directory, ads(), QStringLiteral("User"));
+    return childNames(*directory, ads(), DirListed::User);
 }
 
 QByteArray pupilFileBytes(const QStringList &lines)
@@ -205,12 +205,12 @@ void checkPupilAccounts(PanelFixture &f, const QList<Pupil> &pupils, const QStri
 
     for (const Pupil &pupil : pupils) {
         const QString user = f.ads(u'/' + pupil.login);
-        QCOMPARE(f.property(user, QStringLiteral("FullName")).toString(), pupil.surname + u' ' + pupil.firstNames);
-        QCOMPARE(f.property(user, QStringLiteral("Description")).toString(),
+        QCOMPARE(f.property(user, DirProperty::FullName).toString(), pupil.surname + u' ' + pupil.firstNames);
+        QCOMPARE(f.property(user, DirProperty::Description).toString(),
             QStringLiteral("membre de la classe : ") + pupil.className);
-        QCOMPARE(f.property(user, QStringLiteral("HomeDirectory")).toString(),
+        QCOMPARE(f.property(user, DirProperty::HomeDirectory).toString(),
             QStringLiteral("\\\\SERVEUR1\\") + pupil.login + u'$');
-        QCOMPARE(f.property(user, QStringLiteral("LoginScript")).toString(), pupil.className + QStringLiteral(".bat"));
+        QCOMPARE(f.property(user, DirProperty::LoginScript).toString(), pupil.className + QStringLiteral(".bat"));
         QVERIFY(f.memberNames(f.ads(u'/' + pupil.className + QStringLiteral(",group"))).contains(pupil.login));
     }
 }

@@ -86,7 +86,7 @@ public:
 
     // Directory helpers.
     bool exists(const QString &adsPath);
-    QVariant property(const QString &adsPath, const QString &name);
+    QVariant property(const QString &adsPath, DirProperty property);
     QStringList memberNames(const QString &groupAdsPath);
     // Sorted without regard to case: the store lists them in an order of its own.
     QStringList globalGroups();

@@ -39,17 +39,17 @@ Status prepareSampleSchool(PanelFixture &f)
     auto container = f.directory->bind(f.ads());
     if (!container)
         return container.status();
-    const auto make = [&](const QString &className, const QString &name) {
-        auto made = (*container)->create(className, name);
+    const auto make = [&](DirKind kind, const QString &name) {
+        auto made = (*container)->create(kind, name);
         const Status stored = made ? (*made)->setInfo() : made.status();
         return stored ? stored : Status::failure(name + QStringLiteral(" : ") + stored.message());
     };
     for (const QString &group : {QStringLiteral("eleves"), QStringLiteral("profs"), QStringLiteral("TS8"),
              QStringLiteral("1S2"), QStringLiteral("TERMINALE-S")}) {
-        if (Status made = make(QStringLiteral("Group"), group); !made)
+        if (Status made = make(DirKind::Group, group); !made)
             return made;
     }
-    if (Status made = make(QStringLiteral("User"), QStringLiteral("TS8DURANDNoé")); !made)
+    if (Status made = make(DirKind::User, QStringLiteral("TS8DURANDNoé")); !made)
         return made;
     for (const QString &className : {QStringLiteral("TS8"), QStringLiteral("TERMINALE-S"), QStringLiteral("2A")}) {
         const QString folder = f.host(QStringLiteral("E:\\Perso\\eleves\\") + className);
@@ -84,13 +84,14 @@ QStringList directorySnapshot(PanelFixture &f)
         return {listed.message()};
     QStringList seen;
     for (const DirEntry &entry : std::as_const(entries)) {
-        QString line = entry.className + u' ' + entry.name;
-        if (entry.className == QStringLiteral("Group")) {
+        QString line = classNameOf(entry.kind) + u' ' + entry.name;
+        if (entry.kind == DirKind::Group) {
             QStringList members = f.memberNames(f.ads(u'/' + entry.name + QStringLiteral(",group")));
             members.sort();
             line += QStringLiteral(" : ") + members.join(u' ');
         } else {
-            for (const QString property : {"FullName", "Description", "HomeDirectory", "LoginScript"})
+            for (const DirProperty property :
+                {DirProperty::FullName, DirProperty::Description, DirProperty::HomeDirectory, DirProperty::LoginScript})
                 line += QStringLiteral(" | ") + f.property(f.ads(u'/' + entry.name), property).toString();
         }
         seen << line;

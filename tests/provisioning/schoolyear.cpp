@@ -104,7 +104,8 @@ void runSchoolYear(EnrolFixture &f)
     QVERIFY(f.membersOf("TS8").contains("TS8MARTINPaul"));
     QVERIFY(f.membersOf("2NDE1").contains("2NDE1DUPONT-LAJ"));
     QCOMPARE(f.membersOf("eleves").size(), 4);
-    QCOMPARE(f.property("TS8MARTINPaul", "HomeDirectory").toString(), QStringLiteral("\\\\SRVPEDA\\TS8MARTINPaul$"));
+    QCOMPARE(f.property("TS8MARTINPaul", DirProperty::HomeDirectory).toString(),
+        QStringLiteral("\\\\SRVPEDA\\TS8MARTINPaul$"));
     QVERIFY(QFileInfo(f.host(QStringLiteral("E:\\Perso\\eleves\\TS8\\TS8MARTINPaul"))).isDir());
     QCOMPARE(shares(f).value("ts8martinpaul$"),
         QDir::cleanPath(f.host(QStringLiteral("E:\\Perso\\eleves\\TS8\\TS8MARTINPaul"))));
@@ -128,7 +129,7 @@ void runSchoolYear(EnrolFixture &f)
     }
     QVERIFY(real.waitForIdle(60000));
     QCOMPARE(f.membersOf("profs"), QStringList {"LEFEBVRECh"});
-    QCOMPARE(f.property("LEFEBVRECh", "Description").toString(), QStringLiteral("Professeur de : Anglais"));
+    QCOMPARE(f.property("LEFEBVRECh", DirProperty::Description).toString(), QStringLiteral("Professeur de : Anglais"));
     QCOMPARE(f.lines(QStringLiteral("profsliste.txt")), QStringList {"LEFEBVRECh"});
     QVERIFY(QFileInfo(f.host(QStringLiteral("E:\\Perso\\profs\\LEFEBVRECh"))).isDir());
     QCOMPARE(shares(f).value("lefebvrech$"), QDir::cleanPath(f.host(QStringLiteral("E:\\Perso\\profs\\LEFEBVRECh"))));

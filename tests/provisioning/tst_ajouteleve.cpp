@@ -137,7 +137,7 @@ void TestAjoutEleve::classListOffersEveryGroup()
     auto container = f->store->bind(QStringLiteral("WinNT://SRVPEDA"));
     QVERIFY(container);
     QVERIFY((*container)->enumerate({}, [&groups](const DirEntry &entry) {
-        if (entry.className == QStringLiteral("Group"))
+        if (entry.kind == DirKind::Group)
             groups << entry.name;
     }));
     QCOMPARE(offered, groups);
@@ -166,10 +166,10 @@ void TestAjoutEleve::createsTheAccount()
 
     const QString login = QStringLiteral("TS8MARTINPaul");
     QVERIFY(QFileInfo(f->host(QStringLiteral("E:\\Perso\\eleves\\TS8\\TS8MARTINPaul"))).isDir());
-    QCOMPARE(f->property(login, "FullName").toString(), QStringLiteral("MARTIN Paul"));
-    QCOMPARE(f->property(login, "Description").toString(), QStringLiteral("membre de la classe : TS8"));
-    QCOMPARE(f->property(login, "HomeDirectory").toString(), QStringLiteral("\\\\SRVPEDA\\TS8MARTINPaul$"));
-    QCOMPARE(f->property(login, "LoginScript").toString(), QStringLiteral("TS8.bat"));
+    QCOMPARE(f->property(login, DirProperty::FullName).toString(), QStringLiteral("MARTIN Paul"));
+    QCOMPARE(f->property(login, DirProperty::Description).toString(), QStringLiteral("membre de la classe : TS8"));
+    QCOMPARE(f->property(login, DirProperty::HomeDirectory).toString(), QStringLiteral("\\\\SRVPEDA\\TS8MARTINPaul$"));
+    QCOMPARE(f->property(login, DirProperty::LoginScript).toString(), QStringLiteral("TS8.bat"));
     QVERIFY(f->passwordIs(login, password));
     QCOMPARE(f->membersOf("TS8"), QStringList {login});
     QCOMPARE(f->membersOf("eleves"), QStringList {login});
@@ -250,7 +250,7 @@ void TestAjoutEleve::login()
     QTest::mouseClick(m_dialog->cmdCrer, Qt::LeftButton);
 
     QVERIFY(f->exists(login));
-    QCOMPARE(f->property(login, "LoginScript").toString(), className + QStringLiteral(".bat"));
+    QCOMPARE(f->property(login, DirProperty::LoginScript).toString(), className + QStringLiteral(".bat"));
     QVERIFY(f->membersOf(className).contains(login));
     QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), QStringList {login});
     const QString personal = QStringLiteral("E:\\Perso\\eleves\\") + className + u'\\' + login;

@@ -126,7 +126,7 @@ void TestAjoutProf::disciplines()
 
     // A discipline typed rather than chosen is used as typed.
     enrol(QStringLiteral("DURAND"), QStringLiteral("Anne"), QStringLiteral("Occitan"));
-    QCOMPARE(f->property("DURANDAnne", "Description").toString(), QStringLiteral("Professeur de : Occitan"));
+    QCOMPARE(f->property("DURANDAnne", DirProperty::Description).toString(), QStringLiteral("Professeur de : Occitan"));
 }
 
 void TestAjoutProf::createsTheAccount()
@@ -149,10 +149,10 @@ void TestAjoutProf::createsTheAccount()
 
     const QString login = QStringLiteral("LEFEBVRECh");
     QVERIFY(QFileInfo(f->host(QStringLiteral("E:\\Perso\\profs\\LEFEBVRECh"))).isDir());
-    QCOMPARE(f->property(login, "FullName").toString(), QStringLiteral("LEFEBVRE Christophe"));
-    QCOMPARE(f->property(login, "Description").toString(), QStringLiteral("Professeur de : Mathématiques"));
-    QCOMPARE(f->property(login, "HomeDirectory").toString(), QStringLiteral("\\\\SRVPEDA\\LEFEBVRECh$"));
-    QCOMPARE(f->property(login, "LoginScript").toString(), QStringLiteral("profslogon.bat"));
+    QCOMPARE(f->property(login, DirProperty::FullName).toString(), QStringLiteral("LEFEBVRE Christophe"));
+    QCOMPARE(f->property(login, DirProperty::Description).toString(), QStringLiteral("Professeur de : Mathématiques"));
+    QCOMPARE(f->property(login, DirProperty::HomeDirectory).toString(), QStringLiteral("\\\\SRVPEDA\\LEFEBVRECh$"));
+    QCOMPARE(f->property(login, DirProperty::LoginScript).toString(), QStringLiteral("profslogon.bat"));
     // No password is drawn or set for a teacher.
     QVERIFY(f->passwordIs(login, QString()));
     PasswordGenerator same(EnrolFixture::kSeed);
@@ -224,8 +224,8 @@ void TestAjoutProf::existingLoginReportedAndListedTwice()
 
     QCOMPARE(f->prompts.messages(),
         QStringList {"Le compte DUPONTJean n'a pas pu être créé : un compte de ce nom existe peut-être déjà."});
-    QCOMPARE(f->property("DUPONTJean", "FullName").toString(), QStringLiteral("DUPONT Jean"));
-    QCOMPARE(f->property("DUPONTJean", "Description").toString(), QStringLiteral("Professeur de : Anglais"));
+    QCOMPARE(f->property("DUPONTJean", DirProperty::FullName).toString(), QStringLiteral("DUPONT Jean"));
+    QCOMPARE(f->property("DUPONTJean", DirProperty::Description).toString(), QStringLiteral("Professeur de : Anglais"));
     QCOMPARE(f->membersOf("profs"), QStringList {"DUPONTJean"});
     QCOMPARE(f->lines(QStringLiteral("profsliste.txt")), QStringList({"DUPONTJean", "DUPONTJean"}));
     QCOMPARE(f->shell.lines().size(), 2);

@@ -159,12 +159,11 @@ void TestBulkAccounts::logins()
     const QStringList fields = line.split(u',');
     const QString user = f->ads(u'/' + login);
     QVERIFY2(f->exists(user + QStringLiteral(",user")), qPrintable(login));
-    QCOMPARE(f->property(user, QStringLiteral("FullName")).toString(), fields[0] + u' ' + fields[1]);
-    QCOMPARE(f->property(user, QStringLiteral("Description")).toString(),
-        QStringLiteral("membre de la classe : ") + className);
+    QCOMPARE(f->property(user, DirProperty::FullName).toString(), fields[0] + u' ' + fields[1]);
     QCOMPARE(
-        f->property(user, QStringLiteral("HomeDirectory")).toString(), QStringLiteral("\\\\SERVEUR1\\") + login + u'$');
-    QCOMPARE(f->property(user, QStringLiteral("LoginScript")).toString(), className + QStringLiteral(".bat"));
+        f->property(user, DirProperty::Description).toString(), QStringLiteral("membre de la classe : ") + className);
+    QCOMPARE(f->property(user, DirProperty::HomeDirectory).toString(), QStringLiteral("\\\\SERVEUR1\\") + login + u'$');
+    QCOMPARE(f->property(user, DirProperty::LoginScript).toString(), className + QStringLiteral(".bat"));
     QVERIFY(f->memberNames(f->ads(u'/' + className + QStringLiteral(",group"))).contains(login));
     QVERIFY(f->memberNames(f->ads(QStringLiteral("/eleves,group"))).contains(login));
 
@@ -275,7 +274,7 @@ void TestBulkAccounts::existingLogin()
     QCOMPARE(rows[1].password, QStringLiteral("compte non créé"));
     QCOMPARE(rows[1].firstNames, QStringLiteral("Marie"));
     QCOMPARE(f->users(), QStringList {QStringLiteral("TS8BERNARDINI")});
-    QCOMPARE(f->property(f->ads(QStringLiteral("/TS8BERNARDINI")), QStringLiteral("FullName")).toString(),
+    QCOMPARE(f->property(f->ads(QStringLiteral("/TS8BERNARDINI")), DirProperty::FullName).toString(),
         QStringLiteral("BERNARDINI Marc"));
     QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")).size(), 2);
     // Marie's login was Marc's account, made by this run: hers was not made, and the message says so.
@@ -466,8 +465,7 @@ void TestBulkAccounts::passwordRefusedByTheDomain()
         QVERIFY(f->exists(f->ads(u'/' + row.login + QStringLiteral(",user"))));
         QVERIFY(f->memberNames(f->ads(QStringLiteral("/eleves,group"))).contains(row.login));
         QVERIFY(f->memberNames(f->ads(QStringLiteral("/TS8,group"))).contains(row.login));
-        QCOMPARE(
-            f->property(f->ads(u'/' + row.login), QStringLiteral("LoginScript")).toString(), QStringLiteral("TS8.bat"));
+        QCOMPARE(f->property(f->ads(u'/' + row.login), DirProperty::LoginScript).toString(), QStringLiteral("TS8.bat"));
         QVERIFY(hasPassword(row.login, QString()));
     }
     QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")).size(), 2);

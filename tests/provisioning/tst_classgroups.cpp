@@ -68,7 +68,8 @@ void TestClassGroups::fourPupilsOfTwoClasses()
         (QStringList {
             QStringLiteral("1S2"), QStringLiteral("eleves"), QStringLiteral("profs"), QStringLiteral("TS8")}));
     for (const QString &g : {QStringLiteral("eleves"), QStringLiteral("profs"), QStringLiteral("TS8")})
-        QCOMPARE(f->property(f->ads(u'/' + g + QStringLiteral(",group")), QStringLiteral("groupType")).toInt(), 2);
+        QCOMPARE(
+            f->property(f->ads(u'/' + g + QStringLiteral(",group")), DirProperty::GroupType).toInt(), globalGroupType);
 
     QCOMPARE(f->folder.readFile(QStringLiteral("scripts/TS8.bat")),
         QByteArray("net use u: \\\\SERVEUR1\\TS8\r\nnet use m: \\\\SERVEUR1\\matieres\r\n"));

@@ -61,24 +61,24 @@ private:
             , m_directory(directory)
         {
         }
-        Status enumerate(const QStringList &filter, const DirVisitor &visit) override
+        Status enumerate(const QList<DirListed> &filter, const DirVisitor &visit) override
         {
             ++m_directory.listings;
             if (m_directory.listingFailure)
                 return *m_directory.listingFailure;
             return m_inner->enumerate(filter, visit);
         }
-        Result<DirObjectPtr> create(const QString &className, const QString &name) override
+        Result<DirObjectPtr> create(DirKind kind, const QString &name) override
         {
-            return refuse(QStringLiteral("create ") + className + u' ' + name);
+            return refuse(QStringLiteral("create ") + classNameOf(kind) + u' ' + name);
         }
-        Status deleteObject(const QString &className, const QString &name) override
+        Status deleteObject(DirKind kind, const QString &name) override
         {
-            return refuse(QStringLiteral("delete ") + className + u' ' + name);
+            return refuse(QStringLiteral("delete ") + classNameOf(kind) + u' ' + name);
         }
-        Status put(const QString &property, const QVariant &) override
+        Status put(DirProperty property, const QVariant &) override
         {
-            return refuse(QStringLiteral("put ") + property);
+            return refuse(QStringLiteral("put ") + propertyName(property));
         }
         Status setPassword(const QString &) override { return refuse(QStringLiteral("setPassword")); }
         Status setInfo() override { return refuse(QStringLiteral("setInfo")); }
@@ -133,14 +133,14 @@ void TestPupilCheck::init()
     // accounts of an earlier year.
     auto container = m_directory->bind(QStringLiteral("WinNT://SERVEUR1"));
     QVERIFY(container.ok());
-    const auto make = [&](const QString &className, const QString &name) {
-        auto made = (*container)->create(className, name);
+    const auto make = [&](DirKind kind, const QString &name) {
+        auto made = (*container)->create(kind, name);
         QVERIFY2(made.ok() && (*made)->setInfo().ok(), qPrintable(name));
     };
     for (const QString group : {"eleves", "profs", "TS8", "1S2", "TERMINALE-S"})
-        make(QStringLiteral("Group"), group);
+        make(DirKind::Group, group);
     for (const QString user : {"TS8DURANDLéa", "TS8DURAND"})
-        make(QStringLiteral("User"), user);
+        make(DirKind::User, user);
     for (const QString className : {"TS8", "TERMINALE-S", "2A"})
         QVERIFY(QDir().mkpath(m_folder->paths().toHost(homeRoot + QStringLiteral("\\eleves\\") + className)));
 }

@@ -206,7 +206,7 @@ void TestSuppEleves::accountAlreadyGoneStillCounted()
     // Removed by hand during the year; a blank line left at the end of the list names nobody.
     auto container = f->store->bind(QStringLiteral("WinNT://SRVPEDA"));
     QVERIFY(container);
-    QVERIFY((*container)->deleteObject(QStringLiteral("User"), QStringLiteral("TS8MARTINPaul")));
+    QVERIFY((*container)->deleteObject(DirKind::User, QStringLiteral("TS8MARTINPaul")));
     f->folder.writeFile(QStringLiteral("utilisateurs.txt"), "TS8MARTINPaul\r\nTS8DURANDLea\r\n\r\n");
     QVERIFY(openDialog());
     QTest::mouseClick(m_dialog->cmdOk, Qt::LeftButton);
@@ -347,7 +347,7 @@ void TestSuppEleves::removalJournal()
     writeLogins({"TS8MARTINPaul", "TS8DURANDLea"});
     auto container = f->store->bind(QStringLiteral("WinNT://SRVPEDA"));
     QVERIFY(container);
-    QVERIFY((*container)->deleteObject(QStringLiteral("User"), QStringLiteral("TS8MARTINPaul")));
+    QVERIFY((*container)->deleteObject(DirKind::User, QStringLiteral("TS8MARTINPaul")));
     const QByteArray list = f->folder.readFile(QStringLiteral("utilisateurs.txt"));
     f->main.publicPath = QStringLiteral("E:");
     QVERIFY(openDialog());

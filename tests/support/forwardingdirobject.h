@@ -12,22 +12,17 @@ public:
     }
 
     QString name() const override { return m_inner->name(); }
+    DirKind kind() const override { return m_inner->kind(); }
     QString className() const override { return m_inner->className(); }
     QString adsPath() const override { return m_inner->adsPath(); }
-    Status enumerate(const QStringList &filter, const DirVisitor &visit) override
+    Status enumerate(const QList<DirListed> &filter, const DirVisitor &visit) override
     {
         return m_inner->enumerate(filter, visit);
     }
-    Result<DirObjectPtr> create(const QString &className, const QString &name) override
-    {
-        return m_inner->create(className, name);
-    }
-    Status deleteObject(const QString &className, const QString &name) override
-    {
-        return m_inner->deleteObject(className, name);
-    }
-    Result<QVariant> get(const QString &property) override { return m_inner->get(property); }
-    Status put(const QString &property, const QVariant &value) override { return m_inner->put(property, value); }
+    Result<DirObjectPtr> create(DirKind kind, const QString &name) override { return m_inner->create(kind, name); }
+    Status deleteObject(DirKind kind, const QString &name) override { return m_inner->deleteObject(kind, name); }
+    Result<QVariant> get(DirProperty property) override { return m_inner->get(property); }
+    Status put(DirProperty property, const QVariant &value) override { return m_inner->put(property, value); }
     Status setPassword(const QString &password) override { return m_inner->setPassword(password); }
     Status setInfo() override { return m_inner->setInfo(); }
     Status members(const DirVisitor &visit) override { return m_inner->members(visit); }

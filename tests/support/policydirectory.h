@@ -47,9 +47,9 @@ private:
             , m_directory(directory)
         {
         }
-        Result<DirObjectPtr> create(const QString &className, const QString &name) override
+        Result<DirObjectPtr> create(DirKind kind, const QString &name) override
         {
-            return m_directory.wrap(m_inner->create(className, name));
+            return m_directory.wrap(m_inner->create(kind, name));
         }
         Status setPassword(const QString &password) override
         {

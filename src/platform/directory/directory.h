@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dirproperties.h"
 #include "passwordpolicy.h"
 #include "text/result.h"
 
@@ -18,7 +19,7 @@
 struct DirEntry
 {
     QString name;
-    QString className; // "User" or "Group"
+    DirKind kind; // User or Group
     QString adsPath;
 };
 
@@ -33,20 +34,21 @@ public:
     virtual ~DirObject() = default;
 
     virtual QString name() const = 0;
+    virtual DirKind kind() const = 0;
     virtual QString className() const = 0; // "Domain" for the container, "User", "Group"
     virtual QString adsPath() const = 0;
 
-    // Container. filter holds class names ("User", "GlobalGroup"); empty means every child.
-    virtual Status enumerate(const QStringList &filter, const DirVisitor &visit) = 0;
-    // A pending object of class "User" or "Group": it exists only after its setInfo().
-    virtual Result<DirObjectPtr> create(const QString &className, const QString &name) = 0;
-    // Deletes at once.
-    virtual Status deleteObject(const QString &className, const QString &name) = 0;
+    // Container. filter says what to list; empty means every child.
+    virtual Status enumerate(const QList<DirListed> &filter, const DirVisitor &visit) = 0;
+    // A pending account or group: it exists only after its setInfo().
+    virtual Result<DirObjectPtr> create(DirKind kind, const QString &name) = 0;
+    // Deletes the account or group at once.
+    virtual Status deleteObject(DirKind kind, const QString &name) = 0;
 
-    // Properties: FullName, Description, HomeDirectory, LoginScript, groupType (read and written);
+    // Properties: FullName, Description, HomeDirectory, LoginScript, GroupType (read and written);
     // LastLogin (QDateTime) and IsAccountLocked (bool; writing false unlocks).
-    virtual Result<QVariant> get(const QString &property) = 0;
-    virtual Status put(const QString &property, const QVariant &value) = 0;
+    virtual Result<QVariant> get(DirProperty property) = 0;
+    virtual Status put(DirProperty property, const QVariant &value) = 0;
     virtual Status setPassword(const QString &password) = 0;
     // Stores the pending changes: the object and its properties, all or nothing.
     virtual Status setInfo() = 0;

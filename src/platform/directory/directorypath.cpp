@@ -15,11 +15,8 @@ namespace DirNames {
 
 QString canonicalClass(const QString &className)
 {
-    if (className.compare(QStringLiteral("User"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("User");
-    if (className.compare(QStringLiteral("Group"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("Group");
-    return {};
+    const auto kind = kindNamed(className);
+    return kind ? classNameOf(*kind) : QString();
 }
 
 Result<DirPath> parsePath(const QString &adsPath)
@@ -51,7 +48,7 @@ Result<DirPath> parsePath(const QString &adsPath)
     return path;
 }
 
-Status checkName(const QString &className, const QString &name)
+Status checkName(DirKind kind, const QString &name)
 {
     if (name.isEmpty())
         return Status::failure(QStringLiteral("Le nom est vide."));
@@ -66,7 +63,7 @@ Status checkName(const QString &className, const QString &name)
         return Status::failure(QStringLiteral("Le nom « %1 » ne peut pas se terminer par un point.").arg(name));
     if (name.trimmed().isEmpty())
         return Status::failure(QStringLiteral("Le nom ne peut pas être fait seulement d'espaces."));
-    if (canonicalClass(className) == QStringLiteral("User") && name.size() > maxUserName)
+    if (kind == DirKind::User && name.size() > maxUserName)
         return Status::failure(
             QStringLiteral("Le nom d'utilisateur « %1 » dépasse %2 caractères.").arg(name).arg(maxUserName));
     if (name.size() > maxGroupName)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dirproperties.h"
 #include "text/result.h"
 
 #include <QString>
@@ -27,7 +28,7 @@ QString canonicalClass(const QString &className);
 constexpr int maxUserName = 20;
 
 // The rules an account or group name must follow before it can be stored.
-Status checkName(const QString &className, const QString &name);
+Status checkName(DirKind kind, const QString &name);
 
 // The key under which names are compared: two names with the same key cannot both exist.
 QString key(const QString &name);

@@ -11,19 +11,6 @@ DirObjectBase::DirObjectBase(QString server, Kind kind, QString name)
 {
 }
 
-QString DirObjectBase::className() const
-{
-    switch (m_kind) {
-    case Kind::Container:
-        return QStringLiteral("Domain");
-    case Kind::User:
-        return QStringLiteral("User");
-    case Kind::Group:
-        return QStringLiteral("Group");
-    }
-    return {};
-}
-
 QString DirObjectBase::adsPath() const
 {
     if (m_kind == Kind::Container)
@@ -55,32 +42,19 @@ Status DirObjectBase::needUser() const
     return {};
 }
 
-Result<DirObjectBase::Kind> DirObjectBase::kindToCreate(const QString &className, const QString &name)
+Status DirObjectBase::canCreate(Kind kind, const QString &name)
 {
-    auto canonical = knownClass(className);
-    if (!canonical)
-        return canonical.status();
-    if (Status s = DirNames::checkName(*canonical, name); !s)
-        return s;
-    return kindOf(*canonical);
+    if (kind == Kind::Container)
+        return Status::failure(QStringLiteral("Seuls un compte ou un groupe peuvent être créés dans l'annuaire."));
+    return DirNames::checkName(kind, name);
 }
 
-Result<QString> DirObjectBase::knownClass(const QString &className)
+Result<QString> DirObjectBase::classToDelete(Kind kind)
 {
-    const QString canonical = DirNames::canonicalClass(className);
-    if (canonical.isEmpty())
-        return Result<QString>::failure(QStringLiteral("Classe d'objet inconnue : « %1 ».").arg(className));
-    return canonical;
-}
-
-Result<DirProperty> DirObjectBase::property(const QString &asked) const
-{
-    const auto known = propertyNamed(asked);
-    if (!known)
-        return Result<DirProperty>::failure(QStringLiteral("Propriété inconnue : « %1 ».").arg(asked));
-    if (Status s = propertyApplies(m_kind, *known, asked, m_name); !s)
-        return s;
-    return *known;
+    if (kind == Kind::Container)
+        return Result<QString>::failure(
+            QStringLiteral("Seuls un compte ou un groupe peuvent être supprimés de l'annuaire."));
+    return classNameOf(kind);
 }
 
 std::optional<QVariant> DirObjectBase::ownValue(DirProperty property) const
@@ -97,8 +71,9 @@ std::optional<QVariant> DirObjectBase::ownValue(DirProperty property) const
     }
 }
 
-Result<QVariant> DirObjectBase::valueToPut(DirProperty property, const QVariant &value, const QString &asked)
+Result<QVariant> DirObjectBase::valueToPut(DirProperty property, const QVariant &value)
 {
+    const QString asked = propertyName(property);
     switch (property) {
     case DirProperty::Name:
     case DirProperty::Class:
@@ -108,11 +83,11 @@ Result<QVariant> DirObjectBase::valueToPut(DirProperty property, const QVariant 
     case DirProperty::GroupType: {
         bool ok = false;
         const int type = value.toInt(&ok);
-        // 2: global group, 4: domain local group.
-        if (!ok || (type != 2 && type != 4))
+        if (!ok || (type != globalGroupType && type != domainLocalGroupType))
             return Result<QVariant>::failure(
-                QStringLiteral("Type de groupe non pris en charge : « %1 » (2 pour un groupe global).")
-                    .arg(value.toString()));
+                QStringLiteral("Type de groupe non pris en charge : « %1 » (%2 pour un groupe global).")
+                    .arg(value.toString())
+                    .arg(globalGroupType));
         return QVariant(type);
     }
     case DirProperty::IsAccountLocked:
@@ -132,7 +107,7 @@ QVariant DirObjectBase::defaultValue(DirProperty property)
 {
     switch (property) {
     case DirProperty::GroupType:
-        return 2;
+        return globalGroupType;
     case DirProperty::IsAccountLocked:
         return false;
     case DirProperty::LastLogin:

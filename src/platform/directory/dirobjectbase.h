@@ -13,7 +13,8 @@ public:
     using Kind = DirKind;
 
     QString name() const override { return m_name; }
-    QString className() const override;
+    DirKind kind() const override { return m_kind; }
+    QString className() const override { return classNameOf(m_kind); }
     QString adsPath() const override;
 
 protected:
@@ -29,18 +30,18 @@ protected:
     {
         return className == QStringLiteral("Group") ? Kind::Group : Kind::User;
     }
-    // The kind an object of that class is made as, once its name follows the domain's rules.
-    static Result<Kind> kindToCreate(const QString &className, const QString &name);
-    // "User" or "Group" for a class given in any case; an unknown class is refused.
-    static Result<QString> knownClass(const QString &className);
+    // Whether an account or group of that name can be made: the container cannot.
+    static Status canCreate(Kind kind, const QString &name);
+    // "User" or "Group": the class of the account or group to delete; the container cannot be.
+    static Result<QString> classToDelete(Kind kind);
 
-    // The property asked for, when it exists and this kind of object carries it.
-    Result<DirProperty> property(const QString &asked) const;
+    // Whether this kind of object carries the property.
+    Status carries(DirProperty property) const { return propertyApplies(m_kind, property, m_name); }
     // Name, class and path, which the handle knows itself.
     std::optional<QVariant> ownValue(DirProperty property) const;
     // The value put() keeps for a property: read-only ones, group types and locking are refused as the
     // domain refuses them, and the rest are texts.
-    static Result<QVariant> valueToPut(DirProperty property, const QVariant &value, const QString &asked);
+    static Result<QVariant> valueToPut(DirProperty property, const QVariant &value);
     // What a new object answers before anything was put on it.
     static QVariant defaultValue(DirProperty property);
 

@@ -2,7 +2,6 @@
 
 #include "text/result.h"
 
-#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -24,30 +23,69 @@ enum class DirProperty {
 
 enum class DirKind { Container, User, Group };
 
-// Property names are matched without regard to case, as the domain's own interface does.
-inline std::optional<DirProperty> propertyNamed(const QString &name)
+// What a container lists: accounts, groups of either type, or global groups only.
+enum class DirListed { User, Group, GlobalGroup };
+
+// The group types the domain numbers: a global group takes accounts of the domain only, a domain
+// local group anyone's and can only be used in the domain.
+constexpr int globalGroupType = 2;
+constexpr int domainLocalGroupType = 4;
+
+// "Domain", "User" or "Group": the value of an object's Class property.
+inline QString classNameOf(DirKind kind)
 {
-    static const QHash<QString, DirProperty> names = {
-        {QStringLiteral("name"), DirProperty::Name},
-        {QStringLiteral("class"), DirProperty::Class},
-        {QStringLiteral("adspath"), DirProperty::ADsPath},
-        {QStringLiteral("fullname"), DirProperty::FullName},
-        {QStringLiteral("description"), DirProperty::Description},
-        {QStringLiteral("homedirectory"), DirProperty::HomeDirectory},
-        {QStringLiteral("loginscript"), DirProperty::LoginScript},
-        {QStringLiteral("grouptype"), DirProperty::GroupType},
-        {QStringLiteral("isaccountlocked"), DirProperty::IsAccountLocked},
-        {QStringLiteral("lastlogin"), DirProperty::LastLogin},
-    };
-    const auto found = names.constFind(name.toLower());
-    if (found == names.cend())
-        return std::nullopt;
-    return *found;
+    switch (kind) {
+    case DirKind::Container:
+        return QStringLiteral("Domain");
+    case DirKind::User:
+        return QStringLiteral("User");
+    case DirKind::Group:
+        return QStringLiteral("Group");
+    }
+    return {};
+}
+
+// The kind of an account or group named by its class, in any case; nothing for any other class.
+inline std::optional<DirKind> kindNamed(const QString &className)
+{
+    if (className.compare(QStringLiteral("User"), Qt::CaseInsensitive) == 0)
+        return DirKind::User;
+    if (className.compare(QStringLiteral("Group"), Qt::CaseInsensitive) == 0)
+        return DirKind::Group;
+    return std::nullopt;
+}
+
+// The name under which a property is shown.
+inline QString propertyName(DirProperty property)
+{
+    switch (property) {
+    case DirProperty::Name:
+        return QStringLiteral("Name");
+    case DirProperty::Class:
+        return QStringLiteral("Class");
+    case DirProperty::ADsPath:
+        return QStringLiteral("ADsPath");
+    case DirProperty::FullName:
+        return QStringLiteral("FullName");
+    case DirProperty::Description:
+        return QStringLiteral("Description");
+    case DirProperty::HomeDirectory:
+        return QStringLiteral("HomeDirectory");
+    case DirProperty::LoginScript:
+        return QStringLiteral("LoginScript");
+    case DirProperty::GroupType:
+        return QStringLiteral("groupType");
+    case DirProperty::IsAccountLocked:
+        return QStringLiteral("IsAccountLocked");
+    case DirProperty::LastLogin:
+        return QStringLiteral("LastLogin");
+    }
+    return {};
 }
 
 // Every object has a name, a class and a path; a description belongs to accounts and groups; the
-// group type to groups; the rest to accounts. asked is the property as the caller wrote it.
-inline Status propertyApplies(DirKind kind, DirProperty property, const QString &asked, const QString &objectName)
+// group type to groups; the rest to accounts.
+inline Status propertyApplies(DirKind kind, DirProperty property, const QString &objectName)
 {
     bool ok = false;
     switch (property) {
@@ -68,5 +106,6 @@ inline Status propertyApplies(DirKind kind, DirProperty property, const QString 
     }
     if (ok)
         return {};
-    return Status::failure(QStringLiteral("La propriété « %1 » ne s'applique pas à « %2 ».").arg(asked, objectName));
+    return Status::failure(
+        QStringLiteral("La propriété « %1 » ne s'applique pas à « %2 ».").arg(propertyName(property), objectName));
 }

@@ -131,7 +131,7 @@ void TestSambaShares::personalFolderBelongsToItsAccount()
     auto parent = (*directory)->bind(QStringLiteral("WinNT://SERVEUR1"));
     QVERIFY(parent.ok());
     const QString login = QStringLiteral("6Adupontjean");
-    auto user = (*parent)->create(QStringLiteral("User"), login);
+    auto user = (*parent)->create(DirKind::User, login);
     QVERIFY((*user)->setPassword(QStringLiteral("Cahier-2024")).ok());
     const Status stored = (*user)->setInfo();
     QVERIFY2(stored.ok(), qPrintable(stored.message()));
@@ -168,7 +168,7 @@ void TestSambaShares::personalFolderBelongsToItsAccount()
         == 0);
     QCOMPARE(info.st_uid, ::getuid());
 
-    QVERIFY((*parent)->deleteObject(QStringLiteral("User"), login).ok());
+    QVERIFY((*parent)->deleteObject(DirKind::User, login).ok());
 }
 
 QString TestSambaShares::makeAccount(const QString &login, const QString &password)
@@ -179,8 +179,8 @@ QString TestSambaShares::makeAccount(const QString &login, const QString &passwo
     auto parent = (*directory)->bind(QStringLiteral("WinNT://SERVEUR1"));
     if (!parent)
         return parent.message();
-    (*parent)->deleteObject(QStringLiteral("User"), login).ok(); // left by an earlier run, or not there
-    auto user = (*parent)->create(QStringLiteral("User"), login);
+    (*parent)->deleteObject(DirKind::User, login).ok(); // left by an earlier run, or not there
+    auto user = (*parent)->create(DirKind::User, login);
     if (!user)
         return user.message();
     if (Status set = (*user)->setPassword(password); !set)
@@ -195,7 +195,7 @@ void TestSambaShares::removeAccount(const QString &login)
     if (!directory)
         return;
     if (auto parent = (*directory)->bind(QStringLiteral("WinNT://SERVEUR1")))
-        QVERIFY((*parent)->deleteObject(QStringLiteral("User"), login).ok());
+        QVERIFY((*parent)->deleteObject(DirKind::User, login).ok());
 }
 
 void TestSambaShares::personalFoldersArePrivate()

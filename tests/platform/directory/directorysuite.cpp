@@ -56,8 +56,8 @@ DirObjectPtr DirectorySuite::container()
 bool DirectorySuite::makeUser(const QString &name, const QString &password)
 {
     auto parent = container();
-    auto user = parent->create(QStringLiteral("User"), name);
-    Status done = user ? (*user)->put(QStringLiteral("FullName"), QStringLiteral("Nom de ") + name) : user.status();
+    auto user = parent->create(DirKind::User, name);
+    Status done = user ? (*user)->put(DirProperty::FullName, QStringLiteral("Nom de ") + name) : user.status();
     if (done && !password.isEmpty())
         done = (*user)->setPassword(password);
     if (done)
@@ -70,8 +70,8 @@ bool DirectorySuite::makeUser(const QString &name, const QString &password)
 bool DirectorySuite::makeGroup(const QString &name, int groupType)
 {
     auto parent = container();
-    auto group = parent->create(QStringLiteral("Group"), name);
-    Status done = group ? (*group)->put(QStringLiteral("groupType"), groupType) : group.status();
+    auto group = parent->create(DirKind::Group, name);
+    Status done = group ? (*group)->put(DirProperty::GroupType, groupType) : group.status();
     if (done)
         done = (*group)->setInfo();
     if (!done)
@@ -79,14 +79,14 @@ bool DirectorySuite::makeGroup(const QString &name, int groupType)
     return done.ok();
 }
 
-QStringList DirectorySuite::childNames(const QStringList &filter)
+QStringList DirectorySuite::childNames(const QList<DirListed> &filter)
 {
     QStringList names;
     auto parent = container();
     if (!parent)
         return {QStringLiteral("<no container>")};
-    const Status listed
-        = parent->enumerate(filter, [&](const DirEntry &entry) { names.append(entry.name + u':' + entry.className); });
+    const Status listed = parent->enumerate(
+        filter, [&](const DirEntry &entry) { names.append(entry.name + u':' + classNameOf(entry.kind)); });
     if (!listed)
         return {listed.message()};
     names.sort(Qt::CaseInsensitive);
@@ -163,9 +163,9 @@ void DirectorySuite::binding()
     QCOMPARE((*bound)->name(), name);
     QCOMPARE((*bound)->adsPath(), boundPath);
     if (className != QStringLiteral("Domain")) {
-        QCOMPARE((*bound)->get(QStringLiteral("Name"))->toString(), name);
-        QCOMPARE((*bound)->get(QStringLiteral("ADsPath"))->toString(), boundPath);
-        QCOMPARE((*bound)->get(QStringLiteral("Class"))->toString(), className);
+        QCOMPARE((*bound)->get(DirProperty::Name)->toString(), name);
+        QCOMPARE((*bound)->get(DirProperty::ADsPath)->toString(), boundPath);
+        QCOMPARE((*bound)->get(DirProperty::Class)->toString(), className);
     }
 }
 
@@ -173,13 +173,13 @@ void DirectorySuite::pendingObjectInvisibleUntilSetInfo()
 {
     QVERIFY(makeGroup(QStringLiteral("eleves")));
     auto parent = container();
-    auto user = parent->create(QStringLiteral("User"), QStringLiteral("Durand"));
+    auto user = parent->create(DirKind::User, QStringLiteral("Durand"));
     CHECK_OK(user);
-    CHECK_OK((*user)->put(QStringLiteral("FullName"), QStringLiteral("Durand Léa")));
-    CHECK_OK((*user)->put(QStringLiteral("Description"), QStringLiteral("Élève de 6A")));
+    CHECK_OK((*user)->put(DirProperty::FullName, QStringLiteral("Durand Léa")));
+    CHECK_OK((*user)->put(DirProperty::Description, QStringLiteral("Élève de 6A")));
     CHECK_OK((*user)->setPassword(QStringLiteral("Lecture-24")));
     // The handle answers from its pending changes...
-    QCOMPARE((*user)->get(QStringLiteral("FullName"))->toString(), QStringLiteral("Durand Léa"));
+    QCOMPARE((*user)->get(DirProperty::FullName)->toString(), QStringLiteral("Durand Léa"));
 
     // ...but nobody else sees the object.
     CHECK_FAILS(m_dir->bind(path("Durand")));
@@ -193,124 +193,94 @@ void DirectorySuite::pendingObjectInvisibleUntilSetInfo()
     CHECK_OK((*user)->setInfo());
     auto bound = m_dir->bind(path("durand,user"));
     CHECK_OK(bound);
-    QCOMPARE((*bound)->get(QStringLiteral("FullName"))->toString(), QStringLiteral("Durand Léa"));
-    QCOMPARE((*bound)->get(QStringLiteral("Description"))->toString(), QStringLiteral("Élève de 6A"));
+    QCOMPARE((*bound)->get(DirProperty::FullName)->toString(), QStringLiteral("Durand Léa"));
+    QCOMPARE((*bound)->get(DirProperty::Description)->toString(), QStringLiteral("Élève de 6A"));
     QCOMPARE(childNames({}), (QStringList {QStringLiteral("Durand:User"), QStringLiteral("eleves:Group")}));
     QCOMPARE(*m_backend.checkPassword(*m_dir, QStringLiteral("Durand"), QStringLiteral("Lecture-24")), true);
     // The handle that created it now works on the stored object.
-    CHECK_OK((*user)->put(QStringLiteral("LoginScript"), QStringLiteral("6A.bat")));
+    CHECK_OK((*user)->put(DirProperty::LoginScript, QStringLiteral("6A.bat")));
     CHECK_OK((*user)->setInfo());
-    QCOMPARE((*bound)->get(QStringLiteral("LoginScript"))->toString(), QStringLiteral("6A.bat"));
+    QCOMPARE((*bound)->get(DirProperty::LoginScript)->toString(), QStringLiteral("6A.bat"));
     QCOMPARE(childNames({}).size(), 2);
 }
 
 void DirectorySuite::names_data()
 {
-    QTest::addColumn<QString>("className");
+    QTest::addColumn<DirKind>("kind");
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("accepted");
 
-    QTest::newRow("plain user") << "User"
-                                << "dupontjean" << true;
-    QTest::newRow("accents and apostrophe") << "User"
-                                            << "6Ad'Hérouvil" << true;
-    QTest::newRow("inner space and dot") << "User"
-                                         << "jean.du pont" << true;
-    QTest::newRow("user of 20") << "User" << QString(20, u'a') << true;
-    QTest::newRow("user of 21") << "User" << QString(21, u'a') << false;
-    QTest::newRow("group of 21") << "Group" << QString(21, u'g') << true;
-    QTest::newRow("group with spaces") << "Group"
-                                       << "Terminale S 2" << true;
-    QTest::newRow("empty") << "User"
-                           << "" << false;
-    QTest::newRow("empty group") << "Group"
-                                 << "" << false;
-    QTest::newRow("only spaces") << "Group"
-                                 << "   " << false;
-    QTest::newRow("ends with a dot") << "User"
-                                     << "dupont." << false;
-    QTest::newRow("group ends with a dot") << "Group"
-                                           << "6A." << false;
-    QTest::newRow("control character") << "User"
-                                       << "a\tb" << false;
+    QTest::newRow("plain user") << DirKind::User << "dupontjean" << true;
+    QTest::newRow("accents and apostrophe") << DirKind::User << "6Ad'Hérouvil" << true;
+    QTest::newRow("inner space and dot") << DirKind::User << "jean.du pont" << true;
+    QTest::newRow("user of 20") << DirKind::User << QString(20, u'a') << true;
+    QTest::newRow("user of 21") << DirKind::User << QString(21, u'a') << false;
+    QTest::newRow("group of 21") << DirKind::Group << QString(21, u'g') << true;
+    QTest::newRow("group with spaces") << DirKind::Group << "Terminale S 2" << true;
+    QTest::newRow("empty") << DirKind::User << "" << false;
+    QTest::newRow("empty group") << DirKind::Group << "" << false;
+    QTest::newRow("only spaces") << DirKind::Group << "   " << false;
+    QTest::newRow("ends with a dot") << DirKind::User << "dupont." << false;
+    QTest::newRow("group ends with a dot") << DirKind::Group << "6A." << false;
+    QTest::newRow("control character") << DirKind::User << "a\tb" << false;
     const QString forbidden = QStringLiteral("\"/\\[]:;|=,+*?<>");
     for (const QChar c : forbidden)
         QTest::newRow(qPrintable(QStringLiteral("forbidden %1").arg(c)))
-            << "User" << QStringLiteral("ab%1c").arg(c) << false;
-    QTest::newRow("forbidden in group") << "Group"
-                                        << "6A/B" << false;
-    QTest::newRow("unknown class") << "Computer"
-                                   << "poste1" << false;
+            << DirKind::User << QStringLiteral("ab%1c").arg(c) << false;
+    QTest::newRow("forbidden in group") << DirKind::Group << "6A/B" << false;
+    QTest::newRow("the container") << DirKind::Container << "poste1" << false;
 }
 
 void DirectorySuite::names()
 {
-    QFETCH(QString, className);
+    QFETCH(DirKind, kind);
     QFETCH(QString, name);
     QFETCH(bool, accepted);
 
     auto parent = container();
-    auto created = parent->create(className, name);
+    auto created = parent->create(kind, name);
     Status stored = created ? (*created)->setInfo() : created.status();
     QCOMPARE(stored.ok(), accepted);
     if (!accepted) {
         QVERIFY(!stored.message().isEmpty());
         QCOMPARE(childNames({}), QStringList());
     } else {
-        QCOMPARE(childNames({}), QStringList {name + u':' + className});
+        QCOMPARE(childNames({}), QStringList {name + u':' + classNameOf(kind)});
     }
 }
 
 void DirectorySuite::duplicatesRegardlessOfCase_data()
 {
-    QTest::addColumn<QString>("firstClass");
+    QTest::addColumn<DirKind>("firstKind");
     QTest::addColumn<QString>("first");
-    QTest::addColumn<QString>("secondClass");
+    QTest::addColumn<DirKind>("secondKind");
     QTest::addColumn<QString>("second");
 
-    QTest::newRow("same user") << "User"
-                               << "dupont"
-                               << "User"
-                               << "dupont";
-    QTest::newRow("user, other case") << "User"
-                                      << "dupont"
-                                      << "User"
-                                      << "DuPont";
-    QTest::newRow("accented, other case") << "User"
-                                          << "élodie"
-                                          << "User"
-                                          << "ÉLODIE";
-    QTest::newRow("group after user") << "User"
-                                      << "dupont"
-                                      << "Group"
-                                      << "DUPONT";
-    QTest::newRow("user after group") << "Group"
-                                      << "profs"
-                                      << "User"
-                                      << "Profs";
-    QTest::newRow("same group") << "Group"
-                                << "6A"
-                                << "Group"
-                                << "6a";
+    QTest::newRow("same user") << DirKind::User << "dupont" << DirKind::User << "dupont";
+    QTest::newRow("user, other case") << DirKind::User << "dupont" << DirKind::User << "DuPont";
+    QTest::newRow("accented, other case") << DirKind::User << "élodie" << DirKind::User << "ÉLODIE";
+    QTest::newRow("group after user") << DirKind::User << "dupont" << DirKind::Group << "DUPONT";
+    QTest::newRow("user after group") << DirKind::Group << "profs" << DirKind::User << "Profs";
+    QTest::newRow("same group") << DirKind::Group << "6A" << DirKind::Group << "6a";
 }
 
 void DirectorySuite::duplicatesRegardlessOfCase()
 {
-    QFETCH(QString, firstClass);
+    QFETCH(DirKind, firstKind);
     QFETCH(QString, first);
-    QFETCH(QString, secondClass);
+    QFETCH(DirKind, secondKind);
     QFETCH(QString, second);
 
     auto parent = container();
-    auto one = parent->create(firstClass, first);
+    auto one = parent->create(firstKind, first);
     CHECK_OK(one);
     CHECK_OK((*one)->setInfo());
 
-    auto two = parent->create(secondClass, second);
+    auto two = parent->create(secondKind, second);
     const Status stored = two ? (*two)->setInfo() : two.status();
     QVERIFY(!stored.ok());
     QVERIFY2(stored.message().contains(second), qPrintable(stored.message()));
-    QCOMPARE(childNames({}), QStringList {first + u':' + firstClass});
+    QCOMPARE(childNames({}), QStringList {first + u':' + classNameOf(firstKind)});
 }
 
 void DirectorySuite::losingRaceAtSetInfoStoresNothing()
@@ -318,14 +288,14 @@ void DirectorySuite::losingRaceAtSetInfoStoresNothing()
     // Two pending objects of the same name: the first stored wins, the second stores nothing at
     // all, neither its own object nor its properties or password on the winner.
     auto parent = container();
-    auto one = parent->create(QStringLiteral("User"), QStringLiteral("martin"));
-    auto two = parent->create(QStringLiteral("User"), QStringLiteral("MARTIN"));
+    auto one = parent->create(DirKind::User, QStringLiteral("martin"));
+    auto two = parent->create(DirKind::User, QStringLiteral("MARTIN"));
     CHECK_OK(one);
     CHECK_OK(two);
-    CHECK_OK((*one)->put(QStringLiteral("FullName"), QStringLiteral("Martin Un")));
+    CHECK_OK((*one)->put(DirProperty::FullName, QStringLiteral("Martin Un")));
     CHECK_OK((*one)->setPassword(QStringLiteral("Premier-01")));
-    CHECK_OK((*two)->put(QStringLiteral("FullName"), QStringLiteral("Martin Deux")));
-    CHECK_OK((*two)->put(QStringLiteral("HomeDirectory"), QStringLiteral("\\\\SERVEUR1\\martin$")));
+    CHECK_OK((*two)->put(DirProperty::FullName, QStringLiteral("Martin Deux")));
+    CHECK_OK((*two)->put(DirProperty::HomeDirectory, QStringLiteral("\\\\SERVEUR1\\martin$")));
     CHECK_OK((*two)->setPassword(QStringLiteral("Second-02")));
     CHECK_OK((*one)->setInfo());
     CHECK_FAILS((*two)->setInfo());
@@ -333,8 +303,8 @@ void DirectorySuite::losingRaceAtSetInfoStoresNothing()
     QCOMPARE(childNames({}), QStringList {QStringLiteral("martin:User")});
     auto stored = m_dir->bind(path("martin,user"));
     CHECK_OK(stored);
-    QCOMPARE((*stored)->get(QStringLiteral("FullName"))->toString(), QStringLiteral("Martin Un"));
-    QCOMPARE((*stored)->get(QStringLiteral("HomeDirectory"))->toString(), QString());
+    QCOMPARE((*stored)->get(DirProperty::FullName)->toString(), QStringLiteral("Martin Un"));
+    QCOMPARE((*stored)->get(DirProperty::HomeDirectory)->toString(), QString());
     QCOMPARE(*m_backend.checkPassword(*m_dir, QStringLiteral("martin"), QStringLiteral("Premier-01")), true);
     QCOMPARE(*m_backend.checkPassword(*m_dir, QStringLiteral("martin"), QStringLiteral("Second-02")), false);
 }
@@ -342,13 +312,13 @@ void DirectorySuite::losingRaceAtSetInfoStoresNothing()
 void DirectorySuite::properties()
 {
     auto parent = container();
-    auto user = parent->create(QStringLiteral("User"), QStringLiteral("6Adurandlea"));
+    auto user = parent->create(DirKind::User, QStringLiteral("6Adurandlea"));
     CHECK_OK(user);
-    const QList<std::pair<QString, QString>> texts = {
-        {QStringLiteral("FullName"), QStringLiteral("DURAND Léa")},
-        {QStringLiteral("Description"), QStringLiteral("Élève de 6A, « déléguée »")},
-        {QStringLiteral("HomeDirectory"), QStringLiteral("\\\\SERVEUR1\\6Adurandlea$")},
-        {QStringLiteral("LoginScript"), QStringLiteral("6A.bat")},
+    const QList<std::pair<DirProperty, QString>> texts = {
+        {DirProperty::FullName, QStringLiteral("DURAND Léa")},
+        {DirProperty::Description, QStringLiteral("Élève de 6A, « déléguée »")},
+        {DirProperty::HomeDirectory, QStringLiteral("\\\\SERVEUR1\\6Adurandlea$")},
+        {DirProperty::LoginScript, QStringLiteral("6A.bat")},
     };
     for (const auto &[name, value] : texts)
         CHECK_OK((*user)->put(name, value));
@@ -356,58 +326,47 @@ void DirectorySuite::properties()
 
     auto bound = m_dir->bind(path("6ADURANDLEA,user"));
     CHECK_OK(bound);
-    for (const auto &[name, value] : texts) {
+    for (const auto &[name, value] : texts)
         QCOMPARE((*bound)->get(name)->toString(), value);
-        // Property names are not case-sensitive.
-        QCOMPARE((*bound)->get(name.toLower())->toString(), value);
-    }
-    QCOMPARE((*bound)->get(QStringLiteral("IsAccountLocked"))->toBool(), false);
-    QVERIFY(!(*bound)->get(QStringLiteral("LastLogin"))->toDateTime().isValid());
+    QCOMPARE((*bound)->get(DirProperty::IsAccountLocked)->toBool(), false);
+    QVERIFY(!(*bound)->get(DirProperty::LastLogin)->toDateTime().isValid());
 
     // Rewriting one property leaves the others as they were.
-    CHECK_OK((*bound)->put(QStringLiteral("Description"), QString()));
+    CHECK_OK((*bound)->put(DirProperty::Description, QString()));
     CHECK_OK((*bound)->setInfo());
     auto again = m_dir->bind(path("6Adurandlea"));
-    QCOMPARE((*again)->get(QStringLiteral("Description"))->toString(), QString());
-    QCOMPARE((*again)->get(QStringLiteral("LoginScript"))->toString(), QStringLiteral("6A.bat"));
+    QCOMPARE((*again)->get(DirProperty::Description)->toString(), QString());
+    QCOMPARE((*again)->get(DirProperty::LoginScript)->toString(), QStringLiteral("6A.bat"));
 
     // Groups: global unless told otherwise, and what was put is what is read.
-    QVERIFY(makeGroup(QStringLiteral("locaux"), 4));
-    auto plain = parent->create(QStringLiteral("Group"), QStringLiteral("sans_type"));
+    QVERIFY(makeGroup(QStringLiteral("locaux"), domainLocalGroupType));
+    auto plain = parent->create(DirKind::Group, QStringLiteral("sans_type"));
     CHECK_OK(plain);
     CHECK_OK((*plain)->setInfo());
-    QCOMPARE((*m_dir->bind(path("locaux,group")))->get(QStringLiteral("groupType"))->toInt(), 4);
-    QCOMPARE((*m_dir->bind(path("sans_type,group")))->get(QStringLiteral("groupType"))->toInt(), 2);
+    QCOMPARE((*m_dir->bind(path("locaux,group")))->get(DirProperty::GroupType)->toInt(), domainLocalGroupType);
+    QCOMPARE((*m_dir->bind(path("sans_type,group")))->get(DirProperty::GroupType)->toInt(), globalGroupType);
 }
 
 void DirectorySuite::refusedPuts_data()
 {
     QTest::addColumn<QString>("target"); // "user" or "group"
-    QTest::addColumn<QString>("property");
+    QTest::addColumn<DirProperty>("property");
     QTest::addColumn<QVariant>("value");
 
-    QTest::newRow("unknown property") << "user"
-                                      << "Couleur" << QVariant(QStringLiteral("bleu"));
-    QTest::newRow("read-only Name") << "user"
-                                    << "Name" << QVariant(QStringLiteral("autre"));
-    QTest::newRow("read-only LastLogin") << "user"
-                                         << "LastLogin" << QVariant(QDateTime::currentDateTime());
-    QTest::newRow("locking by hand") << "user"
-                                     << "IsAccountLocked" << QVariant(true);
-    QTest::newRow("groupType on a user") << "user"
-                                         << "groupType" << QVariant(2);
-    QTest::newRow("groupType not a number") << "group"
-                                            << "groupType" << QVariant(QStringLiteral("global"));
-    QTest::newRow("groupType unknown") << "group"
-                                       << "groupType" << QVariant(7);
-    QTest::newRow("login script on a group") << "group"
-                                             << "LoginScript" << QVariant(QStringLiteral("x.bat"));
+    QTest::newRow("read-only Name") << "user" << DirProperty::Name << QVariant(QStringLiteral("autre"));
+    QTest::newRow("read-only LastLogin") << "user" << DirProperty::LastLogin << QVariant(QDateTime::currentDateTime());
+    QTest::newRow("locking by hand") << "user" << DirProperty::IsAccountLocked << QVariant(true);
+    QTest::newRow("groupType on a user") << "user" << DirProperty::GroupType << QVariant(globalGroupType);
+    QTest::newRow("groupType not a number") << "group" << DirProperty::GroupType << QVariant(QStringLiteral("global"));
+    QTest::newRow("groupType unknown") << "group" << DirProperty::GroupType << QVariant(7);
+    QTest::newRow("login script on a group")
+        << "group" << DirProperty::LoginScript << QVariant(QStringLiteral("x.bat"));
 }
 
 void DirectorySuite::refusedPuts()
 {
     QFETCH(QString, target);
-    QFETCH(QString, property);
+    QFETCH(DirProperty, property);
     QFETCH(QVariant, value);
     QVERIFY(makeUser(QStringLiteral("dupont")));
     QVERIFY(makeGroup(QStringLiteral("6A")));
@@ -430,22 +389,22 @@ void DirectorySuite::readsGoToTheStore()
     auto writer = m_dir->bind(path("dupont,user"));
     CHECK_OK(reader);
     CHECK_OK(writer);
-    CHECK_OK((*writer)->put(QStringLiteral("Description"), QStringLiteral("Professeur")));
-    QCOMPARE((*reader)->get(QStringLiteral("Description"))->toString(), QString()); // pending is private
+    CHECK_OK((*writer)->put(DirProperty::Description, QStringLiteral("Professeur")));
+    QCOMPARE((*reader)->get(DirProperty::Description)->toString(), QString()); // pending is private
     CHECK_OK((*writer)->setInfo());
-    QCOMPARE((*reader)->get(QStringLiteral("Description"))->toString(), QStringLiteral("Professeur"));
+    QCOMPARE((*reader)->get(DirProperty::Description)->toString(), QStringLiteral("Professeur"));
 
     // A handle outlives its object only to report that it is gone.
-    CHECK_OK(container()->deleteObject(QStringLiteral("User"), QStringLiteral("dupont")));
-    CHECK_FAILS((*reader)->get(QStringLiteral("Description")));
-    CHECK_OK((*reader)->put(QStringLiteral("Description"), QStringLiteral("x")));
+    CHECK_OK(container()->deleteObject(DirKind::User, QStringLiteral("dupont")));
+    CHECK_FAILS((*reader)->get(DirProperty::Description));
+    CHECK_OK((*reader)->put(DirProperty::Description, QStringLiteral("x")));
     CHECK_FAILS((*reader)->setInfo());
     QCOMPARE(childNames({}), QStringList());
 }
 
 void DirectorySuite::filters_data()
 {
-    QTest::addColumn<QStringList>("filter");
+    QTest::addColumn<QList<DirListed>>("filter");
     QTest::addColumn<QStringList>("expected");
 
     const QString dupont = QStringLiteral("dupont:User");
@@ -453,24 +412,23 @@ void DirectorySuite::filters_data()
     const QString sixA = QStringLiteral("6A:Group");
     const QString profs = QStringLiteral("profs:Group");
     const QString locaux = QStringLiteral("locaux:Group");
-    QTest::newRow("unfiltered") << QStringList() << QStringList {sixA, dupont, locaux, martin, profs};
-    QTest::newRow("User") << QStringList {QStringLiteral("User")} << QStringList {dupont, martin};
-    QTest::newRow("GlobalGroup") << QStringList {QStringLiteral("GlobalGroup")} << QStringList {sixA, profs};
-    QTest::newRow("Group") << QStringList {QStringLiteral("Group")} << QStringList {sixA, locaux, profs};
-    QTest::newRow("User and GlobalGroup") << QStringList {QStringLiteral("User"), QStringLiteral("GlobalGroup")}
-                                          << QStringList {sixA, dupont, martin, profs};
-    QTest::newRow("unknown class") << QStringList {QStringLiteral("Computer")} << QStringList();
+    QTest::newRow("unfiltered") << QList<DirListed>() << QStringList {sixA, dupont, locaux, martin, profs};
+    QTest::newRow("User") << QList {DirListed::User} << QStringList {dupont, martin};
+    QTest::newRow("GlobalGroup") << QList {DirListed::GlobalGroup} << QStringList {sixA, profs};
+    QTest::newRow("Group") << QList {DirListed::Group} << QStringList {sixA, locaux, profs};
+    QTest::newRow("User and GlobalGroup")
+        << QList {DirListed::User, DirListed::GlobalGroup} << QStringList {sixA, dupont, martin, profs};
 }
 
 void DirectorySuite::filters()
 {
-    QFETCH(QStringList, filter);
+    QFETCH(QList<DirListed>, filter);
     QFETCH(QStringList, expected);
     QVERIFY(makeUser(QStringLiteral("dupont")));
     QVERIFY(makeUser(QStringLiteral("Martin")));
     QVERIFY(makeGroup(QStringLiteral("6A")));
     QVERIFY(makeGroup(QStringLiteral("profs")));
-    QVERIFY(makeGroup(QStringLiteral("locaux"), 4));
+    QVERIFY(makeGroup(QStringLiteral("locaux"), domainLocalGroupType));
 
     QCOMPARE(childNames(filter), expected);
 
@@ -496,17 +454,17 @@ void DirectorySuite::deletion()
     QVERIFY(makeGroup(QStringLiteral("6A")));
     auto parent = container();
 
-    CHECK_FAILS(parent->deleteObject(QStringLiteral("User"), QStringLiteral("martin")));
-    CHECK_FAILS(parent->deleteObject(QStringLiteral("Group"), QStringLiteral("dupont")));
-    CHECK_FAILS(parent->deleteObject(QStringLiteral("User"), QStringLiteral("6A")));
-    CHECK_FAILS(parent->deleteObject(QStringLiteral("Computer"), QStringLiteral("dupont")));
+    CHECK_FAILS(parent->deleteObject(DirKind::User, QStringLiteral("martin")));
+    CHECK_FAILS(parent->deleteObject(DirKind::Group, QStringLiteral("dupont")));
+    CHECK_FAILS(parent->deleteObject(DirKind::User, QStringLiteral("6A")));
+    CHECK_FAILS(parent->deleteObject(DirKind::Container, QStringLiteral("dupont")));
     QCOMPARE(childNames({}).size(), 2);
 
-    CHECK_OK(parent->deleteObject(QStringLiteral("User"), QStringLiteral("DUPONT")));
-    CHECK_OK(parent->deleteObject(QStringLiteral("group"), QStringLiteral("6a")));
+    CHECK_OK(parent->deleteObject(DirKind::User, QStringLiteral("DUPONT")));
+    CHECK_OK(parent->deleteObject(DirKind::Group, QStringLiteral("6a")));
     QCOMPARE(childNames({}), QStringList());
     CHECK_FAILS(m_dir->bind(path("dupont")));
-    CHECK_FAILS(parent->deleteObject(QStringLiteral("User"), QStringLiteral("dupont")));
+    CHECK_FAILS(parent->deleteObject(DirKind::User, QStringLiteral("dupont")));
 
     // The name is free again.
     QVERIFY(makeGroup(QStringLiteral("Dupont")));
@@ -525,7 +483,7 @@ void DirectorySuite::deletingUserDropsMemberships()
             CHECK_OK((*bound)->setInfo());
         }
     }
-    CHECK_OK(container()->deleteObject(QStringLiteral("User"), QStringLiteral("dupont")));
+    CHECK_OK(container()->deleteObject(DirKind::User, QStringLiteral("dupont")));
     QCOMPARE(memberNames(QStringLiteral("6A")), QStringList {QStringLiteral("martin")});
     QCOMPARE(memberNames(QStringLiteral("eleves")), QStringList {QStringLiteral("martin")});
 
@@ -557,11 +515,11 @@ void DirectorySuite::membership()
     std::sort(members.begin(), members.end(),
         [](const DirEntry &a, const DirEntry &b) { return a.name.compare(b.name, Qt::CaseInsensitive) < 0; });
     QCOMPARE(members[0].name, QStringLiteral("dupont"));
-    QCOMPARE(members[0].className, QStringLiteral("User"));
+    QCOMPARE(members[0].kind, DirKind::User);
     QCOMPARE(members[0].adsPath, QStringLiteral("WinNT://ECOLE/dupont")); // through the group's own binding
     QCOMPARE(members[1].name, QStringLiteral("Martin"));
     QCOMPARE(members[2].name, QStringLiteral("profs"));
-    QCOMPARE(members[2].className, QStringLiteral("Group"));
+    QCOMPARE(members[2].kind, DirKind::Group);
     // Members' paths are the ones add and remove take.
     CHECK_OK((*group)->remove(members[1].adsPath));
     CHECK_OK((*group)->setInfo());
@@ -622,16 +580,16 @@ void DirectorySuite::lockAndLastLogin()
 
     auto user = m_dir->bind(path("dupont,user"));
     CHECK_OK(m_backend.setLocked(*m_dir, QStringLiteral("Dupont"), true));
-    QCOMPARE((*user)->get(QStringLiteral("IsAccountLocked"))->toBool(), true);
-    CHECK_OK((*user)->put(QStringLiteral("IsAccountLocked"), false));
-    QCOMPARE((*m_dir->bind(path("dupont")))->get(QStringLiteral("IsAccountLocked"))->toBool(), true);
+    QCOMPARE((*user)->get(DirProperty::IsAccountLocked)->toBool(), true);
+    CHECK_OK((*user)->put(DirProperty::IsAccountLocked, false));
+    QCOMPARE((*m_dir->bind(path("dupont")))->get(DirProperty::IsAccountLocked)->toBool(), true);
     CHECK_OK((*user)->setInfo());
-    QCOMPARE((*m_dir->bind(path("dupont")))->get(QStringLiteral("IsAccountLocked"))->toBool(), false);
+    QCOMPARE((*m_dir->bind(path("dupont")))->get(DirProperty::IsAccountLocked)->toBool(), false);
 
-    QVERIFY(!(*user)->get(QStringLiteral("LastLogin"))->toDateTime().isValid());
+    QVERIFY(!(*user)->get(DirProperty::LastLogin)->toDateTime().isValid());
     const QDateTime when(QDate(2024, 3, 18), QTime(8, 5, 12));
     CHECK_OK(m_backend.setLastLogin(*m_dir, QStringLiteral("DUPONT"), when));
-    QCOMPARE((*user)->get(QStringLiteral("LastLogin"))->toDateTime(), when);
+    QCOMPARE((*user)->get(DirProperty::LastLogin)->toDateTime(), when);
     CHECK_FAILS(m_backend.setLastLogin(*m_dir, QStringLiteral("inconnu"), when));
 }
 

@@ -60,8 +60,8 @@ private Q_SLOTS:
 private:
     DirObjectPtr container();
     bool makeUser(const QString &name, const QString &password = QString());
-    bool makeGroup(const QString &name, int groupType = 2);
-    QStringList childNames(const QStringList &filter);
+    bool makeGroup(const QString &name, int groupType = globalGroupType);
+    QStringList childNames(const QList<DirListed> &filter);
     QStringList memberNames(const QString &group);
 
     DirectoryBackend m_backend;

@@ -43,26 +43,29 @@ QByteArray groupTypeValue(int scope)
 
 const QString userFilter = QStringLiteral("(&(objectCategory=person)(objectClass=user))");
 const QString groupFilter = QStringLiteral("(objectCategory=group)");
-const QString globalGroupFilter = QStringLiteral("(&(objectCategory=group)(groupType:1.2.840.113556.1.4.803:=2))");
+const QString globalGroupFilter
+    = QStringLiteral("(&(objectCategory=group)(groupType:1.2.840.113556.1.4.803:=%1))").arg(globalGroupType);
 
-// The search filter for a list of class names, or an empty text when none of them is known.
-QString filterFor(const QStringList &classes)
+// The search filter for what a container lists.
+QString filterFor(const QList<DirListed> &listed)
 {
-    if (classes.isEmpty())
+    if (listed.isEmpty())
         return QStringLiteral("(|%1%2)").arg(userFilter, groupFilter);
     QStringList parts;
-    for (const QString &wanted : classes) {
-        const QString w = wanted.trimmed();
-        if (w.compare(QStringLiteral("User"), Qt::CaseInsensitive) == 0)
+    for (const DirListed wanted : listed) {
+        switch (wanted) {
+        case DirListed::User:
             parts.append(userFilter);
-        else if (w.compare(QStringLiteral("Group"), Qt::CaseInsensitive) == 0)
+            break;
+        case DirListed::Group:
             parts.append(groupFilter);
-        else if (w.compare(QStringLiteral("GlobalGroup"), Qt::CaseInsensitive) == 0)
+            break;
+        case DirListed::GlobalGroup:
             parts.append(globalGroupFilter);
+            break;
+        }
     }
     parts.removeDuplicates();
-    if (parts.isEmpty())
-        return {};
     if (parts.size() == 1)
         return parts.first();
     return QStringLiteral("(|%1)").arg(parts.join(QString()));
@@ -128,13 +131,11 @@ Result<LdapEntry> LdapObject::read(const QStringList &attributes)
     return entries.first();
 }
 
-Status LdapObject::enumerate(const QStringList &filter, const DirVisitor &visit)
+Status LdapObject::enumerate(const QList<DirListed> &filter, const DirVisitor &visit)
 {
     if (Status s = needContainer(); !s)
         return s;
     const QString ldapFilter = filterFor(filter);
-    if (ldapFilter.isEmpty())
-        return {};
     // Everything is read before the first visit: the visitor may well call the directory again.
     QList<LdapEntry> entries;
     const LdapReply reply = m_session->connection().search(m_session->config().base, LdapConnection::Scope::Subtree,
@@ -159,28 +160,27 @@ std::optional<DirEntry> LdapObject::listed(const LdapEntry &entry)
         return std::nullopt;
     // Listed objects are usually bound next: no need to look them up again.
     m_session->remember(LdapSession::Account {entry.dn, entry.first(QStringLiteral("objectGUID")), name, className});
-    return DirEntry {name, className, DirNames::objectPath(m_server, name)};
+    return DirEntry {name, kindOf(className), DirNames::objectPath(m_server, name)};
 }
 
-Result<DirObjectPtr> LdapObject::create(const QString &className, const QString &name)
+Result<DirObjectPtr> LdapObject::create(DirKind kind, const QString &name)
 {
     if (Status s = needContainer(); !s)
         return s;
-    const auto kind = kindToCreate(className, name);
-    if (!kind)
-        return kind.status();
+    if (Status s = canCreate(kind, name); !s)
+        return s;
     if (name.size() > maxCommonName)
         return Result<DirObjectPtr>::failure(
             QStringLiteral("Le nom « %1 » dépasse %2 caractères, la limite du domaine.").arg(name).arg(maxCommonName));
     // Whether the name is free is the server's to say, at setInfo(): asking first would only race.
-    return DirObjectPtr(new LdapObject(m_session, m_server, *kind, name));
+    return DirObjectPtr(new LdapObject(m_session, m_server, kind, name));
 }
 
-Status LdapObject::deleteObject(const QString &className, const QString &name)
+Status LdapObject::deleteObject(DirKind kind, const QString &name)
 {
     if (Status s = needContainer(); !s)
         return s;
-    const auto canonical = knownClass(className);
+    const auto canonical = classToDelete(kind);
     if (!canonical)
         return canonical.status();
     auto account = m_session->require(name, *canonical);
@@ -199,19 +199,18 @@ Status LdapObject::deleteObject(const QString &className, const QString &name)
     return {};
 }
 
-Result<QVariant> LdapObject::get(const QString &asked)
+Result<QVariant> LdapObject::get(DirProperty property)
 {
-    const auto known = property(asked);
-    if (!known)
-        return known.status();
-    if (const auto own = ownValue(*known))
+    if (Status s = carries(property); !s)
+        return s;
+    if (const auto own = ownValue(property))
         return *own;
-    if (const auto pending = m_pending.constFind(*known); pending != m_pending.cend())
+    if (const auto pending = m_pending.constFind(property); pending != m_pending.cend())
         return *pending;
     if (!m_stored)
-        return defaultValue(*known);
+        return defaultValue(property);
 
-    switch (*known) {
+    switch (property) {
     case Property::GroupType: {
         auto entry = read({QStringLiteral("groupType")});
         if (!entry)
@@ -237,7 +236,7 @@ Result<QVariant> LdapObject::get(const QString &asked)
         return QVariant(LdapNames::fromFileTime(latest));
     }
     default: {
-        const QString attribute = attributeOf(*known);
+        const QString attribute = attributeOf(property);
         auto entry = read({attribute});
         if (!entry)
             return entry.status();
@@ -246,15 +245,14 @@ Result<QVariant> LdapObject::get(const QString &asked)
     }
 }
 
-Status LdapObject::put(const QString &asked, const QVariant &value)
+Status LdapObject::put(DirProperty property, const QVariant &value)
 {
-    const auto known = property(asked);
-    if (!known)
-        return known.status();
-    const auto kept = valueToPut(*known, value, asked);
+    if (Status s = carries(property); !s)
+        return s;
+    const auto kept = valueToPut(property, value);
     if (!kept)
         return kept.status();
-    m_pending.insert(*known, *kept);
+    m_pending.insert(property, *kept);
     return {};
 }
 
@@ -313,7 +311,7 @@ Status LdapObject::storeNew()
         }
     } else {
         set(QStringLiteral("objectClass"), "group");
-        set(QStringLiteral("groupType"), groupTypeValue(m_pending.value(Property::GroupType, 2).toInt()));
+        set(QStringLiteral("groupType"), groupTypeValue(m_pending.value(Property::GroupType, globalGroupType).toInt()));
     }
     for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it) {
         const QString attribute = attributeOf(it.key());

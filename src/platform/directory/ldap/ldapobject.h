@@ -20,12 +20,12 @@ public:
     static DirObjectPtr found(
         std::shared_ptr<LdapSession> session, const QString &server, const LdapSession::Account &account);
 
-    Status enumerate(const QStringList &filter, const DirVisitor &visit) override;
-    Result<DirObjectPtr> create(const QString &className, const QString &name) override;
-    Status deleteObject(const QString &className, const QString &name) override;
+    Status enumerate(const QList<DirListed> &filter, const DirVisitor &visit) override;
+    Result<DirObjectPtr> create(DirKind kind, const QString &name) override;
+    Status deleteObject(DirKind kind, const QString &name) override;
 
-    Result<QVariant> get(const QString &property) override;
-    Status put(const QString &property, const QVariant &value) override;
+    Result<QVariant> get(DirProperty property) override;
+    Status put(DirProperty property, const QVariant &value) override;
     Status setPassword(const QString &password) override;
     Status setInfo() override;
 

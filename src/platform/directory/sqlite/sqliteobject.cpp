@@ -27,19 +27,25 @@ QVariant storedValue(const StoredObject &object, DirProperty property)
     }
 }
 
-bool matchesFilter(const StoredEntry &entry, const QStringList &filter)
+bool matchesFilter(const StoredEntry &entry, DirKind kind, const QList<DirListed> &filter)
 {
     if (filter.isEmpty())
         return true;
-    for (const QString &wanted : filter) {
-        const QString w = wanted.trimmed();
-        if (w.compare(QStringLiteral("User"), Qt::CaseInsensitive) == 0 && entry.className == QStringLiteral("User"))
-            return true;
-        if (w.compare(QStringLiteral("Group"), Qt::CaseInsensitive) == 0 && entry.className == QStringLiteral("Group"))
-            return true;
-        if (w.compare(QStringLiteral("GlobalGroup"), Qt::CaseInsensitive) == 0
-            && entry.className == QStringLiteral("Group") && entry.groupType == 2)
-            return true;
+    for (const DirListed wanted : filter) {
+        switch (wanted) {
+        case DirListed::User:
+            if (kind == DirKind::User)
+                return true;
+            break;
+        case DirListed::Group:
+            if (kind == DirKind::Group)
+                return true;
+            break;
+        case DirListed::GlobalGroup:
+            if (kind == DirKind::Group && entry.groupType == globalGroupType)
+                return true;
+            break;
+        }
     }
     return false;
 }
@@ -64,7 +70,7 @@ DirObjectPtr SqliteObject::stored(std::shared_ptr<SqliteStore> store, const QStr
     return DirObjectPtr(new SqliteObject(std::move(store), server, kind, object.id, object.name));
 }
 
-Status SqliteObject::enumerate(const QStringList &filter, const DirVisitor &visit)
+Status SqliteObject::enumerate(const QList<DirListed> &filter, const DirVisitor &visit)
 {
     if (Status s = needContainer(); !s)
         return s;
@@ -73,66 +79,64 @@ Status SqliteObject::enumerate(const QStringList &filter, const DirVisitor &visi
     if (!entries)
         return entries.status();
     for (const StoredEntry &entry : std::as_const(*entries)) {
-        if (matchesFilter(entry, filter))
-            visit(DirEntry {entry.name, entry.className, DirNames::objectPath(m_server, entry.name)});
+        const DirKind kind = kindOf(entry.className);
+        if (matchesFilter(entry, kind, filter))
+            visit(DirEntry {entry.name, kind, DirNames::objectPath(m_server, entry.name)});
     }
     return {};
 }
 
-Result<DirObjectPtr> SqliteObject::create(const QString &className, const QString &name)
+Result<DirObjectPtr> SqliteObject::create(DirKind kind, const QString &name)
 {
     if (Status s = needContainer(); !s)
         return s;
-    const auto kind = kindToCreate(className, name);
-    if (!kind)
-        return kind.status();
+    if (Status s = canCreate(kind, name); !s)
+        return s;
     auto existing = m_store->findByName(name);
     if (!existing)
         return existing.status();
     if (existing->has_value())
         return Result<DirObjectPtr>::failure(
             QStringLiteral("Le nom « %1 » est déjà utilisé dans l'annuaire.").arg(name));
-    return DirObjectPtr(new SqliteObject(m_store, m_server, *kind, 0, name));
+    return DirObjectPtr(new SqliteObject(m_store, m_server, kind, 0, name));
 }
 
-Status SqliteObject::deleteObject(const QString &className, const QString &name)
+Status SqliteObject::deleteObject(DirKind kind, const QString &name)
 {
     if (Status s = needContainer(); !s)
         return s;
-    const auto canonical = knownClass(className);
+    const auto canonical = classToDelete(kind);
     if (!canonical)
         return canonical.status();
     return m_store->remove(*canonical, name);
 }
 
-Result<QVariant> SqliteObject::get(const QString &asked)
+Result<QVariant> SqliteObject::get(DirProperty property)
 {
-    const auto known = property(asked);
-    if (!known)
-        return known.status();
-    if (const auto own = ownValue(*known))
+    if (Status s = carries(property); !s)
+        return s;
+    if (const auto own = ownValue(property))
         return *own;
-    if (const auto pending = m_pending.values.constFind(*known); pending != m_pending.values.cend())
+    if (const auto pending = m_pending.values.constFind(property); pending != m_pending.values.cend())
         return *pending;
     if (m_id == 0)
-        return defaultValue(*known);
+        return defaultValue(property);
     auto object = m_store->findById(m_id);
     if (!object)
         return object.status();
     if (!object->has_value())
         return Result<QVariant>::failure(QStringLiteral("« %1 » n'existe plus dans l'annuaire.").arg(m_name));
-    return storedValue(**object, *known);
+    return storedValue(**object, property);
 }
 
-Status SqliteObject::put(const QString &asked, const QVariant &value)
+Status SqliteObject::put(DirProperty property, const QVariant &value)
 {
-    const auto known = property(asked);
-    if (!known)
-        return known.status();
-    const auto kept = valueToPut(*known, value, asked);
+    if (Status s = carries(property); !s)
+        return s;
+    const auto kept = valueToPut(property, value);
     if (!kept)
         return kept.status();
-    m_pending.values.insert(*known, *kept);
+    m_pending.values.insert(property, *kept);
     return {};
 }
 
@@ -183,7 +187,7 @@ Status SqliteObject::members(const DirVisitor &visit)
     if (!entries)
         return entries.status();
     for (const StoredEntry &entry : std::as_const(*entries))
-        visit(DirEntry {entry.name, entry.className, DirNames::objectPath(m_server, entry.name)});
+        visit(DirEntry {entry.name, kindOf(entry.className), DirNames::objectPath(m_server, entry.name)});
     return {};
 }
 

@@ -13,12 +13,12 @@ public:
     static DirObjectPtr container(std::shared_ptr<SqliteStore> store, const QString &server);
     static DirObjectPtr stored(std::shared_ptr<SqliteStore> store, const QString &server, const StoredObject &object);
 
-    Status enumerate(const QStringList &filter, const DirVisitor &visit) override;
-    Result<DirObjectPtr> create(const QString &className, const QString &name) override;
-    Status deleteObject(const QString &className, const QString &name) override;
+    Status enumerate(const QList<DirListed> &filter, const DirVisitor &visit) override;
+    Result<DirObjectPtr> create(DirKind kind, const QString &name) override;
+    Status deleteObject(DirKind kind, const QString &name) override;
 
-    Result<QVariant> get(const QString &property) override;
-    Status put(const QString &property, const QVariant &value) override;
+    Result<QVariant> get(DirProperty property) override;
+    Status put(DirProperty property, const QVariant &value) override;
     Status setPassword(const QString &password) override;
     Status setInfo() override;
 

@@ -119,7 +119,7 @@ DirObjectPtr TestSambaDirectory::bind(const QString &path)
 Status TestSambaDirectory::makeUser(const QString &name, const QString &password)
 {
     auto parent = bind(P);
-    auto user = parent->create(QStringLiteral("User"), name);
+    auto user = parent->create(DirKind::User, name);
     if (!user)
         return user.status();
     if (!password.isEmpty()) {
@@ -132,14 +132,14 @@ Status TestSambaDirectory::makeUser(const QString &name, const QString &password
 void TestSambaDirectory::accountsAsWindowsMakesThem()
 {
     auto parent = bind(P);
-    auto user = parent->create(QStringLiteral("User"), QStringLiteral("6Adurandlea"));
-    CHECK_OK((*user)->put(QStringLiteral("FullName"), QStringLiteral("DURAND Léa")));
-    CHECK_OK((*user)->put(QStringLiteral("HomeDirectory"), QStringLiteral("\\\\SERVEUR1\\6Adurandlea$")));
-    CHECK_OK((*user)->put(QStringLiteral("LoginScript"), QStringLiteral("6A.bat")));
+    auto user = parent->create(DirKind::User, QStringLiteral("6Adurandlea"));
+    CHECK_OK((*user)->put(DirProperty::FullName, QStringLiteral("DURAND Léa")));
+    CHECK_OK((*user)->put(DirProperty::HomeDirectory, QStringLiteral("\\\\SERVEUR1\\6Adurandlea$")));
+    CHECK_OK((*user)->put(DirProperty::LoginScript, QStringLiteral("6A.bat")));
     CHECK_OK((*user)->setPassword(QStringLiteral("Cahier-2024")));
     CHECK_OK((*user)->setInfo());
-    auto group = parent->create(QStringLiteral("Group"), QStringLiteral("6A"));
-    CHECK_OK((*group)->put(QStringLiteral("groupType"), 2));
+    auto group = parent->create(DirKind::Group, QStringLiteral("6A"));
+    CHECK_OK((*group)->put(DirProperty::GroupType, globalGroupType));
     CHECK_OK((*group)->setInfo());
 
     const LdapEntry account = rawEntry(m_dc, QStringLiteral("6Adurandlea"),
@@ -158,11 +158,11 @@ void TestSambaDirectory::accountsAsWindowsMakesThem()
     QStringList users;
     auto whole = LdapDirectory::open(*m_dc.config());
     auto domain = (*whole)->bind(P);
-    CHECK_OK((*domain)->enumerate({QStringLiteral("User")}, [&](const DirEntry &e) { users.append(e.name); }));
+    CHECK_OK((*domain)->enumerate({DirListed::User}, [&](const DirEntry &e) { users.append(e.name); }));
     QVERIFY(users.contains(QStringLiteral("Administrator")));
     QVERIFY(users.contains(QStringLiteral("6Adurandlea")));
     QVERIFY(!users.contains(QStringLiteral("DC1$")));
-    CHECK_OK((*domain)->enumerate({QStringLiteral("GlobalGroup")}, [&](const DirEntry &e) { users.append(e.name); }));
+    CHECK_OK((*domain)->enumerate({DirListed::GlobalGroup}, [&](const DirEntry &e) { users.append(e.name); }));
     QVERIFY(users.contains(QStringLiteral("Domain Users")));
     QVERIFY(!(*whole)->bind(P + QStringLiteral("/DC1$")).ok());
 }
@@ -175,7 +175,7 @@ void TestSambaDirectory::accountWithoutPasswordStaysDisabledUntilGivenOne()
                  .text(QStringLiteral("userAccountControl")),
         QStringLiteral("514"));
     auto user = bind(P + QStringLiteral("/martinpaul,user"));
-    CHECK_OK(user->put(QStringLiteral("Description"), QStringLiteral("Professeur de lettres")));
+    CHECK_OK(user->put(DirProperty::Description, QStringLiteral("Professeur de lettres")));
     CHECK_OK(user->setPassword(QStringLiteral("Lettres-24")));
     CHECK_OK(user->setInfo());
     QCOMPARE(rawEntry(m_dc, QStringLiteral("martinpaul"), {QStringLiteral("userAccountControl")})
@@ -187,8 +187,8 @@ void TestSambaDirectory::accountWithoutPasswordStaysDisabledUntilGivenOne()
 void TestSambaDirectory::passwordRefusedByPolicyStoresNothing()
 {
     auto parent = bind(P);
-    auto user = parent->create(QStringLiteral("User"), QStringLiteral("dupont"));
-    CHECK_OK((*user)->put(QStringLiteral("FullName"), QStringLiteral("Dupont Jean")));
+    auto user = parent->create(DirKind::User, QStringLiteral("dupont"));
+    CHECK_OK((*user)->put(DirProperty::FullName, QStringLiteral("Dupont Jean")));
     CHECK_OK((*user)->setPassword(QStringLiteral("abc")));
     const Status stored = (*user)->setInfo();
     QVERIFY(!stored.ok());
@@ -201,10 +201,10 @@ void TestSambaDirectory::passwordRefusedByPolicyStoresNothing()
     CHECK_OK(makeUser(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")));
     auto bound = bind(P + QStringLiteral("/dupont"));
     CHECK_OK(bound->setPassword(QString()));
-    CHECK_OK(bound->put(QStringLiteral("Description"), QStringLiteral("jamais écrite")));
+    CHECK_OK(bound->put(DirProperty::Description, QStringLiteral("jamais écrite")));
     const Status changed = bound->setInfo();
     QVERIFY2(changed.message().contains(QStringLiteral("stratégie du domaine")), qPrintable(changed.message()));
-    QCOMPARE(bind(P + QStringLiteral("/dupont"))->get(QStringLiteral("Description"))->toString(), QString());
+    QCOMPARE(bind(P + QStringLiteral("/dupont"))->get(DirProperty::Description)->toString(), QString());
     QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")), true);
 }
 
@@ -213,7 +213,7 @@ void TestSambaDirectory::pupilsPolicyAdmitsShortPasswordsOfMembersOnly()
     const QString alphabet = QStringLiteral("abcdefghijklmnopqrstuvwxyz123456789");
     auto parent = bind(P);
     for (const QString &name : {QStringLiteral("eleves"), QStringLiteral("profs")}) {
-        auto group = parent->create(QStringLiteral("Group"), name);
+        auto group = parent->create(DirKind::Group, name);
         CHECK_OK((*group)->setInfo());
     }
     const QString eleves = m_dir->session().require(QStringLiteral("eleves"), QStringLiteral("Group"))->dn;
@@ -303,7 +303,7 @@ void TestSambaDirectory::lockedByFailedLogonsThenUnlocked()
 {
     CHECK_OK(makeUser(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")));
     auto user = bind(P + QStringLiteral("/dupont,user"));
-    QCOMPARE(user->get(QStringLiteral("IsAccountLocked"))->toBool(), false);
+    QCOMPARE(user->get(DirProperty::IsAccountLocked)->toBool(), false);
 
     // A policy of the test's own locks the account at the third wrong password.
     auto account = m_dir->session().require(QStringLiteral("dupont"), QStringLiteral("User"));
@@ -311,15 +311,15 @@ void TestSambaDirectory::lockedByFailedLogonsThenUnlocked()
     CHECK_OK(m_dc.lockAfterThreeFailures(account->dn));
     for (int i = 0; i < 3; ++i)
         QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("mauvais")), false);
-    QCOMPARE(user->get(QStringLiteral("IsAccountLocked"))->toBool(), true);
+    QCOMPARE(user->get(DirProperty::IsAccountLocked)->toBool(), true);
     QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")), false);
     QVERIFY(!rawEntry(m_dc, QStringLiteral("dupont"), {QStringLiteral("lockoutTime")})
                  .text(QStringLiteral("lockoutTime"))
                  .startsWith(u'0'));
 
-    CHECK_OK(user->put(QStringLiteral("IsAccountLocked"), false));
+    CHECK_OK(user->put(DirProperty::IsAccountLocked, false));
     CHECK_OK(user->setInfo());
-    QCOMPARE(bind(P + QStringLiteral("/dupont"))->get(QStringLiteral("IsAccountLocked"))->toBool(), false);
+    QCOMPARE(bind(P + QStringLiteral("/dupont"))->get(DirProperty::IsAccountLocked)->toBool(), false);
     QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")), true);
 }
 
@@ -327,50 +327,47 @@ void TestSambaDirectory::lastLoginFromARealLogon()
 {
     CHECK_OK(makeUser(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")));
     auto user = bind(P + QStringLiteral("/dupont,user"));
-    QVERIFY(!user->get(QStringLiteral("LastLogin"))->toDateTime().isValid());
+    QVERIFY(!user->get(DirProperty::LastLogin)->toDateTime().isValid());
     const QDateTime before = QDateTime::currentDateTime().addSecs(-2);
     QCOMPARE(*m_dir->checkPassword(QStringLiteral("dupont"), QStringLiteral("Cahier-2024")), true);
-    const QDateTime last = user->get(QStringLiteral("LastLogin"))->toDateTime();
+    const QDateTime last = user->get(DirProperty::LastLogin)->toDateTime();
     QVERIFY2(last >= before && last <= QDateTime::currentDateTime().addSecs(2), qPrintable(last.toString(Qt::ISODate)));
 }
 
 void TestSambaDirectory::namesThatNeedEscaping_data()
 {
-    QTest::addColumn<QString>("className");
+    QTest::addColumn<DirKind>("kind");
     QTest::addColumn<QString>("name");
 
-    QTest::newRow("leading hash") << "Group"
-                                  << "#club";
-    QTest::newRow("parentheses and star-like") << "Group"
-                                               << "sport (été)";
-    QTest::newRow("apostrophe and accents") << "User"
-                                            << "6Ad'Hérouvil";
-    QTest::newRow("blank inside") << "User"
-                                  << "jean du pont";
-    QTest::newRow("ampersand, percent") << "Group"
-                                        << "A&B 100%";
+    // clang-format off
+    QTest::newRow("leading hash") << DirKind::Group << "#club";
+    QTest::newRow("parentheses and star-like") << DirKind::Group << "sport (été)";
+    QTest::newRow("apostrophe and accents") << DirKind::User << "6Ad'Hérouvil";
+    QTest::newRow("blank inside") << DirKind::User << "jean du pont";
+    QTest::newRow("ampersand, percent") << DirKind::Group << "A&B 100%";
+    // clang-format on
 }
 
 void TestSambaDirectory::namesThatNeedEscaping()
 {
-    QFETCH(QString, className);
+    QFETCH(DirKind, kind);
     QFETCH(QString, name);
     auto parent = bind(P);
-    auto made = parent->create(className, name);
+    auto made = parent->create(kind, name);
     CHECK_OK(made);
-    CHECK_OK((*made)->put(QStringLiteral("Description"), name));
+    CHECK_OK((*made)->put(DirProperty::Description, name));
     CHECK_OK((*made)->setInfo());
 
-    auto bound = m_dir->bind(P + u'/' + name + u',' + className);
+    auto bound = m_dir->bind(P + u'/' + name + u',' + classNameOf(kind));
     CHECK_OK(bound);
     QCOMPARE((*bound)->name(), name);
-    QCOMPARE((*bound)->get(QStringLiteral("Description"))->toString(), name);
+    QCOMPARE((*bound)->get(DirProperty::Description)->toString(), name);
     QStringList listed;
     CHECK_OK(parent->enumerate({}, [&](const DirEntry &e) { listed.append(e.name); }));
     QCOMPARE(listed, QStringList {name});
 
     // In a group and out of it again.
-    auto holder = parent->create(QStringLiteral("Group"), QStringLiteral("porteur"));
+    auto holder = parent->create(DirKind::Group, QStringLiteral("porteur"));
     CHECK_OK((*holder)->setInfo());
     auto group = bind(P + QStringLiteral("/porteur,group"));
     CHECK_OK(group->add((*bound)->adsPath()));
@@ -378,7 +375,7 @@ void TestSambaDirectory::namesThatNeedEscaping()
     CHECK_OK(group->members([&](const DirEntry &e) { members.append(e.name); }));
     QCOMPARE(members, QStringList {name});
     CHECK_OK(group->remove((*bound)->adsPath()));
-    CHECK_OK(parent->deleteObject(className, name));
+    CHECK_OK(parent->deleteObject(kind, name));
     QVERIFY(!m_dir->bind(P + u'/' + name).ok());
 }
 
@@ -417,10 +414,10 @@ void TestSambaDirectory::tls()
     QVERIFY(directory->session().connection().isEncrypted());
     auto parent = directory->bind(P);
     static int serial = 0;
-    auto user = (*parent)->create(QStringLiteral("User"), QStringLiteral("tls%1").arg(++serial));
+    auto user = (*parent)->create(DirKind::User, QStringLiteral("tls%1").arg(++serial));
     CHECK_OK((*user)->setPassword(QStringLiteral("Cahier-2024")));
     CHECK_OK((*user)->setInfo());
-    CHECK_OK((*parent)->deleteObject(QStringLiteral("User"), (*user)->name()));
+    CHECK_OK((*parent)->deleteObject(DirKind::User, (*user)->name()));
 }
 
 void TestSambaDirectory::wrongBindPasswordSaysSo()
@@ -495,7 +492,7 @@ void TestSambaDirectory::reconnectsAfterTheServerRestarted()
     auto gone = m_dir->bind(P + QStringLiteral("/dupont"));
     QVERIFY(!gone.ok());
     QVERIFY2(gone.message().contains(QStringLiteral("introuvable")), qPrintable(gone.message()));
-    auto made = held->create(QStringLiteral("User"), QStringLiteral("dupont"));
+    auto made = held->create(DirKind::User, QStringLiteral("dupont"));
     CHECK_OK((*made)->setInfo());
 }
 

@@ -72,7 +72,7 @@ void TestSqliteDirectory::factoryCreatesStoreInProgramFolder()
     QVERIFY(m_folder->exists(QStringLiteral("annuaire.db")));
     auto parent = directory->bind(QStringLiteral("WinNT://SERVEUR1"));
     QVERIFY(parent.ok());
-    auto group = (*parent)->create(QStringLiteral("Group"), QStringLiteral("eleves"));
+    auto group = (*parent)->create(DirKind::Group, QStringLiteral("eleves"));
     QVERIFY(group.ok());
     QVERIFY((*group)->setInfo().ok());
 
@@ -134,9 +134,9 @@ void TestSqliteDirectory::failingSetInfoLeavesNothing()
         "BEGIN SELECT RAISE(ABORT, 'disque refusé'); END"));
 
     auto parent = (*directory)->bind(QStringLiteral("WinNT://SERVEUR1"));
-    auto user = (*parent)->create(QStringLiteral("User"), QStringLiteral("dupont"));
+    auto user = (*parent)->create(DirKind::User, QStringLiteral("dupont"));
     QVERIFY(user.ok());
-    QVERIFY((*user)->put(QStringLiteral("FullName"), QStringLiteral("Dupont Jean")).ok());
+    QVERIFY((*user)->put(DirProperty::FullName, QStringLiteral("Dupont Jean")).ok());
     QVERIFY((*user)->setPassword(QStringLiteral("k7x2pq")).ok());
     const Status stored = (*user)->setInfo();
     QVERIFY(!stored.ok());
@@ -148,7 +148,7 @@ void TestSqliteDirectory::failingSetInfoLeavesNothing()
     QVERIFY((*user)->setInfo().ok());
     auto bound = (*directory)->bind(QStringLiteral("WinNT://SERVEUR1/dupont,user"));
     QVERIFY(bound.ok());
-    QCOMPARE((*bound)->get(QStringLiteral("FullName"))->toString(), QStringLiteral("Dupont Jean"));
+    QCOMPARE((*bound)->get(DirProperty::FullName)->toString(), QStringLiteral("Dupont Jean"));
     QCOMPARE(*(*directory)->checkPassword(QStringLiteral("dupont"), QStringLiteral("k7x2pq")), true);
 }
 
@@ -157,19 +157,19 @@ void TestSqliteDirectory::failingUpdateKeepsOldValues()
     const QString file = m_folder->path() + QStringLiteral("/annuaire.db");
     auto directory = SqliteDirectory::open(file);
     auto parent = (*directory)->bind(QStringLiteral("WinNT://SERVEUR1"));
-    auto user = (*parent)->create(QStringLiteral("User"), QStringLiteral("dupont"));
-    QVERIFY((*user)->put(QStringLiteral("Description"), QStringLiteral("avant")).ok());
+    auto user = (*parent)->create(DirKind::User, QStringLiteral("dupont"));
+    QVERIFY((*user)->put(DirProperty::Description, QStringLiteral("avant")).ok());
     QVERIFY((*user)->setPassword(QStringLiteral("avant")).ok());
     QVERIFY((*user)->setInfo().ok());
     QVERIFY(runSql(file,
         "CREATE TRIGGER refuse BEFORE UPDATE OF password ON objects "
         "BEGIN SELECT RAISE(ABORT, 'disque refusé'); END"));
 
-    QVERIFY((*user)->put(QStringLiteral("Description"), QStringLiteral("après")).ok());
+    QVERIFY((*user)->put(DirProperty::Description, QStringLiteral("après")).ok());
     QVERIFY((*user)->setPassword(QStringLiteral("après")).ok());
     QVERIFY(!(*user)->setInfo().ok());
     auto bound = (*directory)->bind(QStringLiteral("WinNT://SERVEUR1/dupont,user"));
-    QCOMPARE((*bound)->get(QStringLiteral("Description"))->toString(), QStringLiteral("avant"));
+    QCOMPARE((*bound)->get(DirProperty::Description)->toString(), QStringLiteral("avant"));
     QCOMPARE(*(*directory)->checkPassword(QStringLiteral("dupont"), QStringLiteral("avant")), true);
 }
 
@@ -181,17 +181,17 @@ void TestSqliteDirectory::secondConnectionSeesChanges()
     QVERIFY(velmar.ok());
     QVERIFY(tool.ok());
     auto parent = (*velmar)->bind(QStringLiteral("WinNT://SERVEUR1"));
-    auto user = (*parent)->create(QStringLiteral("User"), QStringLiteral("dupont"));
+    auto user = (*parent)->create(DirKind::User, QStringLiteral("dupont"));
     QVERIFY((*user)->setInfo().ok());
 
     // A handle bound before the other program acted reads what it did.
     auto held = (*velmar)->bind(QStringLiteral("WinNT://SERVEUR1/dupont,user"));
     QVERIFY(held.ok());
     QVERIFY((*tool)->setAccountLocked(QStringLiteral("dupont"), true).ok());
-    QCOMPARE((*held)->get(QStringLiteral("IsAccountLocked"))->toBool(), true);
+    QCOMPARE((*held)->get(DirProperty::IsAccountLocked)->toBool(), true);
     auto toolParent = (*tool)->bind(QStringLiteral("WinNT://SERVEUR1"));
-    QVERIFY((*toolParent)->deleteObject(QStringLiteral("User"), QStringLiteral("dupont")).ok());
-    QVERIFY(!(*held)->get(QStringLiteral("IsAccountLocked")).ok());
+    QVERIFY((*toolParent)->deleteObject(DirKind::User, QStringLiteral("dupont")).ok());
+    QVERIFY(!(*held)->get(DirProperty::IsAccountLocked).ok());
 }
 
 void TestSqliteDirectory::survivesReopenWithoutClearPasswords()
@@ -201,7 +201,7 @@ void TestSqliteDirectory::survivesReopenWithoutClearPasswords()
     {
         auto directory = SqliteDirectory::open(file);
         auto parent = (*directory)->bind(QStringLiteral("WinNT://SERVEUR1"));
-        auto user = (*parent)->create(QStringLiteral("User"), QStringLiteral("dupont"));
+        auto user = (*parent)->create(DirKind::User, QStringLiteral("dupont"));
         QVERIFY((*user)->setPassword(password).ok());
         QVERIFY((*user)->setInfo().ok());
         QVERIFY(!readAll(file).contains(password.toUtf8()));

@@ -2,7 +2,8 @@
 
 #include <QTest>
 
-// The login rule shared by the account creation and the mailing lists.
+// The login rule shared by the account creation and the mailing lists: its one table of cases. The
+// dialogs' own tests keep one case each, to show that they use it.
 class TestLogins : public QObject
 {
     Q_OBJECT
@@ -48,6 +49,12 @@ void TestLogins::pupil_data()
                               << "Paul"
                               << ""
                               << "MARTINPaul";
+    // clang-format off
+    QTest::newRow("nine kept whole") << "ABCDE" << "FGHI" << "TS8" << "TS8ABCDEFGHI";
+    QTest::newRow("accents and case kept") << "Éloïse" << "Zoé" << "TS8" << "TS8ÉloïseZoé";
+    QTest::newRow("class kept as typed, spaces and case") << "MARTIN" << "Paul" << "1ere sti 2" << "1ere sti 2MARTINPaul";
+    QTest::newRow("spaces and apostrophe, spaced class") << "DE L'ISLE" << "Anne Marie" << "2nde a" << "2nde aDE L'ISLEA";
+    // clang-format on
 }
 
 void TestLogins::pupil()
@@ -73,6 +80,11 @@ void TestLogins::teacher_data()
     QTest::newRow("empty") << ""
                            << ""
                            << "";
+    // clang-format off
+    QTest::newRow("exactly ten") << "ABCDEF" << "GHIJ" << "ABCDEFGHIJ";
+    QTest::newRow("eleven cut") << "ABCDEF" << "GHIJK" << "ABCDEFGHIJ";
+    QTest::newRow("case and accents kept") << "Lefèvre" << "élodie" << "Lefèvreélo";
+    // clang-format on
 }
 
 void TestLogins::teacher()

@@ -47,10 +47,10 @@ class SilentPrompts : public Prompts
 {
 public:
     QStringList shown;
-    void message(const QString &text, const QString &) override { shown << text; }
-    bool confirm(const QString &, const QString &) override { return true; }
-    bool yesNo(const QString &, const QString &) override { return true; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
+    void showMessage(const QString &text, const QString &) override { shown << text; }
+    bool askConfirm(const QString &, const QString &) override { return true; }
+    bool askYesNo(const QString &, const QString &) override { return true; }
+    std::optional<QString> askInput(const QString &, const QString &, const QString &) override { return {}; }
 };
 
 bool check(const Status &status)

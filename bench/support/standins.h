@@ -17,9 +17,9 @@ public:
 class SilentPrompts : public Prompts
 {
 public:
-    void message(const QString &text, const QString &) override { last = text; }
-    bool confirm(const QString &, const QString &) override { return true; }
-    bool yesNo(const QString &, const QString &) override { return true; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
+    void showMessage(const QString &text, const QString &) override { last = text; }
+    bool askConfirm(const QString &, const QString &) override { return true; }
+    bool askYesNo(const QString &, const QString &) override { return true; }
+    std::optional<QString> askInput(const QString &, const QString &, const QString &) override { return {}; }
     QString last;
 };

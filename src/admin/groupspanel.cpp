@@ -22,9 +22,10 @@ QFont timesBold(qreal points)
 
 } // namespace
 
-GroupsPanel::GroupsPanel(FormBuilder &form, Services &services, QObject *parent)
+GroupsPanel::GroupsPanel(FormBuilder &form, Services &services, QObject *parent, int userCountCap)
     : QObject(parent)
     , m_services(services)
+    , m_userCountCap(userCountCap)
 {
     QWidget *w = form.form();
     form.label(w, "Label10", QStringLiteral("Gestion des groupes et des utilisateurs"), 2040, 120, 4680, 330)

@@ -22,7 +22,8 @@ public:
     // The user count is a signed 16-bit number: it stops growing there.
     static constexpr int kUserCountCap = 32767;
 
-    GroupsPanel(FormBuilder &form, Services &services, QObject *parent = nullptr);
+    // userCountCap: where the user count stops growing; a test lowers it to reach it.
+    GroupsPanel(FormBuilder &form, Services &services, QObject *parent = nullptr, int userCountCap = kUserCountCap);
 
     // The panel's actions, as its buttons and lists run them.
     void refresh(); // grputil
@@ -32,9 +33,6 @@ public:
     void createGroup(); // grpplus
     void deleteGroup(); // grpmoins
     void removeMember(); // utilmoins
-
-    // Where the user count stops growing; only a test has reason to lower it.
-    void setUserCountCap(int cap) { m_userCountCap = cap; }
 
     QPushButton *grputil = nullptr;
     QListWidget *grp = nullptr;
@@ -59,6 +57,6 @@ private:
     QString chosenMemberText() const;
 
     Services &m_services;
-    int m_userCountCap = kUserCountCap;
+    const int m_userCountCap;
     int m_groupRowBeforePress = -1;
 };

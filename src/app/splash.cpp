@@ -35,7 +35,7 @@ Splash::Splash(QWidget *parent)
         move(screen->geometry().center() - rect().center());
 
     m_timer1.setObjectName(QStringLiteral("Timer1"));
-    m_timer1.setInterval(2500);
+    m_timer1.setInterval(kShownMs);
     m_timer1.setSingleShot(true);
     connect(&m_timer1, &QTimer::timeout, this, [this] {
         m_timer1.stop();

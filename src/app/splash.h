@@ -6,12 +6,15 @@
 
 class QLabel;
 
-// The start window: shown 2.5 s, then closed once and for all, handing over to the main window.
+// The start window: shown a moment, then closed once and for all, handing over to the main window.
 class Splash : public QWidget
 {
     Q_OBJECT
 
 public:
+    // How long the window stays: long enough to read the version.
+    static constexpr int kShownMs = 2500;
+
     explicit Splash(QWidget *parent = nullptr);
 
     static QString versionText();

@@ -29,12 +29,13 @@ void fitLeftward(QLabel *label)
 }
 } // namespace
 
-Form1::Form1(const PathResolver &paths, Prompts &prompts, QWidget *parent)
+Form1::Form1(const PathResolver &paths, Prompts &prompts, int paintIntervalMs, QWidget *parent)
     : QWidget(parent,
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_paths(paths)
     , m_prompts(prompts)
+    , m_paintIntervalMs(paintIntervalMs)
 {
     setAccessibleWindowRole(this, QAccessible::Window);
     setObjectName(QStringLiteral("Form1"));

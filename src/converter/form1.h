@@ -19,14 +19,17 @@ class Form1 : public QWidget, private ConversionObserver
     Q_OBJECT
 
 public:
-    Form1(const PathResolver &paths, Prompts &prompts, QWidget *parent = nullptr);
+    // A long run goes this long between two paints of the window.
+    static constexpr int kPaintIntervalMs = 100;
+
+    // paintIntervalMs: a test paints at every step, to see each one.
+    Form1(
+        const PathResolver &paths, Prompts &prompts, int paintIntervalMs = kPaintIntervalMs, QWidget *parent = nullptr);
 
     static QString caption();
 
     // Runs one conversion with the boxes as they stand; the click of "Analyser".
     void analyse();
-    // How long a run goes between two paints of the window (100 ms unless set).
-    void setPaintInterval(int milliseconds) { m_paintIntervalMs = milliseconds; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -52,6 +55,6 @@ private:
     QLineEdit *m_disk = nullptr;
     QProgressBar *m_bar = nullptr;
     bool m_running = false;
-    int m_paintIntervalMs = 100;
+    const int m_paintIntervalMs;
     QElapsedTimer m_sincePaint;
 };

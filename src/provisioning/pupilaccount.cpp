@@ -66,7 +66,7 @@ PupilAccount PupilAccountSteps::make(const PupilRecord &pupil, bool existing)
         report.account = made.status();
     }
     // Drawn whatever happened, so that each pupil takes one password from the sequence.
-    report.password = m_services.passwords->getpass(6);
+    report.password = m_services.passwords->getpass(PasswordGenerator::kPupilPasswordLength);
 
     // On an account that was there before, these set its home directory, logon script and groups
     // again, as they always have; its password stays its own.

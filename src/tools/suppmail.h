@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/shell.h"
+
 #include <QWidget>
 
 class QLineEdit;
@@ -13,7 +15,7 @@ class SuppMail : public QWidget
 
 public:
     // How long the removal and the re-creation may each take before the dialog gives up waiting.
-    static constexpr int kCommandTimeoutMs = 10 * 60 * 1000;
+    static constexpr int kCommandTimeoutMs = Shell::kCommandWaitMs;
 
     explicit SuppMail(Services &services);
 

@@ -16,9 +16,13 @@ struct PanelFixture : AdminFixture
 {
     QWidget host;
     FormBuilder form {&host};
-    GroupsPanel panel {form, services, &host};
+    GroupsPanel panel;
 
-    PanelFixture() { main.groupList = panel.grp; }
+    explicit PanelFixture(int userCountCap = GroupsPanel::kUserCountCap)
+        : panel(form, services, &host, userCountCap)
+    {
+        main.groupList = panel.grp;
+    }
 
     QStringList listed(const QListWidget *list) const
     {
@@ -147,8 +151,7 @@ void TestGroupsPanel::userCountStopsAtCap()
 {
     QFETCH(int, accounts);
     QFETCH(int, shown);
-    PanelFixture f;
-    f.panel.setUserCountCap(3);
+    PanelFixture f(3);
     for (int i = 0; i < accounts; ++i)
         f.addUser(QStringLiteral("compte%1").arg(i));
     f.panel.refresh();

@@ -37,14 +37,16 @@ const QString kUnparked = QStringLiteral("unparked");
 class WatchingPrompts : public ScriptedPrompts
 {
 public:
-    void message(const QString &text, const QString &title = {}) override
+    QProgressBar *bar = nullptr;
+    QList<QPair<int, int>> barAtMessage;
+
+protected:
+    void showMessage(const QString &text, const QString &title) override
     {
         if (bar)
             barAtMessage.append({bar->value(), bar->maximum()});
-        ScriptedPrompts::message(text, title);
+        ScriptedPrompts::showMessage(text, title);
     }
-    QProgressBar *bar = nullptr;
-    QList<QPair<int, int>> barAtMessage;
 };
 
 } // namespace
@@ -64,7 +66,7 @@ private Q_SLOTS:
     void largeExportKeepsTheBarMoving();
 
 private:
-    void makeForm();
+    void makeForm(int paintIntervalMs = Form1::kPaintIntervalMs);
     void run() { m_form->findChild<QPushButton *>(QStringLiteral("cmd_exec"))->click(); }
     QLineEdit *box(const QString &name) { return m_form->findChild<QLineEdit *>(name); }
     QString status() { return m_form->findChild<QLabel *>(QStringLiteral("Label6"))->text(); }
@@ -83,9 +85,9 @@ void TestConversion::init()
     m_prompts = WatchingPrompts();
 }
 
-void TestConversion::makeForm()
+void TestConversion::makeForm(int paintIntervalMs)
 {
-    m_form = std::make_unique<Form1>(m_folder->paths(), m_prompts);
+    m_form = std::make_unique<Form1>(m_folder->paths(), m_prompts, paintIntervalMs);
     m_prompts.bar = m_form->findChild<QProgressBar *>(QStringLiteral("Bar"));
 }
 
@@ -333,8 +335,7 @@ void TestConversion::largeExportKeepsTheBarMoving()
         table += "C" + QByteArray::number(c) + ",G" + QByteArray::number(c) + "\r\n";
     m_folder->writeFile(QStringLiteral("drives/c/orvoexcel.txt"), exportFile);
     m_folder->writeFile(QStringLiteral("drives/c/div.txt"), table);
-    makeForm();
-    m_form->setPaintInterval(0);
+    makeForm(0);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 

@@ -42,11 +42,11 @@ Status ProbingShell::start(const QString &commandLine, WindowStyle style)
     return RecordingShell::start(commandLine, style);
 }
 
-void ProbingPrompts::message(const QString &text, const QString &title)
+void ProbingPrompts::showMessage(const QString &text, const QString &title)
 {
     if (onMessage)
         onMessage(text);
-    ScriptedPrompts::message(text, title);
+    ScriptedPrompts::showMessage(text, title);
 }
 
 static std::unique_ptr<ProcessShell> realShellFor(TempProgramFolder &folder, bool wanted)

@@ -51,7 +51,9 @@ class ProbingPrompts : public ScriptedPrompts
 {
 public:
     std::function<void(const QString &text)> onMessage;
-    void message(const QString &text, const QString &title = {}) override;
+
+protected:
+    void showMessage(const QString &text, const QString &title) override;
 };
 
 // The panel "Création d'un SI" on a plain window, with a temporary program folder (drives C: to H:

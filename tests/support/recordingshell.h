@@ -24,7 +24,7 @@ public:
     }
 
     Status start(const QString &commandLine, WindowStyle style) override;
-    Status startAndWait(const QString &commandLine, WindowStyle style, int timeoutMs = 10 * 60 * 1000) override;
+    Status startAndWait(const QString &commandLine, WindowStyle style, int timeoutMs) override;
     void pause(int milliseconds) override;
     Status checkSharesServed() override;
 

@@ -1,23 +1,23 @@
 #include "scriptedprompts.h"
 
-void ScriptedPrompts::message(const QString &text, const QString &title)
+void ScriptedPrompts::showMessage(const QString &text, const QString &title)
 {
     shown.append({QStringLiteral("message"), text, title});
 }
 
-bool ScriptedPrompts::confirm(const QString &text, const QString &title)
+bool ScriptedPrompts::askConfirm(const QString &text, const QString &title)
 {
     shown.append({QStringLiteral("confirm"), text, title});
     return m_confirms.isEmpty() ? true : m_confirms.takeFirst();
 }
 
-bool ScriptedPrompts::yesNo(const QString &text, const QString &title)
+bool ScriptedPrompts::askYesNo(const QString &text, const QString &title)
 {
     shown.append({QStringLiteral("yesno"), text, title});
     return m_yesNos.isEmpty() ? true : m_yesNos.takeFirst();
 }
 
-std::optional<QString> ScriptedPrompts::input(const QString &prompt, const QString &title, const QString &)
+std::optional<QString> ScriptedPrompts::askInput(const QString &prompt, const QString &title, const QString &)
 {
     shown.append({QStringLiteral("input"), prompt, title});
     return m_inputs.isEmpty() ? std::nullopt : m_inputs.takeFirst();

@@ -20,12 +20,6 @@ public:
         QString title;
     };
 
-    void message(const QString &text, const QString &title = {}) override;
-    bool confirm(const QString &text, const QString &title = {}) override;
-    bool yesNo(const QString &text, const QString &title = {}) override;
-    std::optional<QString> input(
-        const QString &prompt, const QString &title = {}, const QString &defaultText = {}) override;
-
     void answerConfirm(bool ok) { m_confirms.append(ok); }
     void answerYesNo(bool yes) { m_yesNos.append(yes); }
     void answerInput(std::optional<QString> text) { m_inputs.append(std::move(text)); }
@@ -33,6 +27,12 @@ public:
     QList<Shown> shown;
     QStringList messages() const;
     void clear() { shown.clear(); }
+
+protected:
+    void showMessage(const QString &text, const QString &title) override;
+    bool askConfirm(const QString &text, const QString &title) override;
+    bool askYesNo(const QString &text, const QString &title) override;
+    std::optional<QString> askInput(const QString &prompt, const QString &title, const QString &defaultText) override;
 
 private:
     QList<bool> m_confirms;

@@ -16,6 +16,8 @@ class PasswordGenerator
 {
 public:
     static constexpr const char *kAlphabet = "abcdefghijklmnopqrstuvwxyz123456789";
+    // The length of a new pupil's password: short enough for a young pupil to type.
+    static constexpr int kPupilPasswordLength = 6;
 
     PasswordGenerator(); // keyed from the system's secure random source
     explicit PasswordGenerator(std::uint64_t seed); // repeatable sequence, for tests

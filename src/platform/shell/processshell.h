@@ -23,7 +23,7 @@ public:
     ~ProcessShell() override;
 
     Status start(const QString &commandLine, WindowStyle style) override;
-    Status startAndWait(const QString &commandLine, WindowStyle style, int timeoutMs = 10 * 60 * 1000) override;
+    Status startAndWait(const QString &commandLine, WindowStyle style, int timeoutMs) override;
     void pause(int milliseconds) override;
     // The program folder's configuration says where its interpreter keeps shares.
     Status checkSharesServed() override;

@@ -21,21 +21,21 @@ QString BoxPrompts::displayText(const QString &text)
     return shown;
 }
 
-void BoxPrompts::message(const QString &text, const QString &title)
+void BoxPrompts::showMessage(const QString &text, const QString &title)
 {
     QMessageBox box(QMessageBox::NoIcon, titleOr(title), displayText(text), QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
-bool BoxPrompts::confirm(const QString &text, const QString &title)
+bool BoxPrompts::askConfirm(const QString &text, const QString &title)
 {
     QMessageBox box(QMessageBox::Question, titleOr(title), displayText(text), QMessageBox::Ok | QMessageBox::Cancel);
     box.setTextFormat(Qt::PlainText);
     return box.exec() == QMessageBox::Ok;
 }
 
-bool BoxPrompts::yesNo(const QString &text, const QString &title)
+bool BoxPrompts::askYesNo(const QString &text, const QString &title)
 {
     QMessageBox box(QMessageBox::Question, titleOr(title), displayText(text), QMessageBox::Yes | QMessageBox::No);
     box.setTextFormat(Qt::PlainText);
@@ -43,7 +43,7 @@ bool BoxPrompts::yesNo(const QString &text, const QString &title)
     return box.exec() == QMessageBox::Yes;
 }
 
-std::optional<QString> BoxPrompts::input(const QString &prompt, const QString &title, const QString &defaultText)
+std::optional<QString> BoxPrompts::askInput(const QString &prompt, const QString &title, const QString &defaultText)
 {
     bool accepted = false;
     const QString text = QInputDialog::getText(

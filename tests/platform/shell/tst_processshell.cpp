@@ -129,7 +129,7 @@ void TestProcessShell::refusesWhatCannotStart()
     const Status started = shell.start(line, WindowStyle::Normal);
     QVERIFY(!started.ok());
     QVERIFY2(started.message().contains(message), qPrintable(started.message()));
-    QVERIFY(!shell.startAndWait(line, WindowStyle::Normal).ok());
+    QVERIFY(!shell.startAndWait(line, WindowStyle::Normal, Shell::kCommandWaitMs).ok());
     QVERIFY(timer.elapsed() < 5000);
     QVERIFY(shell.waitForIdle(1000));
 }
@@ -151,10 +151,10 @@ void TestProcessShell::programFolderWithSpaces()
     QCOMPARE(launch->arguments,
         (QStringList {QStringLiteral("cmd"), spaced + QStringLiteral("/perso.bat"),
             QStringLiteral("E:\\Perso\\eleves\\TS8\\TS8dupont"), QStringLiteral("TS8dupont")}));
-    QVERIFY(
-        shell
-            .startAndWait(spaced + QStringLiteral("\\perso.bat E:\\Perso\\TS8dupont TS8dupont"), WindowStyle::Minimized)
-            .ok());
+    QVERIFY(shell
+                .startAndWait(spaced + QStringLiteral("\\perso.bat E:\\Perso\\TS8dupont TS8dupont"),
+                    WindowStyle::Minimized, Shell::kCommandWaitMs)
+                .ok());
     QVERIFY(QFileInfo(m_folder->drive(QStringLiteral("E")) + QStringLiteral("/Perso/TS8dupont")).isDir());
     QVERIFY(!shell.resolve(spaced + QStringLiteral("\\absent.bat x")).ok());
 }
@@ -178,13 +178,18 @@ void TestProcessShell::startAndWaitWaitsForTheEnd()
     ProcessShell shell(m_folder->paths());
     QElapsedTimer timer;
     timer.start();
-    QVERIFY(shell.startAndWait(folder() + QStringLiteral("\\dormir.exe 1"), WindowStyle::Minimized).ok());
+    QVERIFY(
+        shell.startAndWait(folder() + QStringLiteral("\\dormir.exe 1"), WindowStyle::Minimized, Shell::kCommandWaitMs)
+            .ok());
     QVERIFY(timer.elapsed() >= 900);
     QVERIFY(shell.waitForIdle(0));
 
     // The folder removal is over when the call returns: the next line may rely on it.
     QVERIFY(QDir().mkpath(m_folder->drive(QStringLiteral("F")) + QStringLiteral("/messagerie/boite")));
-    QVERIFY(shell.startAndWait(QStringLiteral("cmd.exe /c rd /s/q f:\\messagerie"), WindowStyle::Minimized).ok());
+    QVERIFY(shell
+                .startAndWait(
+                    QStringLiteral("cmd.exe /c rd /s/q f:\\messagerie"), WindowStyle::Minimized, Shell::kCommandWaitMs)
+                .ok());
     QVERIFY(!QFileInfo::exists(m_folder->drive(QStringLiteral("F")) + QStringLiteral("/messagerie")));
 }
 
@@ -219,10 +224,11 @@ void TestProcessShell::noShellInBetween()
     ProcessShell shell(m_folder->paths());
     // The word reaches the interpreter whole, both as text and as a folder name.
     QVERIFY(shell
-                .startAndWait(
-                    QStringLiteral("cmd.exe /c echo ") + word + QStringLiteral(" >> C:\\echo.txt"), WindowStyle::Hidden)
+                .startAndWait(QStringLiteral("cmd.exe /c echo ") + word + QStringLiteral(" >> C:\\echo.txt"),
+                    WindowStyle::Hidden, Shell::kCommandWaitMs)
                 .ok());
-    QVERIFY(shell.startAndWait(QStringLiteral("cmd.exe /c md C:\\") + word, WindowStyle::Hidden).ok());
+    QVERIFY(shell.startAndWait(QStringLiteral("cmd.exe /c md C:\\") + word, WindowStyle::Hidden, Shell::kCommandWaitMs)
+                .ok());
     QCOMPARE(m_folder->readFile(QStringLiteral("drives/c/echo.txt")), word.toLatin1() + "\r\n");
     QVERIFY(QFileInfo(m_folder->drive(QStringLiteral("C")) + u'/' + word).isDir());
 

@@ -7,6 +7,7 @@
 #include "text/controlcharacters.h"
 #include "text/cp1252.h"
 #include "text/pathresolver.h"
+#include "text/windowsnames.h"
 
 #include <QDir>
 #include <QFile>
@@ -159,16 +160,6 @@ QString Converter::unparkedMessage(const QStringList &classes, const QString &wo
         + QStringLiteral(". Ces élèves ne figurent pas dans le fichier de destination.");
 }
 
-bool Converter::usableAsFileName(const QString &className)
-{
-    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
-    for (const QChar c : className) {
-        if (c.unicode() < 0x20 || forbidden.contains(c))
-            return false;
-    }
-    return true;
-}
-
 Result<ConversionReport> Converter::run(const ConversionRequest &request, ConversionObserver &observer)
 {
     using Failure = Result<ConversionReport>;
@@ -279,7 +270,7 @@ Result<ConversionReport> Converter::run(const ConversionRequest &request, Conver
             continue;
         const QString name = Cp1252::decode(groups[g].name);
         bool parked = false;
-        if (usableAsFileName(name)) {
+        if (WindowsNames::isFileName(name + QStringLiteral(".txt"))) {
             QByteArray lines;
             sorter.appendGroup(lines, g);
             QFile file(m_paths.toHost(workFile(name)));
@@ -303,7 +294,8 @@ Result<ConversionReport> Converter::run(const ConversionRequest &request, Conver
         const qsizetype group = sorter.findGroup(line.name);
         const QString name = Cp1252::decode(line.name);
         QByteArray earlier;
-        const bool hadFile = usableAsFileName(name) && present.contains((name + QStringLiteral(".txt")).toCaseFolded());
+        const bool hadFile = WindowsNames::isFileName(name + QStringLiteral(".txt"))
+            && present.contains((name + QStringLiteral(".txt")).toCaseFolded());
         if (hadFile) {
             const QString host = m_paths.toHost(workFile(name));
             if (QFileInfo(host).isFile() && readWhole(host, earlier))

@@ -64,9 +64,6 @@ public:
     static QString analysisMessage(qint64 total, qint64 withoutClass, const QString &errorFile);
     static QString finishedMessage();
     static QString unparkedMessage(const QStringList &classes, const QString &workFolder);
-    // True when the class name can name a file inside the work folder: no folder separator, nothing a
-    // Windows file name cannot hold.
-    static bool usableAsFileName(const QString &className);
 
 private:
     const PathResolver &m_paths;

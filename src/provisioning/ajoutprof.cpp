@@ -4,7 +4,6 @@
 #include "dialogs/dialogopening.h"
 #include "directory/directory.h"
 #include "directory/dirpaths.h"
-#include "directory/logins.h"
 #include "enrolsupport.h"
 #include "journal/actionjournal.h"
 #include "program/mainvalues.h"
@@ -13,6 +12,7 @@
 #include "shell/shell.h"
 #include "teachers.h"
 #include "text/fieldreader.h"
+#include "text/windowsnames.h"
 #include "ui/formbuilder.h"
 #include "ui/paintnow.h"
 #include "ui/prompts.h"
@@ -94,10 +94,10 @@ void AjoutProf::create()
                                                    "aucun compte n'a été créé."));
         return;
     }
-    const QString login = Logins::teacherLogin(surname, firstName);
+    const QString login = WindowsNames::teacherLogin(surname, firstName);
     // The login names the folder, the share and a line of the teacher list: a space, a comma or a
     // backslash in it would make the commands address another folder or share.
-    if (!isCommandWord(login)) {
+    if (!WindowsNames::isCommandWord(login)) {
         m_services.prompts->message(QStringLiteral("Le nom de compte ") + login
             + QStringLiteral(" ne peut pas servir de nom de dossier.") + u'\r'
             + QStringLiteral("Entrez le nom et le prénom sans espaces, virgules ni barres "

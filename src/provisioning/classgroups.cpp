@@ -10,6 +10,7 @@
 #include "shell/shell.h"
 #include "text/pathresolver.h"
 #include "text/textwriter.h"
+#include "text/windowsnames.h"
 #include "ui/prompts.h"
 
 namespace {
@@ -89,7 +90,7 @@ void ClassGroups::handleRecord(const Input &input, const QString &className)
 
     // A class that would name a folder outside its parent gets no script, folder or share: those
     // steps fail for this record and the next record is handled.
-    if (!PupilNaming::isFolderName(className))
+    if (!WindowsNames::isFolderName(className))
         return;
 
     skipAndContinue(

@@ -15,17 +15,4 @@ Result<DomainNames> readNames(const Services &services)
     return names;
 }
 
-bool isCommandWord(const QString &name)
-{
-    static const QString refused = QStringLiteral("\\/:*?\"<>|&^%!(),;=");
-    if (name.isEmpty() || name.contains(QStringLiteral("..")))
-        return false;
-    for (const QChar c : name) {
-        if (c.isSpace() || c.unicode() < 32 || refused.contains(c))
-            return false;
-    }
-    // Windows drops trailing dots from a name: "abc." would address "abc".
-    return !name.endsWith(u'.');
-}
-
 } // namespace EnrolSupport

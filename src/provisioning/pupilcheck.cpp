@@ -6,6 +6,7 @@
 #include "pupilnaming.h"
 #include "text/pathresolver.h"
 #include "text/textwriter.h"
+#include "text/windowsnames.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -136,7 +137,7 @@ Result<QList<PupilCheckRow>> PupilCheck::run(const Input &input)
         if (hasClass && !domain->groups.contains(DirNames::key(pupil.className)))
             row.problems << classGroupMissing();
         // A class that names no folder has been reported already; its path is not looked at.
-        if (hasClass && PupilNaming::isFolderName(pupil.className)) {
+        if (hasClass && WindowsNames::isFolderName(pupil.className)) {
             auto there = classFolderThere.constFind(pupil.className);
             if (there == classFolderThere.cend()) {
                 const QString folder = PupilNaming::classHomeFolder(input.homeRoot, pupil.className);

@@ -19,16 +19,9 @@ QString classHomeFolder(const QString &homeRoot, const QString &className);
 QString homeShare(const QString &login);
 QString homeDirectory(const QString &serverName, const QString &login);
 
-// True when the value can stand as one folder name below its parent and as words of a command line:
-// it holds no slash, backslash or "..", no control character, none of the characters that the
-// command interpreter reads as operators or expansions when a name stands unquoted on a line
-// (" & | < > ^ %), and is not empty once the trailing dots and spaces that Windows drops are taken
-// away. A class or login that fails this would name a folder outside its parent (or the parent
-// itself), or run a command of its own, so no folder, script or share is ever made from it.
-bool isFolderName(const QString &value);
-
-// True when the class and the login both pass isFolderName: only then are a pupil's personal folder
-// made and shared.
+// True when the class and the login are both folder names (WindowsNames::isFolderName): only then
+// are a pupil's personal folder made and shared. Any other name would name a folder outside its
+// parent, or run a command of its own.
 bool hasFolderNames(const QString &className, const QString &login);
 
 } // namespace PupilNaming

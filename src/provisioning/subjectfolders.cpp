@@ -2,8 +2,8 @@
 
 #include "program/services.h"
 #include "provisioningfolders.h"
-#include "pupilnaming.h"
 #include "shell/shell.h"
+#include "text/windowsnames.h"
 #include "ui/prompts.h"
 
 void SubjectFolders::run(const Input &input)
@@ -20,7 +20,7 @@ void SubjectFolders::run(const Input &input)
         for (const QString &subject : input.subjects) {
             // An empty entry names the subjects folder itself, as it always has; a subject that would
             // climb out of the subjects folder gets neither folder nor script.
-            if (!subject.isEmpty() && !PupilNaming::isFolderName(subject))
+            if (!subject.isEmpty() && !WindowsNames::isFolderName(subject))
                 continue;
             const QString subjectFolder = folder + QLatin1Char('\\') + subject;
             skipAndContinue(makeFolder(m_services, subjectFolder));

@@ -9,6 +9,7 @@
 #include "program/services.h"
 #include "shell/shell.h"
 #include "teachers.h"
+#include "text/windowsnames.h"
 #include "ui/formbuilder.h"
 #include "ui/paintnow.h"
 #include "ui/prompts.h"
@@ -80,7 +81,7 @@ void SuppProf::remove()
                                                    "supprimé."));
         return;
     }
-    if (!isCommandWord(login)) {
+    if (!WindowsNames::isCommandWord(login)) {
         m_services.prompts->message(QStringLiteral("Le nom ") + login
             + QStringLiteral(" ne désigne pas un seul dossier ni un seul partage : rien n'a "
                              "été supprimé."));

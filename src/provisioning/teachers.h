@@ -8,7 +8,7 @@
 struct Services;
 
 // Where a teacher's folder lies, and the teacher list "profsliste.txt" of the program folder, one
-// login per line in enrolment order. The login itself follows Logins::teacherLogin.
+// login per line in enrolment order. The login itself follows WindowsNames::teacherLogin.
 namespace Teachers {
 
 // home-folder root + "\profs\" + login

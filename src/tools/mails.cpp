@@ -1,12 +1,12 @@
 #include "mails.h"
 
-#include "directory/logins.h"
 #include "program/mainvalues.h"
 #include "program/services.h"
 #include "shell/shell.h"
 #include "text/fieldreader.h"
 #include "text/pathresolver.h"
 #include "text/textwriter.h"
+#include "text/windowsnames.h"
 #include "toolsdialogs.h"
 #include "ui/formbuilder.h"
 #include "ui/paintnow.h"
@@ -54,12 +54,6 @@ private:
     QList<ListFile> m_files;
     QHash<QString, qsizetype> m_index;
 };
-
-// A class name becomes part of a file name: one holding a separator would put its list elsewhere.
-bool fitsInFileName(const QString &className)
-{
-    return !className.contains(u'/') && !className.contains(u'\\');
-}
 
 } // namespace
 
@@ -138,14 +132,15 @@ void Mails::generate()
             const QString &className = record[2];
             if (surname.isEmpty() && firstNames.isEmpty() && className.isEmpty())
                 continue; // a stray blank line is no pupil
-            if (!fitsInFileName(className)) {
+            // The class names a file of the list folder, and no command line.
+            if (!WindowsNames::isFileName(className + QStringLiteral("mail.txt"))) {
                 if (!refused.contains(className))
                     refusedOrder.append(className);
                 ++refused[className];
                 continue;
             }
-            lists.add(
-                className + QStringLiteral("mail.txt"), address(Logins::pupilLogin(surname, firstNames, className)));
+            lists.add(className + QStringLiteral("mail.txt"),
+                address(WindowsNames::pupilLogin(surname, firstNames, className)));
         }
         for (const QString &className : std::as_const(refusedOrder))
             notes << QStringLiteral(

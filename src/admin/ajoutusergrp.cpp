@@ -87,11 +87,9 @@ void AjoutUserGrp::addAll()
         Status failed;
         if (group.isEmpty()) {
             failed = Status::failure(QStringLiteral("Aucun groupe n'est choisi dans la fenêtre principale."));
-        } else if (auto user = m_services.directory->bind(DirPaths::object(m_server, entry, QStringLiteral("user")));
-                   !user) {
+        } else if (auto user = m_services.directory->bind(DirPaths::object(m_server, entry, DirKind::User)); !user) {
             failed = user.status();
-        } else if (auto bound = m_services.directory->bind(DirPaths::object(m_server, group, QStringLiteral("group")));
-                   !bound) {
+        } else if (auto bound = m_services.directory->bind(DirPaths::object(m_server, group, DirKind::Group)); !bound) {
             failed = bound.status();
         } else if (const Status added = (*bound)->add((*user)->adsPath()); !added) {
             failed = added;

@@ -189,8 +189,8 @@ void GroupsPanel::removeMember()
         return;
     // A step that fails is passed over; the member list read again shows what the directory holds.
     const QString server = m_services.main->serverName();
-    auto user = m_services.directory->bind(DirPaths::object(server, chosenMemberText(), QStringLiteral("user")));
-    auto group = m_services.directory->bind(DirPaths::object(server, chosenGroupText(), QStringLiteral("group")));
+    auto user = m_services.directory->bind(DirPaths::object(server, chosenMemberText(), DirKind::User));
+    auto group = m_services.directory->bind(DirPaths::object(server, chosenGroupText(), DirKind::Group));
     Status removed = group ? (user ? Status() : user.status()) : group.status();
     if (group) {
         if (user)

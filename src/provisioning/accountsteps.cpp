@@ -22,10 +22,10 @@ Status setHomeAndScript(
 
 Status joinGroup(const Services &services, const QString &serverName, const QString &login, const QString &group)
 {
-    auto user = services.directory->bind(DirPaths::object(serverName, login, QStringLiteral("user")));
+    auto user = services.directory->bind(DirPaths::object(serverName, login, DirKind::User));
     if (!user)
         return user.status();
-    auto bound = services.directory->bind(DirPaths::object(serverName, group, QStringLiteral("group")));
+    auto bound = services.directory->bind(DirPaths::object(serverName, group, DirKind::Group));
     if (!bound)
         return bound.status();
     if (Status added = (*bound)->add((*user)->adsPath()); !added)

@@ -53,8 +53,8 @@ PupilAccount PupilAccountSteps::make(const PupilRecord &pupil, bool existing)
     DirObjectPtr user;
     auto container = m_services.directory->bind(DirPaths::container(m_serverName));
     auto made = !container ? Result<DirObjectPtr>(container.status())
-        : existing ? m_services.directory->bind(DirPaths::object(m_serverName, report.login, QStringLiteral("user")))
-                   : (*container)->create(DirKind::User, report.login);
+        : existing         ? m_services.directory->bind(DirPaths::object(m_serverName, report.login, DirKind::User))
+                           : (*container)->create(DirKind::User, report.login);
     if (made) {
         user = std::move(*made);
         report.account = user->put(DirProperty::FullName, QString(pupil.surname + u' ' + pupil.firstNames));

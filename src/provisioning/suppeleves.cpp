@@ -169,7 +169,7 @@ void SuppEleves::eraseAll()
         const Status deleted = container ? (*container)->deleteObject(DirKind::User, login) : container.status();
         if (!deleted) {
             // An account removed by hand earlier is gone all the same; one still there stays listed.
-            if (!container || m_services.directory->bind(DirPaths::object(m_server, login, QStringLiteral("user"))))
+            if (!container || m_services.directory->bind(DirPaths::object(m_server, login, DirKind::User)))
                 remaining.append(login);
         }
         const Status unshared

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dirproperties.h"
+
 #include <QString>
 
 // The directory paths the actions build from the server (or domain) name.
@@ -11,13 +13,16 @@ inline QString container(const QString &serverOrDomain)
     return QStringLiteral("WinNT://") + serverOrDomain;
 }
 
-// Container + "/" + name, with "," + class suffix ("user", "group") when one is given.
-inline QString object(const QString &serverOrDomain, const QString &name, const QString &classSuffix = {})
+// Container + "/" + name: the account or group of that name.
+inline QString object(const QString &serverOrDomain, const QString &name)
 {
-    QString path = container(serverOrDomain) + u'/' + name;
-    if (!classSuffix.isEmpty())
-        path += u',' + classSuffix;
-    return path;
+    return container(serverOrDomain) + u'/' + name;
+}
+
+// The same path with the class fixed: ",user" or ",group" after the name.
+inline QString object(const QString &serverOrDomain, const QString &name, DirKind kind)
+{
+    return object(serverOrDomain, name) + u',' + classNameOf(kind).toLower();
 }
 
 } // namespace DirPaths

@@ -267,6 +267,10 @@ void TestProvisioningPanel::subjectFolders_data()
         << true << QStringList {QStringLiteral("..\\..\\C:"), QStringLiteral("Maths/Physique"), QStringLiteral("SVT")}
         << QStringList {QStringLiteral("E:\\Matieres"), QStringLiteral("E:\\Matieres\\SVT")}
         << QStringList {QStringLiteral("%P\\matiere.bat E:\\Matieres\\SVT SVT"), share};
+    // Nor does one that Windows would refuse as a folder name, or name otherwise.
+    QTest::newRow("a subject Windows cannot name gets nothing")
+        << true << QStringList {QStringLiteral("Maths?"), QStringLiteral("SVT.")}
+        << QStringList {QStringLiteral("E:\\Matieres")} << QStringList {share};
 }
 
 void TestProvisioningPanel::subjectFolders()

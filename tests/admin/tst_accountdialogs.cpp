@@ -15,6 +15,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct DialogFixture : AdminFixture
@@ -223,13 +225,13 @@ void TestAccountDialogs::createAccount()
         QCOMPARE(f.property(nom, DirProperty::Description).toString(), desc);
         QVERIFY(f.passwordIs(nom, QStringLiteral("Motdepasse1")));
         QVERIFY(f.members(QStringLiteral("6A")).isEmpty());
-        QCOMPARE(f.journalled(), QStringList {"création d'un compte ; " + nom + " ; fait"});
+        QCOMPARE(f.journalled(), QStringList {u"création d'un compte ; "_s + nom + u" ; fait"_s});
         QTRY_VERIFY(d.isNull());
         return;
     }
     // A form not filled asks nothing of the directory, so nothing is journalled.
     QCOMPARE(f.journalled(),
-        nom == QStringLiteral("alice") ? QStringList {"création d'un compte ; alice ; échec"} : QStringList());
+        nom == QStringLiteral("alice") ? QStringList {u"création d'un compte ; alice ; échec"_s} : QStringList());
     QCOMPARE(f.prompts.messages().size(), 1);
     QVERIFY2(f.prompts.messages().first().startsWith(report), qPrintable(f.prompts.messages().first()));
     QCOMPARE(f.prompts.shown.first().title, QString());
@@ -298,7 +300,7 @@ void TestAccountDialogs::deleteSelection()
     QStringList gone;
     for (const QString &name : std::as_const(chosen)) {
         if (!name.isEmpty())
-            journalled << "suppression d'un compte ; " + name + (gone.contains(name) ? " ; échec" : " ; fait");
+            journalled << u"suppression d'un compte ; "_s + name + (gone.contains(name) ? u" ; échec"_s : u" ; fait"_s);
         gone << name;
     }
     QCOMPARE(f.journalled(), journalled);
@@ -359,7 +361,7 @@ void TestAccountDialogs::unlock()
     const QString outcome = unlocked    ? QStringLiteral("fait")
         : name == QStringLiteral("bob") ? QStringLiteral("rien")
                                         : QStringLiteral("échec");
-    QCOMPARE(f.journalled(), QStringList {"déverrouillage ; " + name + " ; " + outcome});
+    QCOMPARE(f.journalled(), QStringList {u"déverrouillage ; "_s + name + u" ; "_s + outcome});
     QTRY_VERIFY(d.isNull());
 }
 
@@ -376,7 +378,7 @@ void TestAccountDialogs::refusedUnlockIsReported()
     QCOMPARE(f.prompts.messages(),
         QStringList({QStringLiteral("Le compte « alice » n'a pas pu être déverrouillé.\rAccès refusé.")}));
     QVERIFY(f.property(QStringLiteral("alice"), DirProperty::IsAccountLocked).toBool());
-    QCOMPARE(f.journalled(), QStringList {"déverrouillage ; alice ; échec"});
+    QCOMPARE(f.journalled(), QStringList {u"déverrouillage ; alice ; échec"_s});
     QTRY_VERIFY(d.isNull());
 }
 

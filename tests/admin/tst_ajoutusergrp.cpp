@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct DialogFixture : AdminFixture
@@ -184,7 +186,8 @@ void TestAjoutUserGrp::addToChosenGroup()
     QStringList journalled;
     for (qsizetype i = 0; i < tried; ++i) {
         const bool failed = !report.isEmpty() && i == members.size();
-        journalled << "ajout à un groupe ; " + entries[i] + " dans " + group + (failed ? " ; échec" : " ; fait");
+        journalled << u"ajout à un groupe ; "_s + entries[i] + u" dans "_s + group
+                + (failed ? u" ; échec"_s : u" ; fait"_s);
     }
     QCOMPARE(f.journalled(), journalled);
     if (report.isEmpty()) {

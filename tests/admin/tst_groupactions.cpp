@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kConfirm = QStringLiteral("Etes vous sûr de vouloir supprimer ?");
@@ -106,7 +108,7 @@ void TestGroupActions::createGroup()
     // Each group asked for is in the journal, made or not.
     const bool asked = typed && !typed->isEmpty();
     QCOMPARE(f.journalled(),
-        asked ? QStringList {"création d'un groupe ; " + *typed + (created.isEmpty() ? " ; échec" : " ; fait")}
+        asked ? QStringList {u"création d'un groupe ; "_s + *typed + (created.isEmpty() ? u" ; échec"_s : u" ; fait"_s)}
               : QStringList());
 }
 
@@ -166,7 +168,7 @@ void TestGroupActions::deleteGroup()
     }
     const bool tried = ok && !group.isEmpty();
     QCOMPARE(f.journalled(),
-        tried ? QStringList {"suppression d'un groupe ; " + group + (deleted ? " ; fait" : " ; échec")}
+        tried ? QStringList {u"suppression d'un groupe ; "_s + group + (deleted ? u" ; fait"_s : u" ; échec"_s)}
               : QStringList());
 }
 

@@ -28,6 +28,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestPrincipale : public QObject
 {
     Q_OBJECT
@@ -268,27 +270,27 @@ void TestPrincipale::menus()
                     + (entry->isSeparator() ? QStringLiteral("-") : entry->text());
     }
     const QStringList expected {
-        "MENUFichier=Fichier",
-        "MENUparam=Paramètres",
-        "separator=-",
-        "MENUquitter=Quitter",
-        "mnuoutil=Outils",
-        "mnuoutils=Analyseur ORVO",
-        "separator2=-",
-        "mnudeverr=Déverouiller un utilisateur",
-        "msnuajoutele=Ajouter un éleve",
-        "mnoutilsuppele=Suppression de tous les élèves",
-        "separator3=-",
-        "mnuajoutprof=Ajouter un professeur",
-        "manuoutilsuppprof=Suppression d'un professeur",
-        "separateur=-",
-        "mnuoutilsmail=Création des listes de diffusion emails",
-        "manuoutilrestartmail=Redémarrage Serveur MAIL",
-        "mnuoutilvidmail=Vider les boites mail",
-        "separateur5=-",
-        "mnudiruse=Verification de l'espace occupé par les élèves",
-        "separateur6=-",
-        "mnuverifeleves=Vérifier le fichier des élèves avant la création",
+        u"MENUFichier=Fichier"_s,
+        u"MENUparam=Paramètres"_s,
+        u"separator=-"_s,
+        u"MENUquitter=Quitter"_s,
+        u"mnuoutil=Outils"_s,
+        u"mnuoutils=Analyseur ORVO"_s,
+        u"separator2=-"_s,
+        u"mnudeverr=Déverouiller un utilisateur"_s,
+        u"msnuajoutele=Ajouter un éleve"_s,
+        u"mnoutilsuppele=Suppression de tous les élèves"_s,
+        u"separator3=-"_s,
+        u"mnuajoutprof=Ajouter un professeur"_s,
+        u"manuoutilsuppprof=Suppression d'un professeur"_s,
+        u"separateur=-"_s,
+        u"mnuoutilsmail=Création des listes de diffusion emails"_s,
+        u"manuoutilrestartmail=Redémarrage Serveur MAIL"_s,
+        u"mnuoutilvidmail=Vider les boites mail"_s,
+        u"separateur5=-"_s,
+        u"mnudiruse=Verification de l'espace occupé par les élèves"_s,
+        u"separateur6=-"_s,
+        u"mnuverifeleves=Vérifier le fichier des élèves avant la création"_s,
     };
     QCOMPARE(seen, expected);
 }

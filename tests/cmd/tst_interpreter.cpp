@@ -13,6 +13,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 class TestInterpreter : public QObject
 {
     Q_OBJECT
@@ -88,68 +90,32 @@ void TestInterpreter::fileCommands_data()
     QTest::addColumn<QStringList>("absent");
 
     const QStringList none;
-    QTest::newRow("md makes missing parents")
-        << none << "/c md E:\\Perso\\eleves\\TS8" << 0 << QStringList {"drives/e/Perso/eleves/TS8"} << none;
-    QTest::newRow("md of an existing folder fails")
-        << QStringList {"drives/e/Perso/"} << "/c md E:\\Perso" << 1 << QStringList {"drives/e/Perso"} << none;
-    QTest::newRow("md sees an existing folder in any case")
-        << QStringList {"drives/e/Perso/"} << "/c MD e:\\PERSO" << 1 << none << QStringList {"drives/e/PERSO"};
-    QTest::newRow("md goes into an existing folder in any case")
-        << QStringList {"drives/e/Perso/"} << "/c md e:\\perso\\profs" << 0 << QStringList {"drives/e/Perso/profs"}
-        << QStringList {"drives/e/perso"};
-    QTest::newRow("md of two words makes two folders")
-        << none << "/c md E:\\Arts E:\\plastiques" << 0 << QStringList {"drives/e/Arts", "drives/e/plastiques"} << none;
-    QTest::newRow("rd removes an empty folder")
-        << QStringList {"drives/e/vide/"} << "/c rd E:\\VIDE" << 0 << none << QStringList {"drives/e/vide"};
-    QTest::newRow("rd keeps a folder that is not empty") << QStringList {"drives/e/plein/a.txt"} << "/c rd E:\\plein"
-                                                         << 1 << QStringList {"drives/e/plein/a.txt"} << none;
-    QTest::newRow("rd /s/q removes the whole tree")
-        << QStringList {"drives/e/Perso/eleves/TS8/dupont/a.txt", "drives/e/Perso/eleves/1S2/", "drives/e/Perso/profs/"}
-        << "/c rd /s/q e:\\perso\\ELEVES" << 0 << QStringList {"drives/e/Perso/profs"}
-        << QStringList {"drives/e/Perso/eleves"};
-    QTest::newRow("rd takes its switches after the path")
-        << QStringList {"drives/f/messagerie/boite/m.eml"} << "/c rd f:\\messagerie /S /Q" << 0
-        << QStringList {"drives/f"} << QStringList {"drives/f/messagerie"};
-    QTest::newRow("rd /s without /q asks and hears no")
-        << QStringList {"drives/e/Public/TS8/a.txt"} << "/c rd /s E:\\Public" << 0
-        << QStringList {"drives/e/Public/TS8/a.txt"} << none;
-    QTest::newRow("rd of a missing folder fails")
-        << none << "/c rd /s/q f:\\messagerie" << 1 << none << QStringList {"drives/f/messagerie"};
-    QTest::newRow("rd of a file fails") << QStringList {"drives/c/a.txt"} << "/c rd /s/q C:\\a.txt" << 1
-                                        << QStringList {"drives/c/a.txt"} << none;
-    QTest::newRow("del removes one file in any case")
-        << QStringList {"drives/c/orvo.txt", "drives/c/autre.txt"} << "/c del c:\\ORVO.TXT" << 0
-        << QStringList {"drives/c/autre.txt"} << QStringList {"drives/c/orvo.txt"};
-    QTest::newRow("del takes /q after the path") << QStringList {"profsliste.txt"} << "/c del %P%\\profsliste.txt /q"
-                                                 << 0 << none << QStringList {"profsliste.txt"};
+    // clang-format off
+    QTest::newRow("md makes missing parents") << none << "/c md E:\\Perso\\eleves\\TS8" << 0 << QStringList {u"drives/e/Perso/eleves/TS8"_s} << none;
+    QTest::newRow("md of an existing folder fails") << QStringList {u"drives/e/Perso/"_s} << "/c md E:\\Perso" << 1 << QStringList {u"drives/e/Perso"_s} << none;
+    QTest::newRow("md sees an existing folder in any case") << QStringList {u"drives/e/Perso/"_s} << "/c MD e:\\PERSO" << 1 << none << QStringList {u"drives/e/PERSO"_s};
+    QTest::newRow("md goes into an existing folder in any case") << QStringList {u"drives/e/Perso/"_s} << "/c md e:\\perso\\profs" << 0 << QStringList {u"drives/e/Perso/profs"_s} << QStringList {u"drives/e/perso"_s};
+    QTest::newRow("md of two words makes two folders") << none << "/c md E:\\Arts E:\\plastiques" << 0 << QStringList {u"drives/e/Arts"_s, u"drives/e/plastiques"_s} << none;
+    QTest::newRow("rd removes an empty folder") << QStringList {u"drives/e/vide/"_s} << "/c rd E:\\VIDE" << 0 << none << QStringList {u"drives/e/vide"_s};
+    QTest::newRow("rd keeps a folder that is not empty") << QStringList {u"drives/e/plein/a.txt"_s} << "/c rd E:\\plein" << 1 << QStringList {u"drives/e/plein/a.txt"_s} << none;
+    QTest::newRow("rd /s/q removes the whole tree") << QStringList {u"drives/e/Perso/eleves/TS8/dupont/a.txt"_s, u"drives/e/Perso/eleves/1S2/"_s, u"drives/e/Perso/profs/"_s} << "/c rd /s/q e:\\perso\\ELEVES" << 0 << QStringList {u"drives/e/Perso/profs"_s} << QStringList {u"drives/e/Perso/eleves"_s};
+    QTest::newRow("rd takes its switches after the path") << QStringList {u"drives/f/messagerie/boite/m.eml"_s} << "/c rd f:\\messagerie /S /Q" << 0 << QStringList {u"drives/f"_s} << QStringList {u"drives/f/messagerie"_s};
+    QTest::newRow("rd /s without /q asks and hears no") << QStringList {u"drives/e/Public/TS8/a.txt"_s} << "/c rd /s E:\\Public" << 0 << QStringList {u"drives/e/Public/TS8/a.txt"_s} << none;
+    QTest::newRow("rd of a missing folder fails") << none << "/c rd /s/q f:\\messagerie" << 1 << none << QStringList {u"drives/f/messagerie"_s};
+    QTest::newRow("rd of a file fails") << QStringList {u"drives/c/a.txt"_s} << "/c rd /s/q C:\\a.txt" << 1 << QStringList {u"drives/c/a.txt"_s} << none;
+    QTest::newRow("del removes one file in any case") << QStringList {u"drives/c/orvo.txt"_s, u"drives/c/autre.txt"_s} << "/c del c:\\ORVO.TXT" << 0 << QStringList {u"drives/c/autre.txt"_s} << QStringList {u"drives/c/orvo.txt"_s};
+    QTest::newRow("del takes /q after the path") << QStringList {u"profsliste.txt"_s} << "/c del %P%\\profsliste.txt /q" << 0 << none << QStringList {u"profsliste.txt"_s};
     QTest::newRow("del of a missing file fails") << none << "/c del c:\\absent.txt" << 1 << none << none;
-    QTest::newRow("del /s/q empties a tree and keeps its folders")
-        << QStringList {"drives/f/listes/a.txt", "drives/f/listes/.cache", "drives/f/listes/TS8/b.txt",
-               "drives/f/listes/TS8/vide/"}
-        << "/c del /s/q F:\\Listes" << 0 << QStringList {"drives/f/listes/TS8/vide"}
-        << QStringList {"drives/f/listes/a.txt", "drives/f/listes/.cache", "drives/f/listes/TS8/b.txt"};
-    QTest::newRow("del of a folder without /q asks and hears no")
-        << QStringList {"drives/f/listes/a.txt"} << "/c del F:\\listes" << 0 << QStringList {"drives/f/listes/a.txt"}
-        << none;
-    QTest::newRow("del of a folder without /s leaves its subfolders")
-        << QStringList {"drives/f/listes/a.txt", "drives/f/listes/TS8/b.txt"} << "/c del /q F:\\listes" << 0
-        << QStringList {"drives/f/listes/TS8/b.txt"} << QStringList {"drives/f/listes/a.txt"};
-    QTest::newRow("del with a wildcard") << QStringList {"drives/c/TS8.txt", "drives/c/1S2.TXT", "drives/c/garde.csv"}
-                                         << "/c del /q C:\\*.txt" << 0 << QStringList {"drives/c/garde.csv"}
-                                         << QStringList {"drives/c/TS8.txt", "drives/c/1S2.TXT"};
-    QTest::newRow("ren renames a file") << QStringList {"temporvotrv.txt"}
-                                        << "/c ren %P%\\TEMPORVOTRV.txt profsliste.txt" << 0
-                                        << QStringList {"profsliste.txt"} << QStringList {"temporvotrv.txt"};
-    QTest::newRow("ren never replaces a name taken in another case")
-        << QStringList {"drives/c/a.txt", "drives/c/B.txt"} << "/c ren C:\\a.txt b.txt" << 1
-        << QStringList {"drives/c/a.txt", "drives/c/B.txt"} << QStringList {"drives/c/b.txt"};
-    QTest::newRow("ren may change the case only") << QStringList {"drives/c/a.txt"} << "/c ren C:\\a.txt A.txt" << 0
-                                                  << QStringList {"drives/c/A.txt"} << QStringList {"drives/c/a.txt"};
-    QTest::newRow("ren refuses a path as the new name")
-        << QStringList {"drives/c/a.txt"} << "/c ren C:\\a.txt D:\\b.txt" << 1 << QStringList {"drives/c/a.txt"}
-        << QStringList {"drives/d/b.txt"};
-    QTest::newRow("ren of a missing file fails")
-        << none << "/c ren C:\\absent.txt b.txt" << 1 << none << QStringList {"drives/c/b.txt"};
+    QTest::newRow("del /s/q empties a tree and keeps its folders") << QStringList {u"drives/f/listes/a.txt"_s, u"drives/f/listes/.cache"_s, u"drives/f/listes/TS8/b.txt"_s, u"drives/f/listes/TS8/vide/"_s} << "/c del /s/q F:\\Listes" << 0 << QStringList {u"drives/f/listes/TS8/vide"_s} << QStringList {u"drives/f/listes/a.txt"_s, u"drives/f/listes/.cache"_s, u"drives/f/listes/TS8/b.txt"_s};
+    QTest::newRow("del of a folder without /q asks and hears no") << QStringList {u"drives/f/listes/a.txt"_s} << "/c del F:\\listes" << 0 << QStringList {u"drives/f/listes/a.txt"_s} << none;
+    QTest::newRow("del of a folder without /s leaves its subfolders") << QStringList {u"drives/f/listes/a.txt"_s, u"drives/f/listes/TS8/b.txt"_s} << "/c del /q F:\\listes" << 0 << QStringList {u"drives/f/listes/TS8/b.txt"_s} << QStringList {u"drives/f/listes/a.txt"_s};
+    QTest::newRow("del with a wildcard") << QStringList {u"drives/c/TS8.txt"_s, u"drives/c/1S2.TXT"_s, u"drives/c/garde.csv"_s} << "/c del /q C:\\*.txt" << 0 << QStringList {u"drives/c/garde.csv"_s} << QStringList {u"drives/c/TS8.txt"_s, u"drives/c/1S2.TXT"_s};
+    QTest::newRow("ren renames a file") << QStringList {u"temporvotrv.txt"_s} << "/c ren %P%\\TEMPORVOTRV.txt profsliste.txt" << 0 << QStringList {u"profsliste.txt"_s} << QStringList {u"temporvotrv.txt"_s};
+    QTest::newRow("ren never replaces a name taken in another case") << QStringList {u"drives/c/a.txt"_s, u"drives/c/B.txt"_s} << "/c ren C:\\a.txt b.txt" << 1 << QStringList {u"drives/c/a.txt"_s, u"drives/c/B.txt"_s} << QStringList {u"drives/c/b.txt"_s};
+    QTest::newRow("ren may change the case only") << QStringList {u"drives/c/a.txt"_s} << "/c ren C:\\a.txt A.txt" << 0 << QStringList {u"drives/c/A.txt"_s} << QStringList {u"drives/c/a.txt"_s};
+    QTest::newRow("ren refuses a path as the new name") << QStringList {u"drives/c/a.txt"_s} << "/c ren C:\\a.txt D:\\b.txt" << 1 << QStringList {u"drives/c/a.txt"_s} << QStringList {u"drives/d/b.txt"_s};
+    QTest::newRow("ren of a missing file fails") << none << "/c ren C:\\absent.txt b.txt" << 1 << none << QStringList {u"drives/c/b.txt"_s};
+    // clang-format on
 }
 
 void TestInterpreter::fileCommands()
@@ -197,12 +163,13 @@ void TestInterpreter::safetyNet_data()
 void TestInterpreter::safetyNet()
 {
     QFETCH(QString, command);
-    const QStringList sentinels {"drives/e/Perso/a.txt", "drives/e/b.txt", "drives/c/c.txt", "parametres.txt"};
+    const QStringList sentinels {
+        u"drives/e/Perso/a.txt"_s, u"drives/e/b.txt"_s, u"drives/c/c.txt"_s, u"parametres.txt"_s};
     lay(sentinels);
     const InterpreterRun result = run(withFolder(command));
     QCOMPARE(result.code, 1);
     QVERIFY(!result.err.isEmpty());
-    for (const QString &entry : sentinels + QStringList {"cmd", "lecteurs.txt", "perso.bat"})
+    for (const QString &entry : sentinels + QStringList {u"cmd"_s, u"lecteurs.txt"_s, u"perso.bat"_s})
         QVERIFY2(m_folder->exists(entry), qPrintable(entry));
 }
 
@@ -264,10 +231,10 @@ void TestInterpreter::layOutside()
     QVERIFY(m_outside->isValid());
     const QString o = m_outside->path();
     for (const char *folder : {"srv/e/Perso/u", "srv/e/Public", "ailleurs/sub"})
-        QVERIFY(QDir().mkpath(o + u'/' + folder));
+        QVERIFY(QDir().mkpath(o + u'/' + QLatin1String(folder)));
     for (const char *file :
         {"srv/e/Perso/u/a.txt", "srv/e/Public/p.txt", "ailleurs/secret.txt", "ailleurs/sub/s.txt"}) {
-        QFile made(o + u'/' + file);
+        QFile made(o + u'/' + QLatin1String(file));
         QVERIFY(made.open(QIODevice::WriteOnly));
     }
     QVERIFY(QFile::link(o + QStringLiteral("/ailleurs"), o + QStringLiteral("/srv/e/Perso/u/link")));
@@ -284,40 +251,38 @@ void TestInterpreter::guardsHoldOutsideTheFolder_data()
     QTest::addColumn<QStringList>("words");
     QTest::addColumn<QString>("said"); // part of the refusal
 
-    const QString program = "contient le dossier du programme";
-    const QString drive = "est la racine d'un lecteur ou la contient";
-    const QString link = "passe par un lien qui sort";
-    const QString nothing = "aucun chemin n'est donné";
-    QTest::newRow("ren of the program folder") << QStringList {"/c", "ren", ".", "autre"} << program;
-    QTest::newRow("ren of nothing") << QStringList {"/c", "ren", "", "pf2"} << nothing;
-    QTest::newRow("ren climbing to the program folder") << QStringList {"/c", "ren", "x\\..", "pf"} << program;
-    QTest::newRow("ren of a drive letter") << QStringList {"/c", "ren", "E:", "zz"} << drive;
-    QTest::newRow("ren of a drive root outside") << QStringList {"/c", "ren", "E:\\", "gone"} << drive;
-    QTest::newRow("ren of an unmapped drive's folder") << QStringList {"/c", "ren", "lecteurs\\f", "zz"} << drive;
-    QTest::newRow("ren of the drives' folder") << QStringList {"/c", "ren", "lecteurs", "zz"} << drive;
-    QTest::newRow("ren through a link") << QStringList {"/c", "ren", "E:\\Perso\\u\\link\\secret.txt", "b.txt"} << link;
-    QTest::newRow("ren to nothing") << QStringList {"/c", "ren", "E:\\Perso\\u\\a.txt", ""} << "nouveau nom est vide";
-    QTest::newRow("rd of an unmapped drive's folder") << QStringList {"/c", "rd", "/s", "/q", "lecteurs\\f"} << drive;
-    QTest::newRow("rd of it in capitals") << QStringList {"/c", "rd", "/s", "/q", "LECTEURS\\F\\"} << drive;
-    QTest::newRow("rd of it by its host path") << QStringList {"/c", "rd", "/s", "/q", "%P%/lecteurs/f"} << drive;
-    QTest::newRow("rd of the drives' folder") << QStringList {"/c", "rd", "/s", "/q", "lecteurs"} << drive;
-    QTest::newRow("del of the drives' folder") << QStringList {"/c", "del", "/s", "/q", "lecteurs"} << drive;
-    QTest::newRow("rd of a mapped drive by its host path")
-        << QStringList {"/c", "rd", "/s", "/q", "%O%/srv/e"} << drive;
-    QTest::newRow("rd above a mapped drive") << QStringList {"/c", "rd", "/s", "/q", "%O%/srv"} << drive;
-    QTest::newRow("del above a mapped drive") << QStringList {"/c", "del", "/s", "/q", "%O%/srv"} << drive;
-    QTest::newRow("del above a mapped drive without /s") << QStringList {"/c", "del", "/q", "%O%/srv"} << drive;
-    QTest::newRow("del through a link") << QStringList {"/c", "del", "/q", "E:\\Perso\\u\\link\\*"} << link;
-    QTest::newRow("del of a folder through a link")
-        << QStringList {"/c", "del", "/q", "E:\\Perso\\u\\link\\sub"} << link;
-    QTest::newRow("del of a file through a link")
-        << QStringList {"/c", "del", "E:\\Perso\\u\\link\\secret.txt"} << link;
-    QTest::newRow("rd through a link") << QStringList {"/c", "rd", "/s", "/q", "E:\\Perso\\u\\link\\sub"} << link;
-    QTest::newRow("rd through a link of the program folder")
-        << QStringList {"/c", "rd", "/s", "/q", "pflink\\sub"} << link;
-    QTest::newRow("md through a link") << QStringList {"/c", "md", "E:\\Perso\\u\\link\\nouveau"} << link;
-    QTest::newRow("md of nothing") << QStringList {"/c", "md", ""} << nothing;
-    QTest::newRow("write through a link") << QStringList {"/c", "echo", "x", ">>", "E:\\Perso\\u\\link\\w.txt"} << link;
+    const QString program = u"contient le dossier du programme"_s;
+    const QString drive = u"est la racine d'un lecteur ou la contient"_s;
+    const QString link = u"passe par un lien qui sort"_s;
+    const QString nothing = u"aucun chemin n'est donné"_s;
+    // clang-format off
+    QTest::newRow("ren of the program folder") << QStringList {u"/c"_s, u"ren"_s, u"."_s, u"autre"_s} << program;
+    QTest::newRow("ren of nothing") << QStringList {u"/c"_s, u"ren"_s, u""_s, u"pf2"_s} << nothing;
+    QTest::newRow("ren climbing to the program folder") << QStringList {u"/c"_s, u"ren"_s, u"x\\.."_s, u"pf"_s} << program;
+    QTest::newRow("ren of a drive letter") << QStringList {u"/c"_s, u"ren"_s, u"E:"_s, u"zz"_s} << drive;
+    QTest::newRow("ren of a drive root outside") << QStringList {u"/c"_s, u"ren"_s, u"E:\\"_s, u"gone"_s} << drive;
+    QTest::newRow("ren of an unmapped drive's folder") << QStringList {u"/c"_s, u"ren"_s, u"lecteurs\\f"_s, u"zz"_s} << drive;
+    QTest::newRow("ren of the drives' folder") << QStringList {u"/c"_s, u"ren"_s, u"lecteurs"_s, u"zz"_s} << drive;
+    QTest::newRow("ren through a link") << QStringList {u"/c"_s, u"ren"_s, u"E:\\Perso\\u\\link\\secret.txt"_s, u"b.txt"_s} << link;
+    QTest::newRow("ren to nothing") << QStringList {u"/c"_s, u"ren"_s, u"E:\\Perso\\u\\a.txt"_s, u""_s} << "nouveau nom est vide";
+    QTest::newRow("rd of an unmapped drive's folder") << QStringList {u"/c"_s, u"rd"_s, u"/s"_s, u"/q"_s, u"lecteurs\\f"_s} << drive;
+    QTest::newRow("rd of it in capitals") << QStringList {u"/c"_s, u"rd"_s, u"/s"_s, u"/q"_s, u"LECTEURS\\F\\"_s} << drive;
+    QTest::newRow("rd of it by its host path") << QStringList {u"/c"_s, u"rd"_s, u"/s"_s, u"/q"_s, u"%P%/lecteurs/f"_s} << drive;
+    QTest::newRow("rd of the drives' folder") << QStringList {u"/c"_s, u"rd"_s, u"/s"_s, u"/q"_s, u"lecteurs"_s} << drive;
+    QTest::newRow("del of the drives' folder") << QStringList {u"/c"_s, u"del"_s, u"/s"_s, u"/q"_s, u"lecteurs"_s} << drive;
+    QTest::newRow("rd of a mapped drive by its host path") << QStringList {u"/c"_s, u"rd"_s, u"/s"_s, u"/q"_s, u"%O%/srv/e"_s} << drive;
+    QTest::newRow("rd above a mapped drive") << QStringList {u"/c"_s, u"rd"_s, u"/s"_s, u"/q"_s, u"%O%/srv"_s} << drive;
+    QTest::newRow("del above a mapped drive") << QStringList {u"/c"_s, u"del"_s, u"/s"_s, u"/q"_s, u"%O%/srv"_s} << drive;
+    QTest::newRow("del above a mapped drive without /s") << QStringList {u"/c"_s, u"del"_s, u"/q"_s, u"%O%/srv"_s} << drive;
+    QTest::newRow("del through a link") << QStringList {u"/c"_s, u"del"_s, u"/q"_s, u"E:\\Perso\\u\\link\\*"_s} << link;
+    QTest::newRow("del of a folder through a link") << QStringList {u"/c"_s, u"del"_s, u"/q"_s, u"E:\\Perso\\u\\link\\sub"_s} << link;
+    QTest::newRow("del of a file through a link") << QStringList {u"/c"_s, u"del"_s, u"E:\\Perso\\u\\link\\secret.txt"_s} << link;
+    QTest::newRow("rd through a link") << QStringList {u"/c"_s, u"rd"_s, u"/s"_s, u"/q"_s, u"E:\\Perso\\u\\link\\sub"_s} << link;
+    QTest::newRow("rd through a link of the program folder") << QStringList {u"/c"_s, u"rd"_s, u"/s"_s, u"/q"_s, u"pflink\\sub"_s} << link;
+    QTest::newRow("md through a link") << QStringList {u"/c"_s, u"md"_s, u"E:\\Perso\\u\\link\\nouveau"_s} << link;
+    QTest::newRow("md of nothing") << QStringList {u"/c"_s, u"md"_s, u""_s} << nothing;
+    QTest::newRow("write through a link") << QStringList {u"/c"_s, u"echo"_s, u"x"_s, u">>"_s, u"E:\\Perso\\u\\link\\w.txt"_s} << link;
+    // clang-format on
 }
 
 void TestInterpreter::guardsHoldOutsideTheFolder()
@@ -333,11 +298,11 @@ void TestInterpreter::guardsHoldOutsideTheFolder()
     QVERIFY2(result.err.contains(said), qPrintable(result.err));
     for (const char *kept : {"%O%/srv/e/Perso/u/a.txt", "%O%/srv/e/Public/p.txt", "%O%/ailleurs/secret.txt",
              "%O%/ailleurs/sub/s.txt", "%P%/lecteurs/f/f.txt", "%P%/parametres.txt", "%P%/cmd"})
-        QVERIFY2(QFileInfo::exists(withPlaces(kept)), kept);
-    QVERIFY(QFileInfo(withPlaces("%O%/srv/e/Perso/u/link")).isSymLink());
+        QVERIFY2(QFileInfo::exists(withPlaces(QLatin1String(kept))), kept);
+    QVERIFY(QFileInfo(withPlaces(u"%O%/srv/e/Perso/u/link"_s)).isSymLink());
     for (const char *made :
         {"%O%/srv/gone", "%O%/srv/zz", "%O%/ailleurs/nouveau", "%O%/ailleurs/w.txt", "%O%/ailleurs/b.txt", "%P%/zz"})
-        QVERIFY2(!QFileInfo::exists(withPlaces(made)), made);
+        QVERIFY2(!QFileInfo::exists(withPlaces(QLatin1String(made))), made);
 }
 
 void TestInterpreter::linksAsLastComponentGoAlone()
@@ -353,29 +318,30 @@ void TestInterpreter::linksAsLastComponentGoAlone()
     const auto there = [this](const QString &path) { return QFileInfo::exists(withPlaces(path)); };
 
     // A deletion of the tree empties it without following its links.
-    QCOMPARE(ok({"/c", "del", "/s", "/q", "E:\\Perso"}), QString());
-    QVERIFY(!there("%O%/srv/e/Perso/u/a.txt"));
-    QVERIFY(there("%O%/ailleurs/secret.txt") && there("%O%/srv/e/Public/p.txt"));
+    QCOMPARE(ok({u"/c"_s, u"del"_s, u"/s"_s, u"/q"_s, u"E:\\Perso"_s}), QString());
+    QVERIFY(!there(u"%O%/srv/e/Perso/u/a.txt"_s));
+    QVERIFY(there(u"%O%/ailleurs/secret.txt"_s) && there(u"%O%/srv/e/Public/p.txt"_s));
     // A link that stays in its drive leads the commands as a folder would.
-    QCOMPARE(ok({"/c", "md", "E:\\Perso\\u\\inner\\nouveau"}), QString());
-    QVERIFY(there("%O%/srv/e/Public/nouveau"));
-    QCOMPARE(ok({"/c", "echo", "x", ">>", "E:\\Perso\\u\\inner\\w.txt"}), QString());
-    QCOMPARE(ok({"/c", "ren", "E:\\Perso\\u\\inner\\w.txt", "v.txt"}), QString());
-    QVERIFY(there("%O%/srv/e/Public/v.txt"));
-    QCOMPARE(ok({"/c", "del", "/q", "E:\\Perso\\u\\inner\\*"}), QString());
-    QVERIFY(!there("%O%/srv/e/Public/p.txt"));
+    QCOMPARE(ok({u"/c"_s, u"md"_s, u"E:\\Perso\\u\\inner\\nouveau"_s}), QString());
+    QVERIFY(there(u"%O%/srv/e/Public/nouveau"_s));
+    QCOMPARE(ok({u"/c"_s, u"echo"_s, u"x"_s, u">>"_s, u"E:\\Perso\\u\\inner\\w.txt"_s}), QString());
+    QCOMPARE(ok({u"/c"_s, u"ren"_s, u"E:\\Perso\\u\\inner\\w.txt"_s, u"v.txt"_s}), QString());
+    QVERIFY(there(u"%O%/srv/e/Public/v.txt"_s));
+    QCOMPARE(ok({u"/c"_s, u"del"_s, u"/q"_s, u"E:\\Perso\\u\\inner\\*"_s}), QString());
+    QVERIFY(!there(u"%O%/srv/e/Public/p.txt"_s));
     // A link named last goes alone, whatever it points to.
-    QCOMPARE(ok({"/c", "rd", "/s", "/q", "E:\\Perso\\u\\link"}), QString());
-    QCOMPARE(ok({"/c", "rd", "E:\\Perso\\u\\inner"}), QString());
-    QCOMPARE(ok({"/c", "rd", "pflink"}), QString());
-    QVERIFY(!QFileInfo(withPlaces("%O%/srv/e/Perso/u/link")).isSymLink());
-    QVERIFY(!QFileInfo(withPlaces("%P%/pflink")).isSymLink());
-    QVERIFY(there("%O%/ailleurs/secret.txt") && there("%O%/ailleurs/sub/s.txt") && there("%O%/srv/e/Public/nouveau"));
+    QCOMPARE(ok({u"/c"_s, u"rd"_s, u"/s"_s, u"/q"_s, u"E:\\Perso\\u\\link"_s}), QString());
+    QCOMPARE(ok({u"/c"_s, u"rd"_s, u"E:\\Perso\\u\\inner"_s}), QString());
+    QCOMPARE(ok({u"/c"_s, u"rd"_s, u"pflink"_s}), QString());
+    QVERIFY(!QFileInfo(withPlaces(u"%O%/srv/e/Perso/u/link"_s)).isSymLink());
+    QVERIFY(!QFileInfo(withPlaces(u"%P%/pflink"_s)).isSymLink());
+    QVERIFY(there(u"%O%/ailleurs/secret.txt"_s) && there(u"%O%/ailleurs/sub/s.txt"_s)
+        && there(u"%O%/srv/e/Public/nouveau"_s));
     // Inside a drive's folder everything may go, named through the program folder too.
-    QCOMPARE(ok({"/c", "md", "F:\\sous\\dossier"}), QString());
-    QCOMPARE(ok({"/c", "ren", "lecteurs\\f\\sous", "autre"}), QString());
-    QCOMPARE(ok({"/c", "rd", "/s", "/q", "lecteurs\\f\\autre"}), QString());
-    QVERIFY(there("%P%/lecteurs/f/f.txt") && !there("%P%/lecteurs/f/autre"));
+    QCOMPARE(ok({u"/c"_s, u"md"_s, u"F:\\sous\\dossier"_s}), QString());
+    QCOMPARE(ok({u"/c"_s, u"ren"_s, u"lecteurs\\f\\sous"_s, u"autre"_s}), QString());
+    QCOMPARE(ok({u"/c"_s, u"rd"_s, u"/s"_s, u"/q"_s, u"lecteurs\\f\\autre"_s}), QString());
+    QVERIFY(there(u"%P%/lecteurs/f/f.txt"_s) && !there(u"%P%/lecteurs/f/autre"_s));
 }
 
 void TestInterpreter::shares_data()
@@ -385,47 +351,24 @@ void TestInterpreter::shares_data()
     QTest::addColumn<QList<int>>("codes");
     QTest::addColumn<QStringList>("names");
 
-    const QStringList folders {"drives/e/Public/", "drives/e/Matieres/", "drives/e/Mes documents/"};
-    QTest::newRow("share a folder") << folders << QStringList {"/c net share public=e:\\PUBLIC /unlimited"}
-                                    << QList<int> {0} << QStringList {"public"};
-    QTest::newRow("a name is taken in any case") << folders
-                                                 << QStringList {"/c net share matieres=E:\\Matieres /unlimited",
-                                                        "/c net share Matieres=E:\\Matieres /unlimited"}
-                                                 << QList<int> {0, 1} << QStringList {"matieres"};
-    QTest::newRow("delete in any case with /delete /y")
-        << folders
-        << QStringList {"/c net share TS8dupont$=E:\\Public /unlimited", "/c net share ts8DUPONT$ /delete /y"}
-        << QList<int> {0, 0} << QStringList {};
-    QTest::newRow("delete with /del /y") << folders
-                                         << QStringList {"/c net share TS8=E:\\Public",
-                                                "/c net share public=E:\\Public", "/c net share TS8 /del /y"}
-                                         << QList<int> {0, 0, 0} << QStringList {"public"};
-    QTest::newRow("deleting a missing share fails")
-        << folders << QStringList {"/c net share absent /del /y"} << QList<int> {1} << QStringList {};
-    QTest::newRow("a missing folder is not shared")
-        << folders << QStringList {"/c net share X=E:\\absent /unlimited"} << QList<int> {1} << QStringList {};
-    QTest::newRow("a name with a separator is refused")
-        << folders << QStringList {"/c net share a\\b=E:\\Public", "/c net share =E:\\Public"} << QList<int> {1, 1}
-        << QStringList {};
-    QTest::newRow("an unquoted path with a space")
-        << folders << QStringList {"/c net share docs=E:\\Mes documents /unlimited"} << QList<int> {0}
-        << QStringList {"docs"};
-    QTest::newRow("an unknown option fails")
-        << folders << QStringList {"/c net share X=E:\\Public /grant:tous"} << QList<int> {1} << QStringList {};
+    const QStringList folders {u"drives/e/Public/"_s, u"drives/e/Matieres/"_s, u"drives/e/Mes documents/"_s};
+    // clang-format off
+    QTest::newRow("share a folder") << folders << QStringList {u"/c net share public=e:\\PUBLIC /unlimited"_s} << QList<int> {0} << QStringList {u"public"_s};
+    QTest::newRow("a name is taken in any case") << folders << QStringList {u"/c net share matieres=E:\\Matieres /unlimited"_s, u"/c net share Matieres=E:\\Matieres /unlimited"_s} << QList<int> {0, 1} << QStringList {u"matieres"_s};
+    QTest::newRow("delete in any case with /delete /y") << folders << QStringList {u"/c net share TS8dupont$=E:\\Public /unlimited"_s, u"/c net share ts8DUPONT$ /delete /y"_s} << QList<int> {0, 0} << QStringList {};
+    QTest::newRow("delete with /del /y") << folders << QStringList {u"/c net share TS8=E:\\Public"_s, u"/c net share public=E:\\Public"_s, u"/c net share TS8 /del /y"_s} << QList<int> {0, 0, 0} << QStringList {u"public"_s};
+    QTest::newRow("deleting a missing share fails") << folders << QStringList {u"/c net share absent /del /y"_s} << QList<int> {1} << QStringList {};
+    QTest::newRow("a missing folder is not shared") << folders << QStringList {u"/c net share X=E:\\absent /unlimited"_s} << QList<int> {1} << QStringList {};
+    QTest::newRow("a name with a separator is refused") << folders << QStringList {u"/c net share a\\b=E:\\Public"_s, u"/c net share =E:\\Public"_s} << QList<int> {1, 1} << QStringList {};
+    QTest::newRow("an unquoted path with a space") << folders << QStringList {u"/c net share docs=E:\\Mes documents /unlimited"_s} << QList<int> {0} << QStringList {u"docs"_s};
+    QTest::newRow("an unknown option fails") << folders << QStringList {u"/c net share X=E:\\Public /grant:tous"_s} << QList<int> {1} << QStringList {};
     // One share a line in the list: a line break would slip a share of its own in.
-    QTest::newRow("a line break in a remark is refused")
-        << folders << QStringList {"/c net share v$=E:\\Public /remark:a\nevil,E:\\,/etc,", "/c net share evil"}
-        << QList<int> {1, 1} << QStringList {};
-    QTest::newRow("a line break in a path is refused")
-        << folders + QStringList {"drives/e/x\nevil/"} << QStringList {"/c net share v$=E:\\x\nevil"} << QList<int> {1}
-        << QStringList {};
-    QTest::newRow("a tab in a remark is refused")
-        << folders << QStringList {"/c net share v$=E:\\Public /remark:a\tb"} << QList<int> {1} << QStringList {};
-    QTest::newRow("a control character in a name is refused")
-        << folders << QStringList {"/c net share v\x7f$=E:\\Public", "/c net share v\u0085$=E:\\Public"}
-        << QList<int> {1, 1} << QStringList {};
-    QTest::newRow("only net share is known")
-        << folders << QStringList {"/c net user dupont", "/c net"} << QList<int> {1, 1} << QStringList {};
+    QTest::newRow("a line break in a remark is refused") << folders << QStringList {u"/c net share v$=E:\\Public /remark:a\nevil,E:\\,/etc,"_s, u"/c net share evil"_s} << QList<int> {1, 1} << QStringList {};
+    QTest::newRow("a line break in a path is refused") << folders + QStringList {u"drives/e/x\nevil/"_s} << QStringList {u"/c net share v$=E:\\x\nevil"_s} << QList<int> {1} << QStringList {};
+    QTest::newRow("a tab in a remark is refused") << folders << QStringList {u"/c net share v$=E:\\Public /remark:a\tb"_s} << QList<int> {1} << QStringList {};
+    QTest::newRow("a control character in a name is refused") << folders << QStringList {u"/c net share v\x7f$=E:\\Public"_s, u"/c net share v\u0085$=E:\\Public"_s} << QList<int> {1, 1} << QStringList {};
+    QTest::newRow("only net share is known") << folders << QStringList {u"/c net user dupont"_s, u"/c net"_s} << QList<int> {1, 1} << QStringList {};
+    // clang-format on
 }
 
 void TestInterpreter::shares()
@@ -453,7 +396,7 @@ void TestInterpreter::shares()
 
 void TestInterpreter::shareListAndFile()
 {
-    lay({"drives/e/Public/TS8/"});
+    lay({u"drives/e/Public/TS8/"_s});
     QCOMPARE(run(QStringLiteral("/c net share TS8=e:\\public\\ts8 /unlimited /remark:Élèves de TS8")).code, 0);
     QCOMPARE(run(QStringLiteral("/c net share public=E:\\Public /users:10")).code, 0);
 
@@ -540,15 +483,15 @@ void TestInterpreter::diskUsageReport()
     const QByteArray log = m_folder->readFile(QStringLiteral("drives/c/templogdir.txt"));
     const QStringList lines = QString::fromLatin1(log).split(QStringLiteral("\r\n"));
     const QStringList report {
-        "Occupation de e:\\perso\\PROFS\\ (limite 2 Mo)",
-        "      Taille(Mo)  Fichiers  Dossier",
-        "!           3,50         1  e:\\perso\\PROFS\\Dupont",
-        "            2,00         2  e:\\perso\\PROFS\\martin",
-        "            0,00         0  e:\\perso\\PROFS\\vide",
-        "            6,50         4  Total e:\\perso\\PROFS",
-        "",
+        u"Occupation de e:\\perso\\PROFS\\ (limite 2 Mo)"_s,
+        u"      Taille(Mo)  Fichiers  Dossier"_s,
+        u"!           3,50         1  e:\\perso\\PROFS\\Dupont"_s,
+        u"            2,00         2  e:\\perso\\PROFS\\martin"_s,
+        u"            0,00         0  e:\\perso\\PROFS\\vide"_s,
+        u"            6,50         4  Total e:\\perso\\PROFS"_s,
+        u""_s,
     };
-    QCOMPARE(lines, report + report + QStringList {""});
+    QCOMPARE(lines, report + report + QStringList {u""_s});
     QCOMPARE(log.count('\n'), log.count("\r\n"));
     // The size of a marked line ends right under the end of "Taille(Mo)".
     QCOMPARE(report[2].indexOf(QStringLiteral("3,50")) + 4, report[1].indexOf(QStringLiteral("Taille(Mo)")) + 10);
@@ -605,7 +548,7 @@ void TestInterpreter::diskUsageFailures_data()
 void TestInterpreter::diskUsageFailures()
 {
     QFETCH(QString, command);
-    lay({"drives/e/Perso/profs/dupont/a.txt"});
+    lay({u"drives/e/Perso/profs/dupont/a.txt"_s});
     const InterpreterRun result = run(command);
     QCOMPARE(result.code, 1);
     QVERIFY(!result.err.isEmpty());

@@ -9,6 +9,8 @@
 
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 using Run = DcFixture::Run;
 
 // "net share" in the interpreter of a program folder whose annuaire.conf names the domain
@@ -213,9 +215,9 @@ void TestSambaShares::personalFoldersArePrivate()
     QVERIFY(QDir().mkpath(e + QStringLiteral("/Perso/eleves/TS8")));
     QVERIFY(QDir().mkpath(e + QStringLiteral("/Perso/eleves/1S2")));
     QVERIFY(QDir().mkpath(e + QStringLiteral("/Perso/profs")));
-    for (const QStringList &line : {QStringList {"perso.bat", "E:\\Perso\\eleves\\TS8\\" + pupil, pupil},
-             QStringList {"perso.bat", "E:\\Perso\\eleves\\1S2\\" + other, other},
-             QStringList {"prof.bat", "E:\\Perso\\profs\\" + teacher, teacher}}) {
+    for (const QStringList &line : {QStringList {u"perso.bat"_s, u"E:\\Perso\\eleves\\TS8\\"_s + pupil, pupil},
+             QStringList {u"perso.bat"_s, u"E:\\Perso\\eleves\\1S2\\"_s + other, other},
+             QStringList {u"prof.bat"_s, u"E:\\Perso\\profs\\"_s + teacher, teacher}}) {
         const Run made = cmd(line);
         QVERIFY2(made.exitCode == 0, qPrintable(made.output));
     }
@@ -230,7 +232,7 @@ void TestSambaShares::personalFoldersArePrivate()
         QString folder;
     };
     for (const Owner &owner :
-        {Owner {pupil, e + "/Perso/eleves/TS8/" + pupil}, Owner {teacher, e + "/Perso/profs/" + teacher}}) {
+        {Owner {pupil, e + u"/Perso/eleves/TS8/"_s + pupil}, Owner {teacher, e + u"/Perso/profs/"_s + teacher}}) {
         const QString share = QStringLiteral("//127.0.0.1/%1$").arg(owner.login);
         // The owner writes and reads back.
         const Run written = smbclient(owner.login, password, {share, QStringLiteral("-c"), put});
@@ -290,7 +292,8 @@ void TestSambaShares::onlyFoldersInsideADriveAreGiven()
     path.replace(QStringLiteral("%P%"), m_folder->path());
     folder.replace(QStringLiteral("%P%"), m_folder->path());
 
-    const Run shared = cmd({QStringLiteral("/c"), QStringLiteral("net"), QStringLiteral("share"), login + "$=" + path});
+    const Run shared
+        = cmd({QStringLiteral("/c"), QStringLiteral("net"), QStringLiteral("share"), login + u"$="_s + path});
     QVERIFY2(shared.exitCode == 0, qPrintable(shared.output));
     struct stat info;
     QVERIFY(::stat(QFile::encodeName(folder).constData(), &info) == 0);

@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 // The domain-controller backend where no server is needed: its configuration file, its password
 // file, the values it sends, and what it does when the server is out of reach or silent.
 class TestLdapConfig : public QObject
@@ -236,10 +238,10 @@ void TestLdapConfig::serverValues()
     QVERIFY(!LdapNames::fromFileTime(std::numeric_limits<qint64>::max()).isValid());
 
     // The domain a base lies in, where its password policies are kept.
-    QCOMPARE(LdapNames::domainOf("OU=Ecole,DC=lycee,DC=local"), QStringLiteral("DC=lycee,DC=local"));
-    QCOMPARE(LdapNames::domainOf("dc=lycee,dc=local"), QStringLiteral("dc=lycee,dc=local"));
-    QCOMPARE(LdapNames::domainOf("OU=a\\,DC=b,DC=lycee,DC=local"), QStringLiteral("DC=lycee,DC=local"));
-    QCOMPARE(LdapNames::domainOf("O=Ecole"), QStringLiteral("O=Ecole"));
+    QCOMPARE(LdapNames::domainOf(u"OU=Ecole,DC=lycee,DC=local"_s), QStringLiteral("DC=lycee,DC=local"));
+    QCOMPARE(LdapNames::domainOf(u"dc=lycee,dc=local"_s), QStringLiteral("dc=lycee,dc=local"));
+    QCOMPARE(LdapNames::domainOf(u"OU=a\\,DC=b,DC=lycee,DC=local"_s), QStringLiteral("DC=lycee,DC=local"));
+    QCOMPARE(LdapNames::domainOf(u"O=Ecole"_s), QStringLiteral("O=Ecole"));
 }
 
 void TestLdapConfig::unreachableServerFailsClearly()

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestPasswordPolicy : public QObject
 {
     Q_OBJECT
@@ -22,9 +24,9 @@ void TestPasswordPolicy::admits_data()
     QTest::addColumn<bool>("admitted");
     QTest::addColumn<QString>("demands");
 
-    const QString pupils = "abcdefghijklmnopqrstuvwxyz123456789";
-    const QString complex = "au moins 7 caractères et des caractères de trois sortes parmi majuscules, minuscules, "
-                            "chiffres et symboles";
+    const QString pupils = u"abcdefghijklmnopqrstuvwxyz123456789"_s;
+    const QString complex = u"au moins 7 caractères et des caractères de trois sortes parmi majuscules, minuscules, "
+                            "chiffres et symboles"_s;
     QTest::newRow("no rule") << 0 << false << 6 << pupils << true << "aucune longueur ni sorte de caractères";
     QTest::newRow("the pupils' own") << 6 << false << 6 << pupils << true << "au moins 6 caractères";
     QTest::newRow("one character short") << 7 << false << 6 << pupils << false << "au moins 7 caractères";
@@ -58,7 +60,7 @@ void TestPasswordPolicy::byHand()
 {
     PasswordPolicy pupils;
     pupils.minimumLength = 6;
-    QCOMPARE(groupPolicyByHand("eleves", pupils),
+    QCOMPARE(groupPolicyByHand(u"eleves"_s, pupils),
         QStringLiteral("samba-tool domain passwordsettings pso create velmar-eleves 10 --min-pwd-length=6 "
                        "--complexity=off --history-length=0 --min-pwd-age=0 --max-pwd-age=0\r"
                        "samba-tool domain passwordsettings pso apply velmar-eleves eleves"));

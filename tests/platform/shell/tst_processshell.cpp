@@ -14,6 +14,8 @@
 
 #include <sys/wait.h>
 
+using namespace Qt::StringLiterals;
+
 class TestProcessShell : public QObject
 {
     Q_OBJECT
@@ -64,24 +66,15 @@ void TestProcessShell::resolvesLines_data()
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("arguments");
 
-    QTest::newRow("cmd.exe runs the program folder's interpreter")
-        << "cmd.exe /c net share TS8dupont$ /del /y"
-        << "%P%/cmd" << QStringList {"cmd", "/c", "net", "share", "TS8dupont$", "/del", "/y"};
-    QTest::newRow("cmd.exe in capitals, spaces doubled") << "CMD.EXE  /c  md   E:\\Perso"
-                                                         << "%P%/cmd" << QStringList {"cmd", "/c", "md", "E:\\Perso"};
-    QTest::newRow("a batch script of the program folder")
-        << "%P%\\perso.bat E:\\Perso\\eleves\\TS8\\TS8dupont TS8dupont"
-        << "%P%/cmd" << QStringList {"cmd", "%P%/perso.bat", "E:\\Perso\\eleves\\TS8\\TS8dupont", "TS8dupont"};
-    QTest::newRow("a batch script named in another case")
-        << "%P%\\PARTAGE.BAT public E:\\Public /unlimited"
-        << "%P%/cmd" << QStringList {"cmd", "%P%/partage.bat", "public", "E:\\Public", "/unlimited"};
-    QTest::newRow("an empty argument is no argument")
-        << "%P%\\matiere.bat F:\\Matieres\\ "
-        << "%P%/cmd" << QStringList {"cmd", "%P%/matiere.bat", "F:\\Matieres\\"};
-    QTest::newRow("X.exe runs the program X") << "%P%\\cmd.EXE /c echo"
-                                              << "%P%/cmd" << QStringList {"cmd", "/c", "echo"};
-    QTest::newRow("a program of the program folder by name") << "dormir.exe 1"
-                                                             << "%P%/dormir" << QStringList {"dormir", "1"};
+    // clang-format off
+    QTest::newRow("cmd.exe runs the program folder's interpreter") << "cmd.exe /c net share TS8dupont$ /del /y" << "%P%/cmd" << QStringList {u"cmd"_s, u"/c"_s, u"net"_s, u"share"_s, u"TS8dupont$"_s, u"/del"_s, u"/y"_s};
+    QTest::newRow("cmd.exe in capitals, spaces doubled") << "CMD.EXE  /c  md   E:\\Perso" << "%P%/cmd" << QStringList {u"cmd"_s, u"/c"_s, u"md"_s, u"E:\\Perso"_s};
+    QTest::newRow("a batch script of the program folder") << "%P%\\perso.bat E:\\Perso\\eleves\\TS8\\TS8dupont TS8dupont" << "%P%/cmd" << QStringList {u"cmd"_s, u"%P%/perso.bat"_s, u"E:\\Perso\\eleves\\TS8\\TS8dupont"_s, u"TS8dupont"_s};
+    QTest::newRow("a batch script named in another case") << "%P%\\PARTAGE.BAT public E:\\Public /unlimited" << "%P%/cmd" << QStringList {u"cmd"_s, u"%P%/partage.bat"_s, u"public"_s, u"E:\\Public"_s, u"/unlimited"_s};
+    QTest::newRow("an empty argument is no argument") << "%P%\\matiere.bat F:\\Matieres\\ " << "%P%/cmd" << QStringList {u"cmd"_s, u"%P%/matiere.bat"_s, u"F:\\Matieres\\"_s};
+    QTest::newRow("X.exe runs the program X") << "%P%\\cmd.EXE /c echo" << "%P%/cmd" << QStringList {u"cmd"_s, u"/c"_s, u"echo"_s};
+    QTest::newRow("a program of the program folder by name") << "dormir.exe 1" << "%P%/dormir" << QStringList {u"dormir"_s, u"1"_s};
+    // clang-format on
 }
 
 void TestProcessShell::resolvesLines()

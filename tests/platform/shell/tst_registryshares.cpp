@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestRegistryShares : public QObject
 {
     Q_OBJECT
@@ -21,7 +23,7 @@ void TestRegistryShares::configurations_data()
     QTest::addColumn<QByteArray>("conf"); // empty: no file at all
     QTest::addColumn<QString>("refusal"); // empty: served
 
-    const QString addLine = "ajoutez la ligne « registry shares = yes » à la section [global] de ";
+    const QString addLine = u"ajoutez la ligne « registry shares = yes » à la section [global] de "_s;
     QTest::newRow("registry shares") << QByteArray("[global]\n\tworkgroup = ECOLE\n\tregistry shares = yes\n")
                                      << QString();
     QTest::newRow("include = registry") << QByteArray("[global]\n\tworkgroup = ECOLE\n\tinclude = registry\n")

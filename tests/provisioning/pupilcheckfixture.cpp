@@ -15,6 +15,8 @@
 #include <QTableWidget>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The table's rows as shown, cell by cell.
@@ -149,17 +151,18 @@ void checkPupilFileThroughTheDialog(PanelFixture &f)
     QCOMPARE(f.prompts.messages(), QStringList());
     QCOMPARE(dialog->cmdVerifier->text(), QStringLiteral("Vérifier"));
     const QList<QStringList> all = {
-        {"1", "TS8MARTINPaul", "MARTIN", "Paul", "TS8", ""},
-        {"2", "TS8MARTINPaul", "MARTIN", "Paulette", "TS8", "identifiant déjà pris par la ligne 1"},
-        {"3", "TS8LEROY", "LEROY", "", "TS8", "champ vide"},
-        {"4", "TS8DURANDNoé", "DURAND", "Noé", "TS8", "compte déjà existant dans le domaine"},
-        {"5", "TERMINALE-SDUPONT-LAJ", "DUPONT-LAJOIE", "Jean-Pierre", "TERMINALE-S",
-            "identifiant de plus de 20 caractères"},
-        {"6", "TS8BERNARD, J", "BERNARD, Jr", "Hugo", "TS8", "identifiant refusé par le domaine"},
-        {"7", "TS8O&BRIENAnn", "O&BRIEN", "Ann", "TS8", "nom refusé pour un dossier : ni dossier ni partage"},
-        {"8", "2APETITLéo", "PETIT", "Léo", "2A", "groupe de la classe absent du domaine"},
-        {"9", "1S2ROUXInès", "ROUX", "Inès", "1S2", "dossier de la classe absent"},
-        {"10", "TS8LÉVÊQUEZoé", "LÉVÊQUE", "Zoé", "TS8", ""},
+        {u"1"_s, u"TS8MARTINPaul"_s, u"MARTIN"_s, u"Paul"_s, u"TS8"_s, u""_s},
+        {u"2"_s, u"TS8MARTINPaul"_s, u"MARTIN"_s, u"Paulette"_s, u"TS8"_s, u"identifiant déjà pris par la ligne 1"_s},
+        {u"3"_s, u"TS8LEROY"_s, u"LEROY"_s, u""_s, u"TS8"_s, u"champ vide"_s},
+        {u"4"_s, u"TS8DURANDNoé"_s, u"DURAND"_s, u"Noé"_s, u"TS8"_s, u"compte déjà existant dans le domaine"_s},
+        {u"5"_s, u"TERMINALE-SDUPONT-LAJ"_s, u"DUPONT-LAJOIE"_s, u"Jean-Pierre"_s, u"TERMINALE-S"_s,
+            u"identifiant de plus de 20 caractères"_s},
+        {u"6"_s, u"TS8BERNARD, J"_s, u"BERNARD, Jr"_s, u"Hugo"_s, u"TS8"_s, u"identifiant refusé par le domaine"_s},
+        {u"7"_s, u"TS8O&BRIENAnn"_s, u"O&BRIEN"_s, u"Ann"_s, u"TS8"_s,
+            u"nom refusé pour un dossier : ni dossier ni partage"_s},
+        {u"8"_s, u"2APETITLéo"_s, u"PETIT"_s, u"Léo"_s, u"2A"_s, u"groupe de la classe absent du domaine"_s},
+        {u"9"_s, u"1S2ROUXInès"_s, u"ROUX"_s, u"Inès"_s, u"1S2"_s, u"dossier de la classe absent"_s},
+        {u"10"_s, u"TS8LÉVÊQUEZoé"_s, u"LÉVÊQUE"_s, u"Zoé"_s, u"TS8"_s, u""_s},
     };
     QCOMPARE(shownRows(dialog->lstVerif), all.mid(1, 8));
     QCOMPARE(dialog->lblResume->text(), QStringLiteral("10 élèves : 2 sans problème, 8 avec un problème."));

@@ -23,6 +23,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // name, in lower case -> host folder of every share the interpreter keeps for the program folder:
@@ -75,22 +77,23 @@ void runSchoolYear(EnrolFixture &f)
     ClassGroups(f.services)
         .run({f.server, true, true, f.main.publicPath, f.main.subjectsPath, f.main.homePath, f.main.pupils});
     QVERIFY(real.waitForIdle(60000));
-    SubjectFolders(f.services).run({true, f.main.subjectsPath, {"Anglais"}});
+    SubjectFolders(f.services).run({true, f.main.subjectsPath, {u"Anglais"_s}});
     QVERIFY(real.waitForIdle(60000));
     f.folder.writeFile(QStringLiteral("drives/e/Matieres/Anglais/cours.txt"), "lecon\r\n");
     QVERIFY(QFileInfo::exists(f.host(QStringLiteral("E:\\Matieres\\Anglais\\cours.txt"))));
     QCOMPARE(BulkAccounts(f.services).run({f.server, f.main.volume, f.main.homePath, f.main.pupils}), 2);
     QVERIFY(real.waitForIdle(60000));
-    QCOMPARE(shares(f).keys(), QStringList({"2nde1", "2nde1grosluc$", "matieres", "public", "ts8", "ts8durandlea$"}));
-    QCOMPARE(f.lines(QStringLiteral("utilisateurs.txt")), QStringList({"TS8DURANDLea", "2NDE1GROSLuc"}));
+    QCOMPARE(shares(f).keys(),
+        QStringList({u"2nde1"_s, u"2nde1grosluc$"_s, u"matieres"_s, u"public"_s, u"ts8"_s, u"ts8durandlea$"_s}));
+    QCOMPARE(f.lines(QStringLiteral("utilisateurs.txt")), QStringList({u"TS8DURANDLea"_s, u"2NDE1GROSLuc"_s}));
     f.prompts.clear();
 
     // A late pupil, then one in another class.
     {
         auto *dialog = qobject_cast<AjoutEleve *>(AjoutEleve::open(f.services));
         QVERIFY(dialog);
-        for (const auto &[surname, firstNames, className] :
-            {std::tuple {"MARTIN", "Paul", "TS8"}, std::tuple {"DUPONT-LAJOIE", "Jean-Pierre", "2NDE1"}}) {
+        for (const auto &[surname, firstNames, className] : {std::tuple {u"MARTIN"_s, u"Paul"_s, u"TS8"_s},
+                 std::tuple {u"DUPONT-LAJOIE"_s, u"Jean-Pierre"_s, u"2NDE1"_s}}) {
             dialog->txtNom->setText(surname);
             dialog->txtPrenom->setText(firstNames);
             dialog->listSec->setEditText(className);
@@ -100,16 +103,16 @@ void runSchoolYear(EnrolFixture &f)
     }
     QVERIFY(real.waitForIdle(60000));
     QCOMPARE(f.lines(QStringLiteral("utilisateurs.txt")),
-        QStringList({"TS8DURANDLea", "2NDE1GROSLuc", "TS8MARTINPaul", "2NDE1DUPONT-LAJ"}));
-    QVERIFY(f.membersOf("TS8").contains("TS8MARTINPaul"));
-    QVERIFY(f.membersOf("2NDE1").contains("2NDE1DUPONT-LAJ"));
-    QCOMPARE(f.membersOf("eleves").size(), 4);
-    QCOMPARE(f.property("TS8MARTINPaul", DirProperty::HomeDirectory).toString(),
+        QStringList({u"TS8DURANDLea"_s, u"2NDE1GROSLuc"_s, u"TS8MARTINPaul"_s, u"2NDE1DUPONT-LAJ"_s}));
+    QVERIFY(f.membersOf(u"TS8"_s).contains(u"TS8MARTINPaul"_s));
+    QVERIFY(f.membersOf(u"2NDE1"_s).contains(u"2NDE1DUPONT-LAJ"_s));
+    QCOMPARE(f.membersOf(u"eleves"_s).size(), 4);
+    QCOMPARE(f.property(u"TS8MARTINPaul"_s, DirProperty::HomeDirectory).toString(),
         QStringLiteral("\\\\SRVPEDA\\TS8MARTINPaul$"));
     QVERIFY(QFileInfo(f.host(QStringLiteral("E:\\Perso\\eleves\\TS8\\TS8MARTINPaul"))).isDir());
-    QCOMPARE(shares(f).value("ts8martinpaul$"),
+    QCOMPARE(shares(f).value(u"ts8martinpaul$"_s),
         QDir::cleanPath(f.host(QStringLiteral("E:\\Perso\\eleves\\TS8\\TS8MARTINPaul"))));
-    QCOMPARE(shares(f).value("2nde1dupont-laj$"),
+    QCOMPARE(shares(f).value(u"2nde1dupont-laj$"_s),
         QDir::cleanPath(f.host(QStringLiteral("E:\\Perso\\eleves\\2NDE1\\2NDE1DUPONT-LAJ"))));
     // Each message shows the password that opens the account.
     const QStringList shown = f.prompts.messages();
@@ -128,11 +131,13 @@ void runSchoolYear(EnrolFixture &f)
         delete dialog;
     }
     QVERIFY(real.waitForIdle(60000));
-    QCOMPARE(f.membersOf("profs"), QStringList {"LEFEBVRECh"});
-    QCOMPARE(f.property("LEFEBVRECh", DirProperty::Description).toString(), QStringLiteral("Professeur de : Anglais"));
-    QCOMPARE(f.lines(QStringLiteral("profsliste.txt")), QStringList {"LEFEBVRECh"});
+    QCOMPARE(f.membersOf(u"profs"_s), QStringList {u"LEFEBVRECh"_s});
+    QCOMPARE(
+        f.property(u"LEFEBVRECh"_s, DirProperty::Description).toString(), QStringLiteral("Professeur de : Anglais"));
+    QCOMPARE(f.lines(QStringLiteral("profsliste.txt")), QStringList {u"LEFEBVRECh"_s});
     QVERIFY(QFileInfo(f.host(QStringLiteral("E:\\Perso\\profs\\LEFEBVRECh"))).isDir());
-    QCOMPARE(shares(f).value("lefebvrech$"), QDir::cleanPath(f.host(QStringLiteral("E:\\Perso\\profs\\LEFEBVRECh"))));
+    QCOMPARE(
+        shares(f).value(u"lefebvrech$"_s), QDir::cleanPath(f.host(QStringLiteral("E:\\Perso\\profs\\LEFEBVRECh"))));
 
     // The teacher leaves.
     {
@@ -145,8 +150,8 @@ void runSchoolYear(EnrolFixture &f)
     }
     QVERIFY(real.waitForIdle(60000));
     QVERIFY(!f.exists(QStringLiteral("LEFEBVRECh")));
-    QVERIFY(f.membersOf("profs").isEmpty());
-    QVERIFY(!shares(f).contains("lefebvrech$"));
+    QVERIFY(f.membersOf(u"profs"_s).isEmpty());
+    QVERIFY(!shares(f).contains(u"lefebvrech$"_s));
     QVERIFY(!QFileInfo::exists(f.host(QStringLiteral("E:\\Perso\\profs\\LEFEBVRECh"))));
     QVERIFY(QFileInfo(f.host(QStringLiteral("E:\\Perso\\profs"))).isDir());
     QVERIFY(f.folder.exists(QStringLiteral("profsliste.txt")));
@@ -161,11 +166,11 @@ void runSchoolYear(EnrolFixture &f)
         delete dialog;
     }
     QVERIFY(real.waitForIdle(60000));
-    QCOMPARE(f.prompts.messages(), QStringList {"Suppression de 4 élèves effectuée"});
-    for (const QString pupil : {"TS8DURANDLea", "2NDE1GROSLuc", "TS8MARTINPaul", "2NDE1DUPONT-LAJ"})
+    QCOMPARE(f.prompts.messages(), QStringList {u"Suppression de 4 élèves effectuée"_s});
+    for (const QString &pupil : {u"TS8DURANDLea"_s, u"2NDE1GROSLuc"_s, u"TS8MARTINPaul"_s, u"2NDE1DUPONT-LAJ"_s})
         QVERIFY2(!f.exists(pupil), qPrintable(pupil));
-    QVERIFY(f.membersOf("eleves").isEmpty());
-    for (const QString group : {"eleves", "profs", "TS8", "2NDE1"})
+    QVERIFY(f.membersOf(u"eleves"_s).isEmpty());
+    for (const QString &group : {u"eleves"_s, u"profs"_s, u"TS8"_s, u"2NDE1"_s})
         QVERIFY2(f.exists(group), qPrintable(group));
     QVERIFY2(shares(f).isEmpty(), qPrintable(QStringList(shares(f).keys()).join(u' ')));
     QVERIFY(!QFileInfo::exists(f.host(QStringLiteral("E:\\Perso\\eleves"))));
@@ -180,8 +185,9 @@ void runSchoolYear(EnrolFixture &f)
     const PathResolver &paths = f.folder.paths();
     const QString journalFolder = JournalFile::folder(paths);
     const QStringList actions = JournalFile::readLines(paths, journalFolder + QStringLiteral("\\actions.txt")).value();
-    const QList<QStringList> expected {{"ajout d'un élève", "TS8MARTINPaul"}, {"ajout d'un élève", "2NDE1DUPONT-LAJ"},
-        {"ajout d'un professeur", "LEFEBVRECh"}, {"suppression d'un professeur", "LEFEBVRECh"}};
+    const QList<QStringList> expected {{u"ajout d'un élève"_s, u"TS8MARTINPaul"_s},
+        {u"ajout d'un élève"_s, u"2NDE1DUPONT-LAJ"_s}, {u"ajout d'un professeur"_s, u"LEFEBVRECh"_s},
+        {u"suppression d'un professeur"_s, u"LEFEBVRECh"_s}};
     QCOMPARE(actions.size(), expected.size());
     for (int i = 0; i < actions.size(); ++i) {
         const QStringList fields = actions[i].split(QStringLiteral(" ; "));

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestAjoutEleve : public QObject
 {
     Q_OBJECT
@@ -112,11 +114,11 @@ void TestAjoutEleve::layout()
     QCOMPARE(label->text(), text);
     QVERIFY(label->isVisible());
 
-    QCOMPARE(m_dialog->findChild<QPushButton *>("cmd_crer")->text(), QStringLiteral("Créer"));
-    QCOMPARE(m_dialog->findChild<QPushButton *>("cmd_annul")->text(), QStringLiteral("Annuler"));
-    QVERIFY(m_dialog->findChild<QLineEdit *>("txt_nom")->text().isEmpty());
-    QVERIFY(m_dialog->findChild<QLineEdit *>("txt_prenom")->text().isEmpty());
-    auto *classes = m_dialog->findChild<QComboBox *>("list_sec");
+    QCOMPARE(m_dialog->findChild<QPushButton *>(u"cmd_crer"_s)->text(), QStringLiteral("Créer"));
+    QCOMPARE(m_dialog->findChild<QPushButton *>(u"cmd_annul"_s)->text(), QStringLiteral("Annuler"));
+    QVERIFY(m_dialog->findChild<QLineEdit *>(u"txt_nom"_s)->text().isEmpty());
+    QVERIFY(m_dialog->findChild<QLineEdit *>(u"txt_prenom"_s)->text().isEmpty());
+    auto *classes = m_dialog->findChild<QComboBox *>(u"list_sec"_s);
     QVERIFY(classes->isEditable());
     QVERIFY(classes->currentText().isEmpty());
     QCOMPARE(m_dialog->txtNom->accessibleName(), QStringLiteral("Nom :"));
@@ -142,7 +144,7 @@ void TestAjoutEleve::classListOffersEveryGroup()
     }));
     QCOMPARE(offered, groups);
     offered.sort();
-    QCOMPARE(offered, QStringList({"Personnel", "TS8", "eleves", "profs"}));
+    QCOMPARE(offered, QStringList({u"Personnel"_s, u"TS8"_s, u"eleves"_s, u"profs"_s}));
 }
 
 void TestAjoutEleve::createsTheAccount()
@@ -171,16 +173,16 @@ void TestAjoutEleve::createsTheAccount()
     QCOMPARE(f->property(login, DirProperty::HomeDirectory).toString(), QStringLiteral("\\\\SRVPEDA\\TS8MARTINPaul$"));
     QCOMPARE(f->property(login, DirProperty::LoginScript).toString(), QStringLiteral("TS8.bat"));
     QVERIFY(f->passwordIs(login, password));
-    QCOMPARE(f->membersOf("TS8"), QStringList {login});
-    QCOMPARE(f->membersOf("eleves"), QStringList {login});
+    QCOMPARE(f->membersOf(u"TS8"_s), QStringList {login});
+    QCOMPARE(f->membersOf(u"eleves"_s), QStringList {login});
 
-    QCOMPARE(shell.lines(), QStringList {perso() + "E:\\Perso\\eleves\\TS8\\TS8MARTINPaul TS8MARTINPaul"});
+    QCOMPARE(shell.lines(), QStringList {perso() + u"E:\\Perso\\eleves\\TS8\\TS8MARTINPaul TS8MARTINPaul"_s});
     QCOMPARE(shell.started.first().style, WindowStyle::Minimized);
     QVERIFY(!shell.started.first().waited);
     // The list line is on disk before the script starts, while the button says it is working.
-    QCOMPARE(listAtScript, QStringList({"TS8ANCIENPie", login}));
+    QCOMPARE(listAtScript, QStringList({u"TS8ANCIENPie"_s, login}));
     QCOMPARE(captionAtScript, QStringLiteral("En cours ..."));
-    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), QStringList({"TS8ANCIENPie", login}));
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), QStringList({u"TS8ANCIENPie"_s, login}));
     QVERIFY(!f->folder.readFile(QStringLiteral("utilisateurs.txt")).contains(password.toLatin1()));
 
     QCOMPARE(f->prompts.shown.size(), 1);
@@ -258,12 +260,12 @@ void TestAjoutEleve::existingLoginShowsNoPassword()
     QTest::mouseClick(m_dialog->cmdCrer, Qt::LeftButton);
 
     QCOMPARE(f->prompts.messages(),
-        QStringList {"Le compte TS8MARTINPaul n'a pas pu être créé : un compte de ce nom existe peut-être "
-                     "déjà.\rAucun mot de passe ne lui a été attribué."});
+        QStringList {u"Le compte TS8MARTINPaul n'a pas pu être créé : un compte de ce nom existe peut-être "
+                     "déjà.\rAucun mot de passe ne lui a été attribué."_s});
     QVERIFY(!f->prompts.messages().first().contains(second));
     QVERIFY(f->passwordIs(QStringLiteral("TS8MARTINPaul"), first));
     // The other steps still ran, as for any pupil: the list holds the login twice.
-    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), QStringList({"TS8MARTINPaul", "TS8MARTINPaul"}));
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), QStringList({u"TS8MARTINPaul"_s, u"TS8MARTINPaul"_s}));
     QCOMPARE(f->shell.lines().size(), 2);
     QVERIFY(m_dialog->txtNom->text().isEmpty());
     QCOMPARE(m_dialog->cmdCrer->text(), QStringLiteral("Créer"));
@@ -281,14 +283,14 @@ void TestAjoutEleve::passwordRefusedShowsNoPassword()
 
     // The account is there, in its groups, without the drawn password: the message says why.
     QCOMPARE(f->prompts.messages(),
-        QStringList {"Le compte TS8MARTINPaul a été créé, mais son mot de passe n'a pas pu être défini.\r"
+        QStringList {u"Le compte TS8MARTINPaul a été créé, mais son mot de passe n'a pas pu être défini.\r"
                      "Donnez-lui un mot de passe avant de le communiquer à l'élève.\r"
                      "Le mot de passe de « TS8MARTINPaul » est refusé par la stratégie du domaine (0000052D: the "
-                     "password is too short)."});
+                     "password is too short)."_s});
     QVERIFY(!f->passwordIs(QStringLiteral("TS8MARTINPaul"), drawn));
     QVERIFY(f->membersOf(QStringLiteral("eleves")).contains(QStringLiteral("TS8MARTINPaul")));
     QVERIFY(f->membersOf(QStringLiteral("TS8")).contains(QStringLiteral("TS8MARTINPaul")));
-    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), QStringList {"TS8MARTINPaul"});
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), QStringList {u"TS8MARTINPaul"_s});
 }
 
 void TestAjoutEleve::listThatCannotBeWritten()
@@ -382,8 +384,8 @@ void TestAjoutEleve::emptyFieldsRefused()
     QTest::mouseClick(m_dialog->cmdCrer, Qt::LeftButton);
 
     QCOMPARE(f->prompts.messages(),
-        QStringList {"Veuillez indiquer le nom, les prénoms et le groupe de l'élève : aucun compte n'a été créé."});
-    QVERIFY(f->membersOf("eleves").isEmpty());
+        QStringList {u"Veuillez indiquer le nom, les prénoms et le groupe de l'élève : aucun compte n'a été créé."_s});
+    QVERIFY(f->membersOf(u"eleves"_s).isEmpty());
     QVERIFY(!f->exists(className + surname + firstNames));
     QVERIFY(f->shell.started.isEmpty());
     QVERIFY(!f->folder.exists(QStringLiteral("utilisateurs.txt")));
@@ -401,9 +403,9 @@ void TestAjoutEleve::classWithoutGroup()
     QTest::mouseClick(m_dialog->cmdCrer, Qt::LeftButton);
 
     QVERIFY(f->exists(QStringLiteral("TZ9MARTINPaul")));
-    QCOMPARE(f->membersOf("eleves"), QStringList {"TZ9MARTINPaul"});
+    QCOMPARE(f->membersOf(u"eleves"_s), QStringList {u"TZ9MARTINPaul"_s});
     QVERIFY(!QFileInfo::exists(f->host(QStringLiteral("E:\\Perso\\eleves\\TZ9"))));
-    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), QStringList {"TZ9MARTINPaul"});
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), QStringList {u"TZ9MARTINPaul"_s});
     QVERIFY(f->prompts.messages().first().contains(QStringLiteral("ATTENTION SON MOT DE PASSE EST : ")));
 }
 
@@ -443,7 +445,7 @@ void TestAjoutEleve::cancelCloses()
 void TestAjoutEleve::menuNamesOpenTheDialogs()
 {
     defineProvisioningDialogs(f->services);
-    for (const QString name : {"ajouteleve", "ajoutprof", "suppprof", "suppeleves"}) {
+    for (const QString &name : {u"ajouteleve"_s, u"ajoutprof"_s, u"suppprof"_s, u"suppeleves"_s}) {
         QWidget *dialog = f->dialogs.open(name);
         QVERIFY2(dialog, qPrintable(name));
         QCOMPARE(dialog->objectName(), name);

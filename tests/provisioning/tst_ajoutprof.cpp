@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestAjoutProf : public QObject
 {
     Q_OBJECT
@@ -74,12 +76,12 @@ void TestAjoutProf::layout()
     QCOMPARE(m_dialog->objectName(), QStringLiteral("ajoutprof"));
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Ajout d'un professeur"));
     const QList<QPair<QString, QString>> labels = {
-        {"Label1", "Nom :"},
-        {"Label2", "Prenom :"},
-        {"Label3", "discipline :"},
-        {"Label4",
-            "Cette fonction est utilisée pour créer un Professeur, ceci englobe la création du compte, des "
-            "permissions et des des répertoires."},
+        {u"Label1"_s, u"Nom :"_s},
+        {u"Label2"_s, u"Prenom :"_s},
+        {u"Label3"_s, u"discipline :"_s},
+        {u"Label4"_s,
+            u"Cette fonction est utilisée pour créer un Professeur, ceci englobe la création du compte, des "
+            "permissions et des des répertoires."_s},
     };
     for (const auto &[name, text] : labels) {
         auto *label = m_dialog->findChild<QLabel *>(name);
@@ -87,10 +89,10 @@ void TestAjoutProf::layout()
         QCOMPARE(label->text(), text);
     }
     QCOMPARE(m_dialog->findChild<QPushButton *>(QStringLiteral("cmd_créer"))->text(), QStringLiteral("Créer"));
-    QCOMPARE(m_dialog->findChild<QPushButton *>("cmd_annuler")->text(), QStringLiteral("Annuler"));
-    QVERIFY(m_dialog->findChild<QLineEdit *>("txt_nom"));
-    QVERIFY(m_dialog->findChild<QLineEdit *>("txt_prenom"));
-    QVERIFY(m_dialog->findChild<QComboBox *>("cbo_mat")->isEditable());
+    QCOMPARE(m_dialog->findChild<QPushButton *>(u"cmd_annuler"_s)->text(), QStringLiteral("Annuler"));
+    QVERIFY(m_dialog->findChild<QLineEdit *>(u"txt_nom"_s));
+    QVERIFY(m_dialog->findChild<QLineEdit *>(u"txt_prenom"_s));
+    QVERIFY(m_dialog->findChild<QComboBox *>(u"cbo_mat"_s)->isEditable());
     QCOMPARE(m_dialog->cboMat->accessibleName(), QStringLiteral("discipline :"));
 
     QTest::mouseClick(m_dialog->cmdAnnuler, Qt::LeftButton);
@@ -103,11 +105,11 @@ void TestAjoutProf::disciplines_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<bool>("present");
     QTest::addColumn<QStringList>("entries");
+    // clang-format off
     QTest::newRow("missing") << QByteArray() << false << QStringList();
     QTest::newRow("empty") << QByteArray() << true << QStringList();
-    QTest::newRow("lines and commas, in order, duplicates kept")
-        << QByteArray("Mathématiques\r\nAnglais,Histoire\r\n\"Physique, chimie\"\r\nAnglais\r\n") << true
-        << QStringList({"Mathématiques", "Anglais", "Histoire", "Physique, chimie", "Anglais"});
+    QTest::newRow("lines and commas, in order, duplicates kept") << QByteArray("Mathématiques\r\nAnglais,Histoire\r\n\"Physique, chimie\"\r\nAnglais\r\n") << true << QStringList({u"Mathématiques"_s, u"Anglais"_s, u"Histoire"_s, u"Physique, chimie"_s, u"Anglais"_s});
+    // clang-format on
 }
 
 void TestAjoutProf::disciplines()
@@ -126,7 +128,8 @@ void TestAjoutProf::disciplines()
 
     // A discipline typed rather than chosen is used as typed.
     enrol(QStringLiteral("DURAND"), QStringLiteral("Anne"), QStringLiteral("Occitan"));
-    QCOMPARE(f->property("DURANDAnne", DirProperty::Description).toString(), QStringLiteral("Professeur de : Occitan"));
+    QCOMPARE(
+        f->property(u"DURANDAnne"_s, DirProperty::Description).toString(), QStringLiteral("Professeur de : Occitan"));
 }
 
 void TestAjoutProf::createsTheAccount()
@@ -157,11 +160,11 @@ void TestAjoutProf::createsTheAccount()
     QVERIFY(f->passwordIs(login, QString()));
     PasswordGenerator same(EnrolFixture::kSeed);
     QCOMPARE(f->passwords.getpass(6), same.getpass(6));
-    QCOMPARE(f->membersOf("profs"), QStringList {login});
-    QVERIFY(f->membersOf("eleves").isEmpty());
+    QCOMPARE(f->membersOf(u"profs"_s), QStringList {login});
+    QVERIFY(f->membersOf(u"eleves"_s).isEmpty());
 
     QCOMPARE(f->folder.readFile(QStringLiteral("profsliste.txt")), QByteArray("LEFEBVRECh\r\n"));
-    QCOMPARE(shell.lines(), QStringList {prof() + "E:\\Perso\\profs\\LEFEBVRECh LEFEBVRECh"});
+    QCOMPARE(shell.lines(), QStringList {prof() + u"E:\\Perso\\profs\\LEFEBVRECh LEFEBVRECh"_s});
     QCOMPARE(shell.started.first().style, WindowStyle::Minimized);
     QVERIFY(!shell.started.first().waited);
     QCOMPARE(listAtScript, QStringList {login});
@@ -199,7 +202,7 @@ void TestAjoutProf::login()
     enrol(surname, firstName, QStringLiteral("Anglais"));
     QVERIFY(f->exists(login));
     QCOMPARE(f->lines(QStringLiteral("profsliste.txt")), QStringList {login});
-    QCOMPARE(f->shell.lines(), QStringList {prof() + "E:\\Perso\\profs\\" + login + u' ' + login});
+    QCOMPARE(f->shell.lines(), QStringList {prof() + u"E:\\Perso\\profs\\"_s + login + u' ' + login});
     QVERIFY(QFileInfo(f->host(QStringLiteral("E:\\Perso\\profs\\") + login)).isDir());
 }
 
@@ -212,11 +215,12 @@ void TestAjoutProf::existingLoginReportedAndListedTwice()
     enrol(QStringLiteral("DUPONT"), QStringLiteral("Jeanne"), QStringLiteral("Histoire"));
 
     QCOMPARE(f->prompts.messages(),
-        QStringList {"Le compte DUPONTJean n'a pas pu être créé : un compte de ce nom existe peut-être déjà."});
-    QCOMPARE(f->property("DUPONTJean", DirProperty::FullName).toString(), QStringLiteral("DUPONT Jean"));
-    QCOMPARE(f->property("DUPONTJean", DirProperty::Description).toString(), QStringLiteral("Professeur de : Anglais"));
-    QCOMPARE(f->membersOf("profs"), QStringList {"DUPONTJean"});
-    QCOMPARE(f->lines(QStringLiteral("profsliste.txt")), QStringList({"DUPONTJean", "DUPONTJean"}));
+        QStringList {u"Le compte DUPONTJean n'a pas pu être créé : un compte de ce nom existe peut-être déjà."_s});
+    QCOMPARE(f->property(u"DUPONTJean"_s, DirProperty::FullName).toString(), QStringLiteral("DUPONT Jean"));
+    QCOMPARE(
+        f->property(u"DUPONTJean"_s, DirProperty::Description).toString(), QStringLiteral("Professeur de : Anglais"));
+    QCOMPARE(f->membersOf(u"profs"_s), QStringList {u"DUPONTJean"_s});
+    QCOMPARE(f->lines(QStringLiteral("profsliste.txt")), QStringList({u"DUPONTJean"_s, u"DUPONTJean"_s}));
     QCOMPARE(f->shell.lines().size(), 2);
     QVERIFY(m_dialog->txtNom->text().isEmpty());
 }
@@ -226,7 +230,7 @@ void TestAjoutProf::refusedNames_data()
     QTest::addColumn<QString>("surname");
     QTest::addColumn<QString>("firstName");
     QTest::addColumn<QString>("message");
-    const QString empty = "Veuillez indiquer le nom et le prénom du professeur : aucun compte n'a été créé.";
+    const QString empty = u"Veuillez indiquer le nom et le prénom du professeur : aucun compte n'a été créé."_s;
     QTest::newRow("no surname") << ""
                                 << "Anne" << empty;
     QTest::newRow("blank surname") << "  "
@@ -235,7 +239,7 @@ void TestAjoutProf::refusedNames_data()
                                    << "" << empty;
     QTest::newRow("nothing") << ""
                              << "" << empty;
-    const QString unsafe = "ne peut pas servir de nom de dossier.";
+    const QString unsafe = u"ne peut pas servir de nom de dossier."_s;
     QTest::newRow("space") << "LE GALL"
                            << "Anne" << unsafe;
     QTest::newRow("backslash") << "..\\..\\X"
@@ -255,7 +259,7 @@ void TestAjoutProf::refusedNames()
     enrol(surname, firstName, QStringLiteral("Anglais"));
     QCOMPARE(f->prompts.messages().size(), 1);
     QVERIFY2(f->prompts.messages().first().contains(message), qPrintable(f->prompts.messages().first()));
-    QVERIFY(f->membersOf("profs").isEmpty());
+    QVERIFY(f->membersOf(u"profs"_s).isEmpty());
     QVERIFY(f->shell.started.isEmpty());
     QVERIFY(!f->folder.exists(QStringLiteral("profsliste.txt")));
     QVERIFY(QDir(f->host(QStringLiteral("E:\\Perso\\profs"))).isEmpty());

@@ -18,6 +18,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A directory that refuses every account and group, for runs where only the files and the count
@@ -478,14 +480,11 @@ void TestBulkAccounts::domainThatRefusesGeneratedPasswords_data()
     QTest::addColumn<QString>("unreadable");
     QTest::addColumn<QStringList>("said");
 
-    QTest::newRow("the domain's") << 7 << true << QString() << QString()
-                                  << QStringList {"la stratégie de mots de passe du domaine",
-                                         "au moins 7 caractères et des caractères de trois sortes"};
-    QTest::newRow("a group's, too long") << 8 << false << "velmar-eleves" << QString()
-                                         << QStringList {"la stratégie de mots de passe « velmar-eleves »",
-                                                "demande au moins 8 caractères :"};
-    QTest::newRow("unreadable") << 0 << false << QString() << "« eleves » est introuvable dans l'annuaire."
-                                << QStringList {"n'a pas pu être lue : « eleves » est introuvable"};
+    // clang-format off
+    QTest::newRow("the domain's") << 7 << true << QString() << QString() << QStringList {u"la stratégie de mots de passe du domaine"_s, u"au moins 7 caractères et des caractères de trois sortes"_s};
+    QTest::newRow("a group's, too long") << 8 << false << "velmar-eleves" << QString() << QStringList {u"la stratégie de mots de passe « velmar-eleves »"_s, u"demande au moins 8 caractères :"_s};
+    QTest::newRow("unreadable") << 0 << false << QString() << "« eleves » est introuvable dans l'annuaire." << QStringList {u"n'a pas pu être lue : « eleves » est introuvable"_s};
+    // clang-format on
 }
 
 void TestBulkAccounts::domainThatRefusesGeneratedPasswords()
@@ -511,11 +510,10 @@ void TestBulkAccounts::domainThatRefusesGeneratedPasswords()
     // One message says what the domain demands and how to give the pupils their own policy.
     const QStringList shown = f->prompts.messages();
     QCOMPARE(shown.size(), 1);
-    said << "Aucun compte n'a été créé."
-         << "L'étape 1, « Créer les groupes »,"
-         << "samba-tool domain passwordsettings pso create velmar-eleves 10 --min-pwd-length=6 --complexity=off "
+    said << u"Aucun compte n'a été créé."_s << u"L'étape 1, « Créer les groupes »,"_s
+         << u"samba-tool domain passwordsettings pso create velmar-eleves 10 --min-pwd-length=6 --complexity=off "
             "--history-length=0 --min-pwd-age=0 --max-pwd-age=0\r"
-            "samba-tool domain passwordsettings pso apply velmar-eleves eleves";
+            "samba-tool domain passwordsettings pso apply velmar-eleves eleves"_s;
     for (const QString &part : std::as_const(said))
         QVERIFY2(shown.first().contains(part), qPrintable(part + u'\n' + shown.first()));
     // Nothing is written.

@@ -15,6 +15,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Passes reads on to a directory and counts them; any write is recorded, and refused.
@@ -137,11 +139,11 @@ void TestPupilCheck::init()
         auto made = (*container)->create(kind, name);
         QVERIFY2(made.ok() && (*made)->setInfo().ok(), qPrintable(name));
     };
-    for (const QString group : {"eleves", "profs", "TS8", "1S2", "TERMINALE-S"})
+    for (const QString &group : {u"eleves"_s, u"profs"_s, u"TS8"_s, u"1S2"_s, u"TERMINALE-S"_s})
         make(DirKind::Group, group);
-    for (const QString user : {"TS8DURANDLéa", "TS8DURAND"})
+    for (const QString &user : {u"TS8DURANDLéa"_s, u"TS8DURAND"_s})
         make(DirKind::User, user);
-    for (const QString className : {"TS8", "TERMINALE-S", "2A"})
+    for (const QString &className : {u"TS8"_s, u"TERMINALE-S"_s, u"2A"_s})
         QVERIFY(QDir().mkpath(m_folder->paths().toHost(homeRoot + QStringLiteral("\\eleves\\") + className)));
 }
 
@@ -180,50 +182,33 @@ void TestPupilCheck::problems_data()
     const QString noGroup = PupilCheck::classGroupMissing();
     const QString noFolder = PupilCheck::classFolderMissing();
 
-    QTest::newRow("clean") << QStringList {"MARTIN,Paul,TS8"} << "TS8MARTINPaul" << QStringList {};
-    QTest::newRow("group and folder regardless of case")
-        << QStringList {"MARTIN,Paul,ts8"} << "ts8MARTINPaul" << QStringList {};
-    QTest::newRow("surname empty") << QStringList {",Paul,TS8"} << "TS8Paul" << QStringList {empty};
-    QTest::newRow("first names empty") << QStringList {"MARTIN,,TS8"} << "TS8MARTIN" << QStringList {empty};
+    // clang-format off
+    QTest::newRow("clean") << QStringList {u"MARTIN,Paul,TS8"_s} << "TS8MARTINPaul" << QStringList {};
+    QTest::newRow("group and folder regardless of case") << QStringList {u"MARTIN,Paul,ts8"_s} << "ts8MARTINPaul" << QStringList {};
+    QTest::newRow("surname empty") << QStringList {u",Paul,TS8"_s} << "TS8Paul" << QStringList {empty};
+    QTest::newRow("first names empty") << QStringList {u"MARTIN,,TS8"_s} << "TS8MARTIN" << QStringList {empty};
     // A login ending in spaces names no folder: Windows would drop them.
-    QTest::newRow("first names of spaces")
-        << QStringList {"MARTIN,\"  \",TS8"} << "TS8MARTIN  " << QStringList {empty, noFolderName};
+    QTest::newRow("first names of spaces") << QStringList {u"MARTIN,\"  \",TS8"_s} << "TS8MARTIN  " << QStringList {empty, noFolderName};
     // Without a class the login names no folder either; no group or folder is looked for.
-    QTest::newRow("class empty") << QStringList {"MARTIN,Paul,"} << "MARTINPaul" << QStringList {empty, noFolderName};
-    QTest::newRow("blank line") << QStringList {"MARTIN,Paul,TS8", ""} << "" << QStringList {empty, noFolderName};
-    QTest::newRow("login of an earlier line")
-        << QStringList {"MARTIN,Paul,TS8", "DUPONT,Léa,TS8", "MARTIN,Paulette,TS8"} << "TS8MARTINPaul"
-        << QStringList {PupilCheck::loginTakenByLine(1)};
-    QTest::newRow("login of an earlier line in another case") << QStringList {"MARTIN,Paul,TS8",
-        "Martin,Paul,ts8"} << "ts8MartinPaul" << QStringList {PupilCheck::loginTakenByLine(1)};
-    QTest::newRow("account in the domain") << QStringList {"DURAND,Léa,TS8"} << "TS8DURANDLéa" << QStringList {exists};
-    QTest::newRow("account in the domain in another case")
-        << QStringList {"durand,léa,TS8"} << "TS8durandléa" << QStringList {exists};
-    QTest::newRow("login of 20 characters")
-        << QStringList {"DUPONT,Zoé,TERMINALE-S"} << "TERMINALE-SDUPONTZoé" << QStringList {};
-    QTest::newRow("login of 21 characters")
-        << QStringList {"DUPONT-LAJOIE,Jean,TERMINALE-S"} << "TERMINALE-SDUPONT-LAJ" << QStringList {tooLong};
-    QTest::newRow("login with a comma") << QStringList {"\"DUPONT, Jr\",Jean,TS8"} << "TS8DUPONT, Jr"
-                                        << QStringList {refused};
-    QTest::newRow("login no folder takes")
-        << QStringList {"O&BRIEN,Ann,TS8"} << "TS8O&BRIENAnn" << QStringList {noFolderName};
-    QTest::newRow("class without its group")
-        << QStringList {"MARTIN,Paul,2A"} << "2AMARTINPaul" << QStringList {noGroup};
-    QTest::newRow("class without its folder")
-        << QStringList {"MARTIN,Paul,1S2"} << "1S2MARTINPaul" << QStringList {noFolder};
+    QTest::newRow("class empty") << QStringList {u"MARTIN,Paul,"_s} << "MARTINPaul" << QStringList {empty, noFolderName};
+    QTest::newRow("blank line") << QStringList {u"MARTIN,Paul,TS8"_s, u""_s} << "" << QStringList {empty, noFolderName};
+    QTest::newRow("login of an earlier line") << QStringList {u"MARTIN,Paul,TS8"_s, u"DUPONT,Léa,TS8"_s, u"MARTIN,Paulette,TS8"_s} << "TS8MARTINPaul" << QStringList {PupilCheck::loginTakenByLine(1)};
+    QTest::newRow("login of an earlier line in another case") << QStringList {u"MARTIN,Paul,TS8"_s, u"Martin,Paul,ts8"_s} << "ts8MartinPaul" << QStringList {PupilCheck::loginTakenByLine(1)};
+    QTest::newRow("account in the domain") << QStringList {u"DURAND,Léa,TS8"_s} << "TS8DURANDLéa" << QStringList {exists};
+    QTest::newRow("account in the domain in another case") << QStringList {u"durand,léa,TS8"_s} << "TS8durandléa" << QStringList {exists};
+    QTest::newRow("login of 20 characters") << QStringList {u"DUPONT,Zoé,TERMINALE-S"_s} << "TERMINALE-SDUPONTZoé" << QStringList {};
+    QTest::newRow("login of 21 characters") << QStringList {u"DUPONT-LAJOIE,Jean,TERMINALE-S"_s} << "TERMINALE-SDUPONT-LAJ" << QStringList {tooLong};
+    QTest::newRow("login with a comma") << QStringList {u"\"DUPONT, Jr\",Jean,TS8"_s} << "TS8DUPONT, Jr" << QStringList {refused};
+    QTest::newRow("login no folder takes") << QStringList {u"O&BRIEN,Ann,TS8"_s} << "TS8O&BRIENAnn" << QStringList {noFolderName};
+    QTest::newRow("class without its group") << QStringList {u"MARTIN,Paul,2A"_s} << "2AMARTINPaul" << QStringList {noGroup};
+    QTest::newRow("class without its folder") << QStringList {u"MARTIN,Paul,1S2"_s} << "1S2MARTINPaul" << QStringList {noFolder};
 
     // Several problems on one row, in their fixed order.
-    QTest::newRow("class with a slash") << QStringList {"MARTIN,Paul,TS/8"} << "TS/8MARTINPaul"
-                                        << QStringList {refused, noFolderName, noGroup};
-    QTest::newRow("empty, taken and in the domain") << QStringList {"DURAND,,TS8", "DURAND,,TS8"} << "TS8DURAND"
-                                                    << QStringList {empty, PupilCheck::loginTakenByLine(1), exists};
-    QTest::newRow("taken, too long, no group, no folder")
-        << QStringList {"DUPONT-LAJOIE,Jean-Pierre,PREMIERE-ES", "DUPONT,Léa,TS8",
-               "DUPONT-LAJOIE,Jean-Paul,PREMIERE-ES"}
-        << "PREMIERE-ESDUPONT-LAJ" << QStringList {PupilCheck::loginTakenByLine(1), tooLong, noGroup, noFolder};
-    QTest::newRow("too long, refused, no folder name, no group, no folder")
-        << QStringList {"A|BCDEFGH,Jean,SECONDE-ABCD"} << "SECONDE-ABCDA|BCDEFGHJ"
-        << QStringList {tooLong, refused, noFolderName, noGroup, noFolder};
+    QTest::newRow("class with a slash") << QStringList {u"MARTIN,Paul,TS/8"_s} << "TS/8MARTINPaul" << QStringList {refused, noFolderName, noGroup};
+    QTest::newRow("empty, taken and in the domain") << QStringList {u"DURAND,,TS8"_s, u"DURAND,,TS8"_s} << "TS8DURAND" << QStringList {empty, PupilCheck::loginTakenByLine(1), exists};
+    QTest::newRow("taken, too long, no group, no folder") << QStringList {u"DUPONT-LAJOIE,Jean-Pierre,PREMIERE-ES"_s, u"DUPONT,Léa,TS8"_s, u"DUPONT-LAJOIE,Jean-Paul,PREMIERE-ES"_s} << "PREMIERE-ESDUPONT-LAJ" << QStringList {PupilCheck::loginTakenByLine(1), tooLong, noGroup, noFolder};
+    QTest::newRow("too long, refused, no folder name, no group, no folder") << QStringList {u"A|BCDEFGH,Jean,SECONDE-ABCD"_s} << "SECONDE-ABCDA|BCDEFGHJ" << QStringList {tooLong, refused, noFolderName, noGroup, noFolder};
+    // clang-format on
 }
 
 void TestPupilCheck::problems()
@@ -270,25 +255,14 @@ void TestPupilCheck::cannotCheck_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("binds");
 
-    QTest::newRow("file missing") << "C:\\ABSENT.txt"
-                                  << ""
-                                  << "" << PupilFile::unreadableMessage("C:\\ABSENT.txt") << 0;
-    QTest::newRow("file is a folder") << "E:\\Perso"
-                                      << ""
-                                      << "" << PupilFile::unreadableMessage("E:\\Perso") << 0;
-    QTest::newRow("file on a drive never used") << "Q:\\ORVO.txt"
-                                                << ""
-                                                << "" << PupilFile::unreadableMessage("Q:\\ORVO.txt") << 0;
-    QTest::newRow("file missing and directory out of reach")
-        << "C:\\ABSENT.txt"
-        << "Le serveur ne répond pas."
-        << "" << PupilFile::unreadableMessage("C:\\ABSENT.txt") << 0;
-    QTest::newRow("directory out of reach") << pupilFile << "Le serveur ne répond pas."
-                                            << ""
-                                            << "L'annuaire n'a pas pu être lu : Le serveur ne répond pas." << 1;
-    QTest::newRow("listing refused") << pupilFile << ""
-                                     << "Accès refusé."
-                                     << "L'annuaire n'a pas pu être lu : Accès refusé." << 1;
+    // clang-format off
+    QTest::newRow("file missing") << "C:\\ABSENT.txt" << "" << "" << PupilFile::unreadableMessage(u"C:\\ABSENT.txt"_s) << 0;
+    QTest::newRow("file is a folder") << "E:\\Perso" << "" << "" << PupilFile::unreadableMessage(u"E:\\Perso"_s) << 0;
+    QTest::newRow("file on a drive never used") << "Q:\\ORVO.txt" << "" << "" << PupilFile::unreadableMessage(u"Q:\\ORVO.txt"_s) << 0;
+    QTest::newRow("file missing and directory out of reach") << "C:\\ABSENT.txt" << "Le serveur ne répond pas." << "" << PupilFile::unreadableMessage(u"C:\\ABSENT.txt"_s) << 0;
+    QTest::newRow("directory out of reach") << pupilFile << "Le serveur ne répond pas." << "" << "L'annuaire n'a pas pu être lu : Le serveur ne répond pas." << 1;
+    QTest::newRow("listing refused") << pupilFile << "" << "Accès refusé." << "L'annuaire n'a pas pu être lu : Accès refusé." << 1;
+    // clang-format on
 }
 
 void TestPupilCheck::cannotCheck()
@@ -315,7 +289,7 @@ void TestPupilCheck::cannotCheck()
 
 void TestPupilCheck::summaryAndReport()
 {
-    writePupils({"MARTIN,Paul,TS8", "\"DUPONT, Jr\",Jean,TS8", "O\"NEIL,Ann,TS8", "MARTIN,Paulette,TS8"});
+    writePupils({u"MARTIN,Paul,TS8"_s, u"\"DUPONT, Jr\",Jean,TS8"_s, u"O\"NEIL,Ann,TS8"_s, u"MARTIN,Paulette,TS8"_s});
     const auto rows = check(*m_directory);
     QVERIFY2(rows.ok(), qPrintable(rows.message()));
 
@@ -323,11 +297,11 @@ void TestPupilCheck::summaryAndReport()
     QCOMPARE(PupilCheck::summary({}), QStringLiteral("0 élèves : 0 sans problème, 0 avec un problème."));
     QCOMPARE(PupilCheck::reportPath(QStringLiteral("C:")), QStringLiteral("C:\\verification.csv"));
     QCOMPARE(PupilCheck::reportLines(*rows),
-        QStringList({"Ligne,Identifiant,Nom,Prénom,Classe,Problème", "1,TS8MARTINPaul,MARTIN,Paul,TS8,",
-            "2,\"TS8DUPONT, Jr\",\"DUPONT, Jr\",Jean,TS8,identifiant refusé par le domaine",
-            "3,\"TS8O\"\"NEILAnn\",\"O\"\"NEIL\",Ann,TS8,identifiant refusé par le domaine; "
-            "nom refusé pour un dossier : ni dossier ni partage",
-            "4,TS8MARTINPaul,MARTIN,Paulette,TS8,identifiant déjà pris par la ligne 1"}));
+        QStringList({u"Ligne,Identifiant,Nom,Prénom,Classe,Problème"_s, u"1,TS8MARTINPaul,MARTIN,Paul,TS8,"_s,
+            u"2,\"TS8DUPONT, Jr\",\"DUPONT, Jr\",Jean,TS8,identifiant refusé par le domaine"_s,
+            u"3,\"TS8O\"\"NEILAnn\",\"O\"\"NEIL\",Ann,TS8,identifiant refusé par le domaine; "
+            "nom refusé pour un dossier : ni dossier ni partage"_s,
+            u"4,TS8MARTINPaul,MARTIN,Paulette,TS8,identifiant déjà pris par la ligne 1"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestPupilCheck)

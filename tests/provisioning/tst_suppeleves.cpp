@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestSuppEleves : public QObject
 {
     Q_OBJECT
@@ -34,7 +36,7 @@ private Q_SLOTS:
 private:
     SuppEleves *openDialog();
     void writeLogins(const QStringList &logins);
-    QString delList() const { return "cmd.exe /c del " + f->folder.path() + "\\utilisateurs.txt"; }
+    QString delList() const { return u"cmd.exe /c del "_s + f->folder.path() + u"\\utilisateurs.txt"_s; }
 
     std::unique_ptr<EnrolFixture> f;
     SuppEleves *m_dialog = nullptr;
@@ -81,14 +83,14 @@ void TestSuppEleves::layout()
     QVERIFY(openDialog());
     QCOMPARE(m_dialog->objectName(), QStringLiteral("suppeleves"));
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("suppression de tous les élèves"));
-    auto *label = m_dialog->findChild<QLabel *>("Label1");
+    auto *label = m_dialog->findChild<QLabel *>(u"Label1"_s);
     QCOMPARE(label->text(),
         QStringLiteral("Attention, ceci est la fonction qui supprime tous les comptes élèves ainsi "
                        "que leurs répertoires personnels respectifs"));
     QCOMPARE(label->font().family(), QStringLiteral("Arial Black"));
-    QVERIFY(m_dialog->findChild<QProgressBar *>("bar1"));
-    QCOMPARE(m_dialog->findChild<QPushButton *>("cmd_ok")->text(), QStringLiteral("Effacer"));
-    QCOMPARE(m_dialog->findChild<QPushButton *>("cmd_cancel")->text(), QStringLiteral("Annuler"));
+    QVERIFY(m_dialog->findChild<QProgressBar *>(u"bar1"_s));
+    QCOMPARE(m_dialog->findChild<QPushButton *>(u"cmd_ok"_s)->text(), QStringLiteral("Effacer"));
+    QCOMPARE(m_dialog->findChild<QPushButton *>(u"cmd_cancel"_s)->text(), QStringLiteral("Annuler"));
 
     QTest::mouseClick(m_dialog->cmdCancel, Qt::LeftButton);
     QVERIFY(!m_dialog->isVisible());
@@ -98,7 +100,7 @@ void TestSuppEleves::layout()
 
 void TestSuppEleves::cancelRemovesNothing()
 {
-    writeLogins({"TS8MARTINPaul", "TS8DURANDLea"});
+    writeLogins({u"TS8MARTINPaul"_s, u"TS8DURANDLea"_s});
     QVERIFY(f->makeFolders(QStringLiteral("E:\\Perso\\eleves\\TS8")));
     QVERIFY(openDialog());
     f->prompts.answerConfirm(false);
@@ -146,13 +148,12 @@ void TestSuppEleves::removesAllPupils()
     };
     QTest::mouseClick(m_dialog->cmdOk, Qt::LeftButton);
 
-    QStringList expected = {"cmd.exe /c net share TS8 /del /y", "cmd.exe /c net share 2NDE1 /del /y",
-        "cmd.exe /c net share public /del /y", "cmd.exe /c net share matieres /del /y"};
+    QStringList expected = {u"cmd.exe /c net share TS8 /del /y"_s, u"cmd.exe /c net share 2NDE1 /del /y"_s,
+        u"cmd.exe /c net share public /del /y"_s, u"cmd.exe /c net share matieres /del /y"_s};
     for (const QString &login : std::as_const(logins))
-        expected << "cmd.exe /c net share " + login + "$ /del /y";
-    expected << "cmd.exe /c rd /s/q E:\\Perso\\eleves"
-             << "cmd.exe /c del /s/q E:\\Matieres"
-             << "cmd.exe /c rd /s/q E:\\Public" << delList();
+        expected << u"cmd.exe /c net share "_s + login + u"$ /del /y"_s;
+    expected << u"cmd.exe /c rd /s/q E:\\Perso\\eleves"_s << u"cmd.exe /c del /s/q E:\\Matieres"_s
+             << u"cmd.exe /c rd /s/q E:\\Public"_s << delList();
     QCOMPARE(shell.lines(), expected);
     for (const RecordingShell::Started &started : std::as_const(shell.started)) {
         QCOMPARE(started.style, WindowStyle::Minimized);
@@ -193,16 +194,16 @@ void TestSuppEleves::missingListsReadAsEmpty()
     QVERIFY(openDialog());
     QTest::mouseClick(m_dialog->cmdOk, Qt::LeftButton);
     QCOMPARE(f->shell.lines(),
-        QStringList({"cmd.exe /c net share public /del /y", "cmd.exe /c net share matieres /del /y",
-            "cmd.exe /c rd /s/q E:\\Perso\\eleves", "cmd.exe /c del /s/q E:\\Matieres", "cmd.exe /c rd /s/q E:\\Public",
-            delList()}));
-    QCOMPARE(f->prompts.messages(), QStringList {"Suppression de 0 élèves effectuée"});
+        QStringList({u"cmd.exe /c net share public /del /y"_s, u"cmd.exe /c net share matieres /del /y"_s,
+            u"cmd.exe /c rd /s/q E:\\Perso\\eleves"_s, u"cmd.exe /c del /s/q E:\\Matieres"_s,
+            u"cmd.exe /c rd /s/q E:\\Public"_s, delList()}));
+    QCOMPARE(f->prompts.messages(), QStringList {u"Suppression de 0 élèves effectuée"_s});
     QVERIFY(f->exists(QStringLiteral("DURANDAnne")));
 }
 
 void TestSuppEleves::accountAlreadyGoneStillCounted()
 {
-    writeLogins({"TS8MARTINPaul", "TS8DURANDLea"});
+    writeLogins({u"TS8MARTINPaul"_s, u"TS8DURANDLea"_s});
     // Removed by hand during the year; a blank line left at the end of the list names nobody.
     auto container = f->store->bind(QStringLiteral("WinNT://SRVPEDA"));
     QVERIFY(container);
@@ -212,9 +213,9 @@ void TestSuppEleves::accountAlreadyGoneStillCounted()
     QTest::mouseClick(m_dialog->cmdOk, Qt::LeftButton);
 
     QVERIFY(!f->exists(QStringLiteral("TS8DURANDLea")));
-    QVERIFY(f->shell.lines().contains("cmd.exe /c net share TS8MARTINPaul$ /del /y"));
+    QVERIFY(f->shell.lines().contains(u"cmd.exe /c net share TS8MARTINPaul$ /del /y"_s));
     QVERIFY(f->shell.lines().contains(delList()));
-    QCOMPARE(f->prompts.messages(), QStringList {"Suppression de 2 élèves effectuée"});
+    QCOMPARE(f->prompts.messages(), QStringList {u"Suppression de 2 élèves effectuée"_s});
     QCOMPARE(m_dialog->bar1->value(), m_dialog->bar1->maximum());
 }
 
@@ -225,37 +226,19 @@ void TestSuppEleves::emptyOrRootBoxesLeftAlone_data()
     QTest::addColumn<QString>("publicFolder");
     QTest::addColumn<QStringList>("folderCommands");
     QTest::addColumn<QStringList>("notes");
-    const QString homeNote = "Les répertoires personnels des élèves n'ont pas été supprimés : le chemin des "
-                             "répertoires personnels est vide ou désigne la racine d'un lecteur.";
-    const QString subjectsNote = "Les fichiers des matières n'ont pas été supprimés : le chemin du répertoire des "
-                                 "matières est vide ou désigne la racine d'un lecteur.";
+    const QString homeNote = u"Les répertoires personnels des élèves n'ont pas été supprimés : le chemin des "
+                             "répertoires personnels est vide ou désigne la racine d'un lecteur."_s;
+    const QString subjectsNote = u"Les fichiers des matières n'ont pas été supprimés : le chemin du répertoire des "
+                                 "matières est vide ou désigne la racine d'un lecteur."_s;
     const QString publicNote
-        = "Le répertoire public n'a pas été supprimé : son chemin est vide ou désigne la racine d'un lecteur.";
-    QTest::newRow("home empty") << ""
-                                << "E:\\Matieres"
-                                << "E:\\Public"
-                                << QStringList({"cmd.exe /c del /s/q E:\\Matieres", "cmd.exe /c rd /s/q E:\\Public"})
-                                << QStringList {homeNote};
-    QTest::newRow("subjects a drive") << "E:\\Perso"
-                                      << "E:"
-                                      << "E:\\Public"
-                                      << QStringList(
-                                             {"cmd.exe /c rd /s/q E:\\Perso\\eleves", "cmd.exe /c rd /s/q E:\\Public"})
-                                      << QStringList {subjectsNote};
-    QTest::newRow("public a drive root") << "E:\\Perso"
-                                         << "E:\\Matieres"
-                                         << "F:\\"
-                                         << QStringList({"cmd.exe /c rd /s/q E:\\Perso\\eleves",
-                                                "cmd.exe /c del /s/q E:\\Matieres"})
-                                         << QStringList {publicNote};
-    QTest::newRow("public climbs to the root")
-        << "E:\\Perso"
-        << "E:\\Matieres"
-        << "E:\\Public\\.." << QStringList({"cmd.exe /c rd /s/q E:\\Perso\\eleves", "cmd.exe /c del /s/q E:\\Matieres"})
-        << QStringList {publicNote};
-    QTest::newRow("all blank") << " "
-                               << ""
-                               << "" << QStringList() << QStringList({homeNote, subjectsNote, publicNote});
+        = u"Le répertoire public n'a pas été supprimé : son chemin est vide ou désigne la racine d'un lecteur."_s;
+    // clang-format off
+    QTest::newRow("home empty") << "" << "E:\\Matieres" << "E:\\Public" << QStringList({u"cmd.exe /c del /s/q E:\\Matieres"_s, u"cmd.exe /c rd /s/q E:\\Public"_s}) << QStringList {homeNote};
+    QTest::newRow("subjects a drive") << "E:\\Perso" << "E:" << "E:\\Public" << QStringList({u"cmd.exe /c rd /s/q E:\\Perso\\eleves"_s, u"cmd.exe /c rd /s/q E:\\Public"_s}) << QStringList {subjectsNote};
+    QTest::newRow("public a drive root") << "E:\\Perso" << "E:\\Matieres" << "F:\\" << QStringList({u"cmd.exe /c rd /s/q E:\\Perso\\eleves"_s, u"cmd.exe /c del /s/q E:\\Matieres"_s}) << QStringList {publicNote};
+    QTest::newRow("public climbs to the root") << "E:\\Perso" << "E:\\Matieres" << "E:\\Public\\.." << QStringList({u"cmd.exe /c rd /s/q E:\\Perso\\eleves"_s, u"cmd.exe /c del /s/q E:\\Matieres"_s}) << QStringList {publicNote};
+    QTest::newRow("all blank") << " " << "" << "" << QStringList() << QStringList({homeNote, subjectsNote, publicNote});
+    // clang-format on
 }
 
 void TestSuppEleves::emptyOrRootBoxesLeftAlone()
@@ -268,18 +251,18 @@ void TestSuppEleves::emptyOrRootBoxesLeftAlone()
     f->main.homePath = home;
     f->main.subjectsPath = subjects;
     f->main.publicPath = publicFolder;
-    writeLogins({"TS8MARTINPaul"});
+    writeLogins({u"TS8MARTINPaul"_s});
     QVERIFY(openDialog());
     QTest::mouseClick(m_dialog->cmdOk, Qt::LeftButton);
 
     QStringList folderLines;
     for (const QString &line : f->shell.lines()) {
-        if (line.startsWith("cmd.exe /c rd ") || line.startsWith("cmd.exe /c del /s/q "))
+        if (line.startsWith(u"cmd.exe /c rd "_s) || line.startsWith(u"cmd.exe /c del /s/q "_s))
             folderLines << line;
     }
     QCOMPARE(folderLines, folderCommands);
-    QCOMPARE(
-        f->prompts.messages(), QStringList {(QStringList {"Suppression de 1 élèves effectuée"} + notes).join('\r')});
+    QCOMPARE(f->prompts.messages(),
+        QStringList {(QStringList {u"Suppression de 1 élèves effectuée"_s} + notes).join(u'\r')});
     // The rest of the removal went on.
     QVERIFY(!f->exists(QStringLiteral("TS8MARTINPaul")));
     QVERIFY(f->shell.lines().contains(delList()));
@@ -295,7 +278,7 @@ void TestSuppEleves::accountsNotRemovedStayListed_data()
 void TestSuppEleves::accountsNotRemovedStayListed()
 {
     QFETCH(bool, serverOutOfReach);
-    writeLogins({"TS8MARTINPaul", "TS8DURANDLea"});
+    writeLogins({u"TS8MARTINPaul"_s, u"TS8DURANDLea"_s});
     QVERIFY(openDialog());
     if (serverOutOfReach)
         f->directory->refusedPaths << QStringLiteral("WinNT://SRVPEDA");
@@ -305,7 +288,7 @@ void TestSuppEleves::accountsNotRemovedStayListed()
 
     QVERIFY(f->exists(QStringLiteral("TS8MARTINPaul")));
     QVERIFY(f->exists(QStringLiteral("TS8DURANDLea")));
-    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), QStringList({"TS8MARTINPaul", "TS8DURANDLea"}));
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), QStringList({u"TS8MARTINPaul"_s, u"TS8DURANDLea"_s}));
     QVERIFY(!f->shell.lines().contains(delList()));
     QCOMPARE(f->prompts.messages().size(), 1);
     const QString text = f->prompts.messages().first();
@@ -324,7 +307,7 @@ void TestSuppEleves::unreadableListKept()
     QVERIFY(openDialog());
     QTest::mouseClick(m_dialog->cmdOk, Qt::LeftButton);
     QVERIFY(!f->shell.lines().contains(delList()));
-    QVERIFY(f->shell.lines().contains("cmd.exe /c rd /s/q E:\\Perso\\eleves"));
+    QVERIFY(f->shell.lines().contains(u"cmd.exe /c rd /s/q E:\\Perso\\eleves"_s));
     QCOMPARE(f->prompts.messages().size(), 1);
     QVERIFY(f->prompts.messages().first().startsWith(
         QStringLiteral("Suppression de 0 élèves effectuée\rLa liste utilisateurs.txt n'a pas pu être lue ; elle est "
@@ -344,7 +327,7 @@ void TestSuppEleves::removalJournal()
 {
     constexpr QFile::Permissions kOpenToOthers = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
         | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
-    writeLogins({"TS8MARTINPaul", "TS8DURANDLea"});
+    writeLogins({u"TS8MARTINPaul"_s, u"TS8DURANDLea"_s});
     auto container = f->store->bind(QStringLiteral("WinNT://SRVPEDA"));
     QVERIFY(container);
     QVERIFY((*container)->deleteObject(DirKind::User, QStringLiteral("TS8MARTINPaul")));
@@ -363,17 +346,18 @@ void TestSuppEleves::removalJournal()
     const QStringList lines = JournalFile::readLines(f->folder.paths(), journals[0]).value();
     const QString sum = QString::fromLatin1(QCryptographicHash::hash(list, QCryptographicHash::Sha256).toHex());
     QCOMPARE(lines.mid(0, 3),
-        (QStringList {"Liste des comptes : " + f->folder.paths().programFolder() + "\\utilisateurs.txt",
-            QStringLiteral("Taille : %1 octets").arg(list.size()), "Somme de contrôle SHA-256 : " + sum}));
-    QVERIFY(lines.contains("Élèves : 2"));
-    QVERIFY(lines.contains("partage TS8 : fait"));
+        (QStringList {u"Liste des comptes : "_s + f->folder.paths().programFolder() + u"\\utilisateurs.txt"_s,
+            QStringLiteral("Taille : %1 octets").arg(list.size()), u"Somme de contrôle SHA-256 : "_s + sum}));
+    QVERIFY(lines.contains(u"Élèves : 2"_s));
+    QVERIFY(lines.contains(u"partage TS8 : fait"_s));
     // The account removed by hand earlier says why it could not be removed again.
     QCOMPARE(
-        lines.filter(QRegularExpression("^1 ; TS8MARTINPaul ; compte : échec \\(.+\\) ; partage : fait$")).size(), 1);
-    QVERIFY(lines.contains("2 ; TS8DURANDLea ; compte : fait ; partage : fait"));
-    QVERIFY(lines.contains("E:\\Perso\\eleves : fait"));
-    QVERIFY(lines.contains("E: : laissé (chemin vide ou racine d'un lecteur)"));
-    QCOMPARE(lines.mid(lines.size() - 2), (QStringList {"liste utilisateurs.txt supprimée : fait", "fin"}));
+        lines.filter(QRegularExpression(u"^1 ; TS8MARTINPaul ; compte : échec \\(.+\\) ; partage : fait$"_s)).size(),
+        1);
+    QVERIFY(lines.contains(u"2 ; TS8DURANDLea ; compte : fait ; partage : fait"_s));
+    QVERIFY(lines.contains(u"E:\\Perso\\eleves : fait"_s));
+    QVERIFY(lines.contains(u"E: : laissé (chemin vide ou racine d'un lecteur)"_s));
+    QCOMPARE(lines.mid(lines.size() - 2), (QStringList {u"liste utilisateurs.txt supprimée : fait"_s, u"fin"_s}));
 }
 
 QTEST_MAIN(TestSuppEleves)

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestSuppProf : public QObject
 {
     Q_OBJECT
@@ -77,13 +79,13 @@ void TestSuppProf::layout()
     QVERIFY(openDialog());
     QCOMPARE(m_dialog->objectName(), QStringLiteral("suppprof"));
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("suppression d'un professeur"));
-    QCOMPARE(m_dialog->findChild<QLabel *>("Label1")->text(), QStringLiteral("Professeurs :"));
-    QCOMPARE(m_dialog->findChild<QLabel *>("Label4")->text(),
+    QCOMPARE(m_dialog->findChild<QLabel *>(u"Label1"_s)->text(), QStringLiteral("Professeurs :"));
+    QCOMPARE(m_dialog->findChild<QLabel *>(u"Label4"_s)->text(),
         QStringLiteral("Cette fonction est utilisée pour supprimer un Professeur, ceci englobe la suppression du "
                        "compte, des permissions et des des répertoires."));
-    QCOMPARE(m_dialog->findChild<QPushButton *>("cmd_supp")->text(), QStringLiteral("Supprimer"));
-    QCOMPARE(m_dialog->findChild<QPushButton *>("cmd_annul")->text(), QStringLiteral("Annuler"));
-    QCOMPARE(m_dialog->findChild<QComboBox *>("cbo_prof")->accessibleName(), QStringLiteral("Professeurs :"));
+    QCOMPARE(m_dialog->findChild<QPushButton *>(u"cmd_supp"_s)->text(), QStringLiteral("Supprimer"));
+    QCOMPARE(m_dialog->findChild<QPushButton *>(u"cmd_annul"_s)->text(), QStringLiteral("Annuler"));
+    QCOMPARE(m_dialog->findChild<QComboBox *>(u"cbo_prof"_s)->accessibleName(), QStringLiteral("Professeurs :"));
 
     QTest::mouseClick(m_dialog->cmdAnnul, Qt::LeftButton);
     QVERIFY(!m_dialog->isVisible());
@@ -95,10 +97,11 @@ void TestSuppProf::teacherList_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<bool>("present");
     QTest::addColumn<QStringList>("entries");
+    // clang-format off
     QTest::newRow("before the first teacher") << QByteArray() << false << QStringList();
     QTest::newRow("empty") << QByteArray() << true << QStringList();
-    QTest::newRow("in file order") << QByteArray("LEFEBVRECh\r\nDURANDAnne\r\nMARTINPaul\r\n") << true
-                                   << QStringList({"LEFEBVRECh", "DURANDAnne", "MARTINPaul"});
+    QTest::newRow("in file order") << QByteArray("LEFEBVRECh\r\nDURANDAnne\r\nMARTINPaul\r\n") << true << QStringList({u"LEFEBVRECh"_s, u"DURANDAnne"_s, u"MARTINPaul"_s});
+    // clang-format on
 }
 
 void TestSuppProf::teacherList()
@@ -133,7 +136,7 @@ void TestSuppProf::removesTheTeacher()
     QVERIFY(f->exists(QStringLiteral("LEFEBVRECh")));
     QCOMPARE(shell.lines(),
         QStringList(
-            {"cmd.exe /c net share DURANDAnne$ /delete /y", "cmd.exe /c rd /s/q E:\\Perso\\profs\\DURANDAnne"}));
+            {u"cmd.exe /c net share DURANDAnne$ /delete /y"_s, u"cmd.exe /c rd /s/q E:\\Perso\\profs\\DURANDAnne"_s}));
     for (const RecordingShell::Started &started : std::as_const(shell.started)) {
         QCOMPARE(started.style, WindowStyle::Minimized);
         QVERIFY(!started.waited);
@@ -150,7 +153,7 @@ void TestSuppProf::removesTheTeacher()
     QVERIFY(m_dialog->cboProf->currentText().isEmpty());
     // Opened again, it offers the list without the teacher.
     QVERIFY(openDialog());
-    QCOMPARE(offered(), QStringList({"LEFEBVRECh", "MARTINPaul"}));
+    QCOMPARE(offered(), QStringList({u"LEFEBVRECh"_s, u"MARTINPaul"_s}));
 }
 
 void TestSuppProf::listRewrite_data()
@@ -179,7 +182,7 @@ void TestSuppProf::listRewrite()
     remove(login);
     QCOMPARE(f->folder.readFile(QStringLiteral("profsliste.txt")), after);
     QVERIFY(f->folder.exists(QStringLiteral("profsliste.txt")));
-    QCOMPARE(f->prompts.messages(), QStringList {"Vous avez supprimé le professeur : " + login});
+    QCOMPARE(f->prompts.messages(), QStringList {u"Vous avez supprimé le professeur : "_s + login});
 }
 
 void TestSuppProf::leftoverTemporaryFileAddsNoGhost()
@@ -198,7 +201,7 @@ void TestSuppProf::refusedSelection_data()
 {
     QTest::addColumn<QString>("login");
     QTest::addColumn<QString>("message");
-    const QString none = "Veuillez choisir le professeur à supprimer : rien n'a été supprimé.";
+    const QString none = u"Veuillez choisir le professeur à supprimer : rien n'a été supprimé."_s;
     QTest::newRow("empty") << "" << none;
     QTest::newRow("blank") << "   " << none;
     QTest::newRow("climbs out") << "..\\..\\eleves"

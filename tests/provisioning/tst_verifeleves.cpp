@@ -14,6 +14,8 @@
 #include <QTableWidget>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestVerifEleves : public QObject
 {
     Q_OBJECT
@@ -39,8 +41,8 @@ void TestVerifEleves::cannotCheck_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("file missing") << true << "C:\\ABSENT.txt" << PupilFile::unreadableMessage("C:\\ABSENT.txt");
-    QTest::newRow("no file named") << true << "" << PupilFile::unreadableMessage("");
+    QTest::newRow("file missing") << true << "C:\\ABSENT.txt" << PupilFile::unreadableMessage(u"C:\\ABSENT.txt"_s);
+    QTest::newRow("no file named") << true << "" << PupilFile::unreadableMessage(u""_s);
     QTest::newRow("directory out of reach")
         << false << "C:\\ORVO.txt"
         << "L'annuaire n'a pas pu être lu : Le contrôleur de domaine ne répond pas.";

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestFieldReader : public QObject
 {
     Q_OBJECT
@@ -30,22 +32,22 @@ void TestFieldReader::fields_data()
     QTest::addColumn<QStringList>("expected");
 
     // clang-format off
-    QTest::newRow("commas and CR LF") << QByteArray("a,b\r\nc\r\n") << QStringList{"a", "b", "c"};
-    QTest::newRow("LF only") << QByteArray("a,b\nc\n") << QStringList{"a", "b", "c"};
-    QTest::newRow("lone CR") << QByteArray("a\rb") << QStringList{"a", "b"};
-    QTest::newRow("no final line end") << QByteArray("a,b") << QStringList{"a", "b"};
-    QTest::newRow("leading spaces skipped, trailing kept") << QByteArray("  a ,   b\r\n") << QStringList{"a ", "b"};
-    QTest::newRow("quotes hold a comma") << QByteArray("\"DUPONT, Jr\",Jean\r\n") << QStringList{"DUPONT, Jr", "Jean"};
-    QTest::newRow("text after closing quote dropped") << QByteArray("\"ab\"cd,e\r\n") << QStringList{"ab", "e"};
-    QTest::newRow("unclosed quote runs to the end") << QByteArray("\"ab,c\r\n") << QStringList{"ab,c\r\n"};
-    QTest::newRow("blank line is one empty field") << QByteArray("a\r\n\r\nb\r\n") << QStringList{"a", "", "b"};
-    QTest::newRow("empty field between commas") << QByteArray("a,,b\r\n") << QStringList{"a", "", "b"};
-    QTest::newRow("comma before line end") << QByteArray("a,\r\nb\r\n") << QStringList{"a", "", "b"};
+    QTest::newRow("commas and CR LF") << QByteArray("a,b\r\nc\r\n") << QStringList{u"a"_s, u"b"_s, u"c"_s};
+    QTest::newRow("LF only") << QByteArray("a,b\nc\n") << QStringList{u"a"_s, u"b"_s, u"c"_s};
+    QTest::newRow("lone CR") << QByteArray("a\rb") << QStringList{u"a"_s, u"b"_s};
+    QTest::newRow("no final line end") << QByteArray("a,b") << QStringList{u"a"_s, u"b"_s};
+    QTest::newRow("leading spaces skipped, trailing kept") << QByteArray("  a ,   b\r\n") << QStringList{u"a "_s, u"b"_s};
+    QTest::newRow("quotes hold a comma") << QByteArray("\"DUPONT, Jr\",Jean\r\n") << QStringList{u"DUPONT, Jr"_s, u"Jean"_s};
+    QTest::newRow("text after closing quote dropped") << QByteArray("\"ab\"cd,e\r\n") << QStringList{u"ab"_s, u"e"_s};
+    QTest::newRow("unclosed quote runs to the end") << QByteArray("\"ab,c\r\n") << QStringList{u"ab,c\r\n"_s};
+    QTest::newRow("blank line is one empty field") << QByteArray("a\r\n\r\nb\r\n") << QStringList{u"a"_s, u""_s, u"b"_s};
+    QTest::newRow("empty field between commas") << QByteArray("a,,b\r\n") << QStringList{u"a"_s, u""_s, u"b"_s};
+    QTest::newRow("comma before line end") << QByteArray("a,\r\nb\r\n") << QStringList{u"a"_s, u""_s, u"b"_s};
     QTest::newRow("empty file") << QByteArray() << QStringList{};
-    QTest::newRow("just a line end") << QByteArray("\r\n") << QStringList{""};
-    QTest::newRow("spaces then line end") << QByteArray("   \r\n") << QStringList{""};
-    QTest::newRow("number as written") << QByteArray(" 2 \r\n") << QStringList{"2 "};
-    QTest::newRow("1252 letters") << QByteArray("\xc9l\xe8ve,\x8c""uvre\r\n") << QStringList{"Élève", "Œuvre"};
+    QTest::newRow("just a line end") << QByteArray("\r\n") << QStringList{u""_s};
+    QTest::newRow("spaces then line end") << QByteArray("   \r\n") << QStringList{u""_s};
+    QTest::newRow("number as written") << QByteArray(" 2 \r\n") << QStringList{u"2 "_s};
+    QTest::newRow("1252 letters") << QByteArray("\xc9l\xe8ve,\x8c""uvre\r\n") << QStringList{u"Élève"_s, u"Œuvre"_s};
     // clang-format on
 }
 
@@ -67,20 +69,11 @@ void TestFieldReader::records_data()
     QTest::addColumn<QList<QStringList>>("expected");
 
     // clang-format off
-    QTest::newRow("one record a line")
-        << QByteArray("DUPONT,Jean,TS8\r\nMARTIN,Paul,1S2\r\n") << 3
-        << QList<QStringList>{{"DUPONT", "Jean", "TS8"}, {"MARTIN", "Paul", "1S2"}};
-    QTest::newRow("record spans lines")
-        << QByteArray("DUPONT,Jean\r\nTS8,MARTIN\r\nPaul,1S2\r\n") << 3
-        << QList<QStringList>{{"DUPONT", "Jean", "TS8"}, {"MARTIN", "Paul", "1S2"}};
-    QTest::newRow("short last record padded")
-        << QByteArray("a,b,c\r\nd\r\n") << 3 << QList<QStringList>{{"a", "b", "c"}, {"d", "", ""}};
-    QTest::newRow("pairs, last one wins in readers")
-        << QByteArray("ECOLE\r\nSRV\r\nAUTRE\r\nSRV2\r\n") << 2
-        << QList<QStringList>{{"ECOLE", "SRV"}, {"AUTRE", "SRV2"}};
-    QTest::newRow("quoted comma keeps the record whole")
-        << QByteArray("\"DE LA TOUR, DIT X\",Anne,TS8\r\nB,C,1S2\r\n") << 3
-        << QList<QStringList>{{"DE LA TOUR, DIT X", "Anne", "TS8"}, {"B", "C", "1S2"}};
+    QTest::newRow("one record a line") << QByteArray("DUPONT,Jean,TS8\r\nMARTIN,Paul,1S2\r\n") << 3 << QList<QStringList>{{u"DUPONT"_s, u"Jean"_s, u"TS8"_s}, {u"MARTIN"_s, u"Paul"_s, u"1S2"_s}};
+    QTest::newRow("record spans lines") << QByteArray("DUPONT,Jean\r\nTS8,MARTIN\r\nPaul,1S2\r\n") << 3 << QList<QStringList>{{u"DUPONT"_s, u"Jean"_s, u"TS8"_s}, {u"MARTIN"_s, u"Paul"_s, u"1S2"_s}};
+    QTest::newRow("short last record padded") << QByteArray("a,b,c\r\nd\r\n") << 3 << QList<QStringList>{{u"a"_s, u"b"_s, u"c"_s}, {u"d"_s, u""_s, u""_s}};
+    QTest::newRow("pairs, last one wins in readers") << QByteArray("ECOLE\r\nSRV\r\nAUTRE\r\nSRV2\r\n") << 2 << QList<QStringList>{{u"ECOLE"_s, u"SRV"_s}, {u"AUTRE"_s, u"SRV2"_s}};
+    QTest::newRow("quoted comma keeps the record whole") << QByteArray("\"DE LA TOUR, DIT X\",Anne,TS8\r\nB,C,1S2\r\n") << 3 << QList<QStringList>{{u"DE LA TOUR, DIT X"_s, u"Anne"_s, u"TS8"_s}, {u"B"_s, u"C"_s, u"1S2"_s}};
     // clang-format on
 }
 
@@ -102,7 +95,7 @@ void TestFieldReader::lines()
     QStringList read;
     while (!reader.atEnd())
         read << reader.line();
-    QCOMPARE(read, (QStringList {"a, \"b\",c", "", "last", "end"}));
+    QCOMPARE(read, (QStringList {u"a, \"b\",c"_s, u""_s, u"last"_s, u"end"_s}));
 }
 
 void TestFieldReader::cp1252RoundTrip_data()
@@ -154,7 +147,7 @@ void TestFieldReader::writing()
     read.close();
     QVERIFY(read.open(QIODevice::ReadOnly));
     QCOMPARE(read.readAll(), QByteArray("neuf\r\n"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList {"out.txt"});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList {u"out.txt"_s});
 }
 
 void TestFieldReader::csvLines_data()
@@ -162,12 +155,12 @@ void TestFieldReader::csvLines_data()
     QTest::addColumn<QStringList>("fields");
     QTest::addColumn<QString>("line");
 
-    QTest::newRow("plain") << QStringList {"12", "TS8MARTINPaul", "MARTIN"} << "12,TS8MARTINPaul,MARTIN";
-    QTest::newRow("empty fields") << QStringList {"", "a", ""} << ",a,";
-    QTest::newRow("comma quoted") << QStringList {"DUPONT, Jr", "b"} << "\"DUPONT, Jr\",b";
-    QTest::newRow("quote doubled") << QStringList {"Jean \"Jo\"", "b"} << "\"Jean \"\"Jo\"\"\",b";
-    QTest::newRow("semicolon and spaces kept") << QStringList {"a; b", " c "} << "a; b, c ";
-    QTest::newRow("line end quoted") << QStringList {"a\r\nb"} << "\"a\r\nb\"";
+    QTest::newRow("plain") << QStringList {u"12"_s, u"TS8MARTINPaul"_s, u"MARTIN"_s} << "12,TS8MARTINPaul,MARTIN";
+    QTest::newRow("empty fields") << QStringList {u""_s, u"a"_s, u""_s} << ",a,";
+    QTest::newRow("comma quoted") << QStringList {u"DUPONT, Jr"_s, u"b"_s} << "\"DUPONT, Jr\",b";
+    QTest::newRow("quote doubled") << QStringList {u"Jean \"Jo\""_s, u"b"_s} << "\"Jean \"\"Jo\"\"\",b";
+    QTest::newRow("semicolon and spaces kept") << QStringList {u"a; b"_s, u" c "_s} << "a; b, c ";
+    QTest::newRow("line end quoted") << QStringList {u"a\r\nb"_s} << "\"a\r\nb\"";
 }
 
 void TestFieldReader::csvLines()

@@ -4,6 +4,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // Both programs answer --help and --version before any window exists, and refuse what they do not know.
 class TestCommandLine : public QObject
 {
@@ -26,15 +28,15 @@ void TestCommandLine::answers_data()
     const QString version = QRegularExpression::escape(QString::fromLatin1(ProgramVersion::text));
     // Without a display, a window program that built its window toolkit first would abort.
     // clang-format off
-    QTest::newRow("velmar --version") << "velmar" << QStringList{"--version"} << false << 0 << "^velmar " + version + "\n$" << "^$";
-    QTest::newRow("velmar -v") << "velmar" << QStringList{"-v"} << false << 0 << "^velmar " + version + "\n$" << "^$";
-    QTest::newRow("velmar --help") << "velmar" << QStringList{"--help"} << false << 0 << "Gestion des comptes d'un établissement scolaire\n.*-v, --version" << "^$";
-    QTest::newRow("trivo --version") << "trivo" << QStringList{"--version"} << false << 0 << "^trivo " + version + "\n$" << "^$";
-    QTest::newRow("trivo -h") << "trivo" << QStringList{"-h"} << false << 0 << "^Usage: \\S*trivo \\[options\\]\nAnalyseur ORVO" << "^$";
-    QTest::newRow("help before a mistake") << "velmar" << QStringList{"--inconnue", "--help"} << false << 0 << "-h, --help" << "^$";
-    QTest::newRow("the toolkit's own option") << "trivo" << QStringList{"-platform", "offscreen", "--version"} << false << 0 << "^trivo " + version + "\n$" << "^$";
-    QTest::newRow("unknown option") << "velmar" << QStringList{"--inconnue"} << true << 1 << "^$" << "velmar : Option inconnue : inconnue\nvelmar : Voir « velmar --help »";
-    QTest::newRow("unexpected argument") << "trivo" << QStringList{"eleves.txt"} << true << 1 << "^$" << "trivo : Argument inattendu : eleves.txt\n";
+    QTest::newRow("velmar --version") << "velmar" << QStringList{u"--version"_s} << false << 0 << u"^velmar "_s + version + u"\n$"_s << "^$";
+    QTest::newRow("velmar -v") << "velmar" << QStringList{u"-v"_s} << false << 0 << u"^velmar "_s + version + u"\n$"_s << "^$";
+    QTest::newRow("velmar --help") << "velmar" << QStringList{u"--help"_s} << false << 0 << "Gestion des comptes d'un établissement scolaire\n.*-v, --version" << "^$";
+    QTest::newRow("trivo --version") << "trivo" << QStringList{u"--version"_s} << false << 0 << u"^trivo "_s + version + u"\n$"_s << "^$";
+    QTest::newRow("trivo -h") << "trivo" << QStringList{u"-h"_s} << false << 0 << "^Usage: \\S*trivo \\[options\\]\nAnalyseur ORVO" << "^$";
+    QTest::newRow("help before a mistake") << "velmar" << QStringList{u"--inconnue"_s, u"--help"_s} << false << 0 << "-h, --help" << "^$";
+    QTest::newRow("the toolkit's own option") << "trivo" << QStringList{u"-platform"_s, u"offscreen"_s, u"--version"_s} << false << 0 << u"^trivo "_s + version + u"\n$"_s << "^$";
+    QTest::newRow("unknown option") << "velmar" << QStringList{u"--inconnue"_s} << true << 1 << "^$" << "velmar : Option inconnue : inconnue\nvelmar : Voir « velmar --help »";
+    QTest::newRow("unexpected argument") << "trivo" << QStringList{u"eleves.txt"_s} << true << 1 << "^$" << "trivo : Argument inattendu : eleves.txt\n";
     // clang-format on
 }
 

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QThread>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Records the lines and, in place of the disk-usage tool, appends a prepared report to the log for
@@ -72,7 +74,8 @@ static const QString kHeading = QStringLiteral("Voici la liste des dossiers qui 
 
 static QStringList framed(const QString &heading, const QStringList &marked)
 {
-    return QStringList {heading, " ", "      Taille(Mo)"} + marked + QStringList {" ", "Vérification terminée."};
+    return QStringList {heading, u" "_s, u"      Taille(Mo)"_s} + marked
+        + QStringList {u" "_s, u"Vérification terminée."_s};
 }
 
 void TestDirUse::init()
@@ -106,9 +109,9 @@ void TestDirUse::window()
     QVERIFY(!dialog->parentWidget());
     QVERIFY(dialog->windowFlags() & Qt::Tool);
 
-    const QList<std::pair<const char *, QString>> texts
-        = {{"Label1", "Limite d'espace disque a respecter"}, {"txt_limite", "15"}, {"Label2", "Mo"},
-            {"opt_eleves", "Eleves"}, {"opt_profs", "Profs"}, {"cmd_verif", "Vérifier"}, {"cmd_annul", "Annuler"}};
+    const QList<std::pair<const char *, QString>> texts = {{"Label1", u"Limite d'espace disque a respecter"_s},
+        {"txt_limite", u"15"_s}, {"Label2", u"Mo"_s}, {"opt_eleves", u"Eleves"_s}, {"opt_profs", u"Profs"_s},
+        {"cmd_verif", u"Vérifier"_s}, {"cmd_annul", u"Annuler"_s}};
     for (const auto &[name, text] : texts) {
         QWidget *w = dialog->findChild<QWidget *>(QString::fromLatin1(name));
         QVERIFY2(w, name);
@@ -134,8 +137,8 @@ void TestDirUse::commandLines()
     open()->findChild<QLineEdit *>(QStringLiteral("txt_limite"))->setText(QStringLiteral("20"));
     click("cmd_verif");
     QCOMPARE(m_shell.lines(),
-        (QStringList {"cmd.exe /c diruse /M /q:20 /D G:\\Perso\\eleves\\TS8\\ /* >> D:\\templogdir.txt",
-            "cmd.exe /c diruse /M /q:20 /D G:\\Perso\\eleves\\2A\\ /* >> D:\\templogdir.txt"}));
+        (QStringList {u"cmd.exe /c diruse /M /q:20 /D G:\\Perso\\eleves\\TS8\\ /* >> D:\\templogdir.txt"_s,
+            u"cmd.exe /c diruse /M /q:20 /D G:\\Perso\\eleves\\2A\\ /* >> D:\\templogdir.txt"_s}));
     for (const RecordingShell::Started &s : std::as_const(m_shell.started)) {
         QCOMPARE(s.style, WindowStyle::Hidden);
         QVERIFY(s.waited);
@@ -146,7 +149,7 @@ void TestDirUse::commandLines()
     click<QRadioButton>("opt_profs");
     click("cmd_verif");
     QCOMPARE(
-        m_shell.lines(), QStringList {"cmd.exe /c diruse /M /q:20 /D G:\\Perso\\profs\\ /* >> D:\\templogdir.txt"});
+        m_shell.lines(), QStringList {u"cmd.exe /c diruse /M /q:20 /D G:\\Perso\\profs\\ /* >> D:\\templogdir.txt"_s});
 
     QVERIFY(QFile::remove(m_folder->path() + QStringLiteral("/system.txt")));
     m_main.volume = QStringLiteral("H:");
@@ -171,7 +174,7 @@ void TestDirUse::listShowsOnlyMarkedLinesUnchanged()
     open();
     click("cmd_verif");
     QCOMPARE(entries(),
-        framed(kHeading, {"!   17,52    3  E:\\Perso\\eleves\\TS8\\TS8MARTINPa  ", "!16  2A\\2ALEFEVRE,  d"}));
+        framed(kHeading, {u"!   17,52    3  E:\\Perso\\eleves\\TS8\\TS8MARTINPa  "_s, u"!16  2A\\2ALEFEVRE,  d"_s}));
     QCOMPARE(caption(), QStringLiteral("Vérifer"));
     QVERIFY(!QFile::exists(log()));
     QVERIFY(m_prompts.shown.isEmpty());
@@ -208,15 +211,15 @@ void TestDirUse::realToolOnAPreparedTree()
     // In the order of "div.txt", each line as the tool wrote it, accents through the log's code page.
     QCOMPARE(entries(),
         framed(kHeading,
-            {"!          20,00         1  E:\\Perso\\eleves\\TS8\\TS8MARTINPaul",
-                "!          16,00         1  E:\\Perso\\eleves\\2A\\2AHÉLOÏSE"}));
+            {u"!          20,00         1  E:\\Perso\\eleves\\TS8\\TS8MARTINPaul"_s,
+                u"!          16,00         1  E:\\Perso\\eleves\\2A\\2AHÉLOÏSE"_s}));
     QCOMPARE(caption(), QStringLiteral("Vérifer"));
     QVERIFY(!QFile::exists(log()));
     QVERIFY(m_prompts.shown.isEmpty());
 
     click<QRadioButton>("opt_profs");
     click("cmd_verif");
-    QCOMPARE(entries(), framed(kHeading, {"!          30,00         1  E:\\Perso\\profs\\DURANDAnne"}));
+    QCOMPARE(entries(), framed(kHeading, {u"!          30,00         1  E:\\Perso\\profs\\DURANDAnne"_s}));
 
     // Over no limit: nothing but the frame.
     m_dialog->findChild<QLineEdit *>(QStringLiteral("txt_limite"))->setText(QStringLiteral("100"));
@@ -266,12 +269,12 @@ void TestDirUse::switchingByEveryMeans()
     QSignalSpy emptied(
         m_dialog->findChild<QListWidget *>(QStringLiteral("List1"))->model(), &QAbstractItemModel::modelReset);
     auto choose = [&](QRadioButton *button) {
-        if (means == "mouse") {
+        if (means == u"mouse"_s) {
             // On the round mark: the caption is shorter than the button.
             QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(button->height() / 2, button->height() / 2));
-        } else if (means == "space") {
+        } else if (means == u"space"_s) {
             QTest::keyClick(button, Qt::Key_Space);
-        } else if (means == "assistive") {
+        } else if (means == u"assistive"_s) {
             QAccessibleActionInterface *actions = QAccessible::queryAccessibleInterface(button)->actionInterface();
             QVERIFY(actions);
             QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
@@ -332,7 +335,7 @@ void TestDirUse::waitIsBounded()
     click("cmd_verif");
     // The first command used the whole budget; the others were not started.
     QCOMPARE(m_shell.started.size(), 1);
-    QCOMPARE(entries(), framed(kHeading, {"!  A"}));
+    QCOMPARE(entries(), framed(kHeading, {u"!  A"_s}));
     QCOMPARE(m_prompts.messages(),
         QStringList {QStringLiteral("La vérification est incomplète :\r2 dossier(s) n'ont pas été vérifiés : le "
                                     "temps d'attente de la vérification était écoulé.")});

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The mailing-list dialog: its window, the emptying of the list folder and the lists it writes.
 class TestMails : public QObject, private ToolsFixture<>
 {
@@ -136,19 +138,19 @@ void TestMails::listsFromTheThreeFiles()
     QCOMPARE(m_shell.started[0].style, WindowStyle::Minimized);
     QVERIFY(m_shell.started[0].waited);
 
-    QCOMPARE(
-        list(QStringLiteral("TS8mail.txt")), crlf({at("TS8DUPONT-LAJ"), at("TS8MARTINPaul"), at("TS8DUPONT-LAJ")}));
+    QCOMPARE(list(QStringLiteral("TS8mail.txt")),
+        crlf({at(u"TS8DUPONT-LAJ"_s), at(u"TS8MARTINPaul"_s), at(u"TS8DUPONT-LAJ"_s)}));
     // Accented letters are written in the 1252 code page, as everywhere else.
     QCOMPARE(list(QStringLiteral("2Amail.txt")),
         QByteArray("2ALEFEVRE, d@") + Mails::kMailDomain.latin1()
             + "\r\n2AH\xc9LO\xcfSEL\xe9"
               "a@"
             + Mails::kMailDomain.latin1() + "\r\n");
-    QCOMPARE(list(QStringLiteral("mail.txt")), crlf({at("SANSClasse")}));
+    QCOMPARE(list(QStringLiteral("mail.txt")), crlf({at(u"SANSClasse"_s)}));
     // The account list is split at commas like every file: a login holding one gives two lines.
-    QCOMPARE(
-        list(QStringLiteral("eleves.txt")), crlf({at("TS8MARTINPaul"), at("2ALEFEVRE"), at("d"), at("TS8MARTINPaul")}));
-    QCOMPARE(list(QStringLiteral("profs.txt")), crlf({at("DURANDAnne"), at("LEFEBVRECh")}));
+    QCOMPARE(list(QStringLiteral("eleves.txt")),
+        crlf({at(u"TS8MARTINPaul"_s), at(u"2ALEFEVRE"_s), at(u"d"_s), at(u"TS8MARTINPaul"_s)}));
+    QCOMPARE(list(QStringLiteral("profs.txt")), crlf({at(u"DURANDAnne"_s), at(u"LEFEBVRECh"_s)}));
 
     QCOMPARE(m_prompts.messages(), QStringList {QStringLiteral("Listes crées avec succes.")});
     QTRY_VERIFY(!m_dialog);
@@ -168,7 +170,7 @@ void TestMails::generatingTwiceGivesTheSameLists()
     const QStringList first = QDir(listFolder()).entryList(QDir::Files, QDir::Name);
     const QByteArray ts8 = list(QStringLiteral("TS8mail.txt"));
     const QByteArray eleves = list(QStringLiteral("eleves.txt"));
-    QCOMPARE(first, (QStringList {"2Amail.txt", "TS8mail.txt", "eleves.txt", "mail.txt", "profs.txt"}));
+    QCOMPARE(first, (QStringList {u"2Amail.txt"_s, u"TS8mail.txt"_s, u"eleves.txt"_s, u"mail.txt"_s, u"profs.txt"_s}));
     // Everything the folder held is gone, in subfolders too; the folders stay.
     QVERIFY(!QFile::exists(listFolder() + QStringLiteral("/ancien/vieux.txt")));
     QVERIFY(QFileInfo(listFolder() + QStringLiteral("/ancien")).isDir());
@@ -205,7 +207,7 @@ void TestMails::refusesDriveRootOrEmptyFolder()
     QCOMPARE(m_prompts.messages(),
         QStringList {QStringLiteral("Le répertoire des listes de diffusion doit être un dossier, pas la racine d'un "
                                     "lecteur : rien n'a été effacé ni écrit.")});
-    QCOMPARE(QDir(m_folder->drive(QStringLiteral("F"))).entryList(QDir::Files), QStringList {"garder.txt"});
+    QCOMPARE(QDir(m_folder->drive(QStringLiteral("F"))).entryList(QDir::Files), QStringList {u"garder.txt"_s});
     QVERIFY(m_dialog);
     QCOMPARE(m_dialog->findChild<QPushButton *>(QStringLiteral("cmd_gener"))->text(), QStringLiteral("Générer"));
 }
@@ -229,17 +231,11 @@ void TestMails::missingSourcesAreNamed_data()
     QTest::addColumn<QString>("missing");
     QTest::addColumn<QStringList>("lists");
     QTest::addColumn<QString>("message");
-    QTest::newRow("pupil file") << "drives/c/orvo/orvoconv.txt" << QStringList {"eleves.txt", "profs.txt"}
-                                << "Listes crées avec succes.\rFichier Orvo converti introuvable : "
-                                   "C:\\orvo\\orvoconv.txt (aucune liste de classe n'a été écrite).";
-    QTest::newRow("account list")
-        << "utilisateurs.txt" << QStringList {"2Amail.txt", "TS8mail.txt", "mail.txt", "profs.txt"}
-        << "Listes crées avec succes.\rListe des comptes « utilisateurs.txt » introuvable dans le dossier du "
-           "programme (eleves.txt n'a pas été écrit).";
-    QTest::newRow("teacher list")
-        << "profsliste.txt" << QStringList {"2Amail.txt", "TS8mail.txt", "eleves.txt", "mail.txt"}
-        << "Listes crées avec succes.\rListe des professeurs « profsliste.txt » introuvable dans le dossier du "
-           "programme (profs.txt n'a pas été écrit).";
+    // clang-format off
+    QTest::newRow("pupil file") << "drives/c/orvo/orvoconv.txt" << QStringList {u"eleves.txt"_s, u"profs.txt"_s} << "Listes crées avec succes.\rFichier Orvo converti introuvable : C:\\orvo\\orvoconv.txt (aucune liste de classe n'a été écrite).";
+    QTest::newRow("account list") << "utilisateurs.txt" << QStringList {u"2Amail.txt"_s, u"TS8mail.txt"_s, u"mail.txt"_s, u"profs.txt"_s} << "Listes crées avec succes.\rListe des comptes « utilisateurs.txt » introuvable dans le dossier du programme (eleves.txt n'a pas été écrit).";
+    QTest::newRow("teacher list") << "profsliste.txt" << QStringList {u"2Amail.txt"_s, u"TS8mail.txt"_s, u"eleves.txt"_s, u"mail.txt"_s} << "Listes crées avec succes.\rListe des professeurs « profsliste.txt » introuvable dans le dossier du programme (profs.txt n'a pas été écrit).";
+    // clang-format on
 }
 
 void TestMails::missingSourcesAreNamed()
@@ -279,7 +275,7 @@ void TestMails::unwritableListIsReported()
     QCOMPARE(m_prompts.messages(),
         QStringList {QStringLiteral("Les listes n'ont pas pu être toutes écrites :\r"
                                     "Impossible d'écrire f:\\mailinglistes/eleves.txt.")});
-    QCOMPARE(list(QStringLiteral("profs.txt")), crlf({at("DURANDAnne"), at("LEFEBVRECh")}));
+    QCOMPARE(list(QStringLiteral("profs.txt")), crlf({at(u"DURANDAnne"_s), at(u"LEFEBVRECh"_s)}));
     // The dialog stays open so that the folder can be put right.
     QVERIFY(m_dialog);
 }
@@ -292,13 +288,13 @@ void TestMails::classThatCannotNameAFile()
         "A,B,..\\..\\x\r\nC,D,TS8\r\nE,F,..\\..\\x\r\nG,H,a/b\r\nI,J,A:B\r\nK,L,A&B\r\n");
     open();
     click("cmd_gener");
-    QCOMPARE(QDir(listFolder()).entryList(QDir::Files), (QStringList {"A&Bmail.txt", "TS8mail.txt"}));
+    QCOMPARE(QDir(listFolder()).entryList(QDir::Files), (QStringList {u"A&Bmail.txt"_s, u"TS8mail.txt"_s}));
     QVERIFY(QDir(m_folder->drive(QStringLiteral("F"))).entryList(QDir::Files).isEmpty());
     QCOMPARE(m_prompts.messages().value(0).split(u'\r').mid(0, 4),
-        (QStringList {"Listes crées avec succes.",
-            "Classe « ..\\..\\x » ignorée : son nom ne peut pas servir de nom de fichier (2 élève(s)).",
-            "Classe « a/b » ignorée : son nom ne peut pas servir de nom de fichier (1 élève(s)).",
-            "Classe « A:B » ignorée : son nom ne peut pas servir de nom de fichier (1 élève(s))."}));
+        (QStringList {u"Listes crées avec succes."_s,
+            u"Classe « ..\\..\\x » ignorée : son nom ne peut pas servir de nom de fichier (2 élève(s))."_s,
+            u"Classe « a/b » ignorée : son nom ne peut pas servir de nom de fichier (1 élève(s))."_s,
+            u"Classe « A:B » ignorée : son nom ne peut pas servir de nom de fichier (1 élève(s))."_s}));
 }
 
 void TestMails::emptyingThatCannotStartWritesNothing()

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // Emptying the mail store: the window, the two commands in order, and the store afterwards.
 class TestSuppMail : public QObject, private ToolsFixture<>
 {
@@ -103,14 +105,15 @@ void TestSuppMail::commandLines()
 {
     open()->findChild<QLineEdit *>(QStringLiteral("txt_chem"))->setText(QStringLiteral("g:\\mail\\boites"));
     click("cmd_efface");
-    QCOMPARE(m_shell.lines(), (QStringList {"cmd.exe /c rd /s/q g:\\mail\\boites", "cmd.exe /c md g:\\mail\\boites"}));
+    QCOMPARE(
+        m_shell.lines(), (QStringList {u"cmd.exe /c rd /s/q g:\\mail\\boites"_s, u"cmd.exe /c md g:\\mail\\boites"_s}));
     // The folder is made again only once the removal has ended.
     for (const RecordingShell::Started &s : std::as_const(m_shell.started)) {
         QCOMPARE(s.style, WindowStyle::Minimized);
         QVERIFY(s.waited);
     }
     QVERIFY(m_prompts.shown.isEmpty());
-    QCOMPARE(journalled(), QStringList {"vidage des boites mail ; g:\\mail\\boites ; fait"});
+    QCOMPARE(journalled(), QStringList {u"vidage des boites mail ; g:\\mail\\boites ; fait"_s});
     QTRY_VERIFY(!m_dialog);
 }
 
@@ -179,13 +182,13 @@ void TestSuppMail::removalThatCannotStart()
     m_shell.refusedPrefixes << QStringLiteral("cmd.exe /c rd");
     open();
     click("cmd_efface");
-    QCOMPARE(m_shell.lines(), QStringList {"cmd.exe /c rd /s/q f:\\messagerie"});
+    QCOMPARE(m_shell.lines(), QStringList {u"cmd.exe /c rd /s/q f:\\messagerie"_s});
     QCOMPARE(m_prompts.messages(),
         QStringList {QStringLiteral("Les boites mail de f:\\messagerie n'ont pas pu être vidées.\rImpossible de "
                                     "lancer : cmd.exe /c rd /s/q f:\\messagerie")});
     QCOMPARE(journalled(),
-        QStringList {"vidage des boites mail ; f:\\messagerie ; échec : Impossible de lancer : cmd.exe /c rd /s/q "
-                     "f:\\messagerie"});
+        QStringList {u"vidage des boites mail ; f:\\messagerie ; échec : Impossible de lancer : cmd.exe /c rd /s/q "
+                     "f:\\messagerie"_s});
     QVERIFY(m_dialog);
 }
 

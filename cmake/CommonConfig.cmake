@@ -1,6 +1,9 @@
 # Compile settings shared by every target of the project.
 add_library(common_config INTERFACE)
 target_compile_features(common_config INTERFACE cxx_std_20)
+# Standard C++, without the compiler's extensions: a target property that no interface carries, so it
+# is every target's default.
+set(CMAKE_CXX_EXTENSIONS OFF)
 # A Status or Result dropped without a word does not build: a failure is a value that someone reads.
 # The main build (GCC) holds the line; the clang builds for the sanitizers and the fuzzers warn.
 target_compile_options(common_config INTERFACE -Wall -Wextra $<$<CXX_COMPILER_ID:GNU>:-Werror=unused-result>)

@@ -21,7 +21,7 @@ namespace {
 const QString kCaption = QStringLiteral("Ajout d'utilisateur dans un groupe");
 }
 
-QWidget *AjoutUserGrp::open(Services &services)
+AjoutUserGrp *AjoutUserGrp::make(Services &services)
 {
     auto *dialog = new AjoutUserGrp(services);
     return keepIfLoaded(services, dialog, dialog->load(), kCaption);

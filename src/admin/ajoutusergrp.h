@@ -17,7 +17,7 @@ class AjoutUserGrp : public QWidget
 
 public:
     // Builds and fills the dialog; when the opening fails, says why and gives nothing to show.
-    static QWidget *open(Services &services);
+    static AjoutUserGrp *make(Services &services);
 
     explicit AjoutUserGrp(Services &services);
 

@@ -31,7 +31,7 @@ void hideCharacters(QLineEdit *box)
 
 } // namespace
 
-QWidget *AjoutUtilForm::open(Services &services)
+AjoutUtilForm *AjoutUtilForm::make(Services &services)
 {
     auto *dialog = new AjoutUtilForm(services);
     return keepIfLoaded(services, dialog, dialog->load(), kCaption);

@@ -18,7 +18,7 @@ class AjoutUtilForm : public QWidget
 
 public:
     // Builds the dialog; when the settings cannot be read, says why and gives nothing to show.
-    static QWidget *open(Services &services);
+    static AjoutUtilForm *make(Services &services);
 
     explicit AjoutUtilForm(Services &services);
 

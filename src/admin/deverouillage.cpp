@@ -16,6 +16,13 @@
 
 using namespace AdminSupport;
 
+Deverouillage *Deverouillage::make(Services &services)
+{
+    auto *dialog = new Deverouillage(services);
+    dialog->load();
+    return dialog;
+}
+
 Deverouillage::Deverouillage(Services &services)
     : QWidget(nullptr, Qt::Window)
     , m_services(services)

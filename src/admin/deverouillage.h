@@ -14,6 +14,8 @@ class Deverouillage : public QWidget
     Q_OBJECT
 
 public:
+    // Builds the dialog with its list filled.
+    static Deverouillage *make(Services &services);
     explicit Deverouillage(Services &services);
 
     // Lists the server's accounts; without the settings or the directory the list stays empty.

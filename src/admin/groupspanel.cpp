@@ -1,7 +1,10 @@
 #include "groupspanel.h"
 
+#include "ajoutusergrp.h"
+#include "ajoututilform.h"
+#include "dialogs/dialoghost.h"
 #include "program/services.h"
-#include "ui/dialoghost.h"
+#include "suputilform.h"
 #include "ui/formbuilder.h"
 
 #include <QEvent>
@@ -89,13 +92,9 @@ void GroupsPanel::connectActions()
     connect(grpmoins, &QPushButton::clicked, this, &GroupsPanel::deleteGroup);
     connect(utilmoins, &QPushButton::clicked, this, &GroupsPanel::removeMember);
 
-    auto opens = [this](QPushButton *button, const char *dialog) {
-        connect(button, &QPushButton::clicked, this,
-            [this, name = QString::fromLatin1(dialog)] { m_services.dialogs->open(name); });
-    };
-    opens(utilplus, "ajoutusergrp");
-    opens(ajoututil, "ajoututilform");
-    opens(suputil, "suputilform");
+    connect(utilplus, &QPushButton::clicked, this, [this] { m_services.dialogs->open<AjoutUserGrp>(m_services); });
+    connect(ajoututil, &QPushButton::clicked, this, [this] { m_services.dialogs->open<AjoutUtilForm>(m_services); });
+    connect(suputil, &QPushButton::clicked, this, [this] { m_services.dialogs->open<SupUtilForm>(m_services); });
 }
 
 bool GroupsPanel::eventFilter(QObject *watched, QEvent *event)

@@ -18,7 +18,7 @@ namespace {
 const QString kCaption = QStringLiteral("Suppression d'un utilisateur");
 }
 
-QWidget *SupUtilForm::open(Services &services)
+SupUtilForm *SupUtilForm::make(Services &services)
 {
     auto *dialog = new SupUtilForm(services);
     return keepIfLoaded(services, dialog, dialog->load(), kCaption);

@@ -17,7 +17,7 @@ class SupUtilForm : public QWidget
 
 public:
     // Builds and fills the dialog; when the opening fails, says why and gives nothing to show.
-    static QWidget *open(Services &services);
+    static SupUtilForm *make(Services &services);
 
     explicit SupUtilForm(Services &services);
 

@@ -1,18 +1,14 @@
-#include "admin/admindialogs.h"
+#include "dialogs/dialoghost.h"
 #include "directory/directoryfactory.h"
 #include "journal/actionjournal.h"
-#include "parametre.h"
 #include "passwords/passwordgenerator.h"
 #include "principale.h"
 #include "program/services.h"
-#include "provisioning/provisioningdialogs.h"
 #include "shell/processshell.h"
 #include "splash.h"
 #include "text/pathresolver.h"
 #include "text/programfolder.h"
-#include "tools/toolsdialogs.h"
 #include "ui/commandline.h"
-#include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
 #include "ui/prompts.h"
 
@@ -51,10 +47,6 @@ int main(int argc, char *argv[])
 
     Principale principale(services);
     services.main = &principale;
-    dialogs.define(QStringLiteral("parametre"), [&] { return new Parametre(services, principale); });
-    defineAdminDialogs(services);
-    defineProvisioningDialogs(services);
-    defineToolsDialogs(services);
 
     Splash splash;
     QObject::connect(&splash, &Splash::finished, &principale, [&] { principale.showLoaded(); });

@@ -14,6 +14,7 @@ class Parametre : public QWidget
     Q_OBJECT
 
 public:
+    static Parametre *make(Services &services, Principale &principale) { return new Parametre(services, principale); }
     Parametre(Services &services, Principale &principale);
 
     QLineEdit *domaine = nullptr;

@@ -1,14 +1,24 @@
 #include "principale.h"
 
+#include "admin/deverouillage.h"
 #include "admin/groupspanel.h"
 #include "artwork.h"
+#include "dialogs/dialoghost.h"
+#include "parametre.h"
 #include "passwords/passwordgenerator.h"
 #include "program/services.h"
 #include "program/settingsfiles.h"
+#include "provisioning/ajouteleve.h"
+#include "provisioning/ajoutprof.h"
 #include "provisioning/provisioningpanel.h"
+#include "provisioning/suppeleves.h"
+#include "provisioning/suppprof.h"
+#include "provisioning/verifeleves.h"
 #include "shell/shell.h"
 #include "text/pathresolver.h"
-#include "ui/dialoghost.h"
+#include "tools/diruse.h"
+#include "tools/mails.h"
+#include "tools/suppmail.h"
 #include "ui/formbuilder.h"
 #include "ui/prompts.h"
 
@@ -51,18 +61,21 @@ QAction *Principale::addEntry(QMenu *menu, const char *name, const QString &text
     return action;
 }
 
+template <class Dialog> void Principale::opens(QAction *action)
+{
+    connect(action, &QAction::triggered, this, [this] { m_services.dialogs->open<Dialog>(m_services); });
+}
+
 void Principale::buildMenus()
 {
     auto separator
         = [](QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QString::fromLatin1(name)); };
-    auto opens = [this](QAction *action, const char *dialog) {
-        connect(action, &QAction::triggered, this,
-            [this, name = QString::fromLatin1(dialog)] { m_services.dialogs->open(name); });
-    };
 
     QMenu *fichier = menuBar()->addMenu(QStringLiteral("Fichier"));
     fichier->setObjectName(QStringLiteral("MENUFichier"));
-    opens(addEntry(fichier, "MENUparam", QStringLiteral("Paramètres")), "parametre");
+    // The settings dialog rebuilds this window when it is accepted.
+    connect(addEntry(fichier, "MENUparam", QStringLiteral("Paramètres")), &QAction::triggered, this,
+        [this] { m_services.dialogs->open<Parametre>(m_services, *this); });
     separator(fichier, "separator");
     connect(addEntry(fichier, "MENUquitter", QStringLiteral("Quitter")), &QAction::triggered, this, &Principale::quit);
 
@@ -71,22 +84,22 @@ void Principale::buildMenus()
     connect(addEntry(outils, "mnuoutils", QStringLiteral("Analyseur ORVO")), &QAction::triggered, this,
         [this] { startProgram(m_services.programFolder() + QStringLiteral("\\trivo.exe")); });
     separator(outils, "separator2");
-    opens(addEntry(outils, "mnudeverr", QStringLiteral("Déverouiller un utilisateur")), "deverouillage");
-    opens(addEntry(outils, "msnuajoutele", QStringLiteral("Ajouter un éleve")), "ajouteleve");
-    opens(addEntry(outils, "mnoutilsuppele", QStringLiteral("Suppression de tous les élèves")), "suppeleves");
+    opens<Deverouillage>(addEntry(outils, "mnudeverr", QStringLiteral("Déverouiller un utilisateur")));
+    opens<AjoutEleve>(addEntry(outils, "msnuajoutele", QStringLiteral("Ajouter un éleve")));
+    opens<SuppEleves>(addEntry(outils, "mnoutilsuppele", QStringLiteral("Suppression de tous les élèves")));
     separator(outils, "separator3");
-    opens(addEntry(outils, "mnuajoutprof", QStringLiteral("Ajouter un professeur")), "ajoutprof");
-    opens(addEntry(outils, "manuoutilsuppprof", QStringLiteral("Suppression d'un professeur")), "suppprof");
+    opens<AjoutProf>(addEntry(outils, "mnuajoutprof", QStringLiteral("Ajouter un professeur")));
+    opens<SuppProf>(addEntry(outils, "manuoutilsuppprof", QStringLiteral("Suppression d'un professeur")));
     separator(outils, "separateur");
-    opens(addEntry(outils, "mnuoutilsmail", QStringLiteral("Création des listes de diffusion emails")), "mails");
+    opens<Mails>(addEntry(outils, "mnuoutilsmail", QStringLiteral("Création des listes de diffusion emails")));
     connect(addEntry(outils, "manuoutilrestartmail", QStringLiteral("Redémarrage Serveur MAIL")), &QAction::triggered,
         this, [this] { startProgram(m_services.programFolder() + QStringLiteral("\\IMSrestart.bat")); });
-    opens(addEntry(outils, "mnuoutilvidmail", QStringLiteral("Vider les boites mail")), "suppmail");
+    opens<SuppMail>(addEntry(outils, "mnuoutilvidmail", QStringLiteral("Vider les boites mail")));
     separator(outils, "separateur5");
-    opens(addEntry(outils, "mnudiruse", QStringLiteral("Verification de l'espace occupé par les élèves")), "diruse");
+    opens<DirUse>(addEntry(outils, "mnudiruse", QStringLiteral("Verification de l'espace occupé par les élèves")));
     separator(outils, "separateur6");
-    opens(addEntry(outils, "mnuverifeleves", QStringLiteral("Vérifier le fichier des élèves avant la création")),
-        "verifeleves");
+    opens<VerifEleves>(
+        addEntry(outils, "mnuverifeleves", QStringLiteral("Vérifier le fichier des élèves avant la création")));
 }
 
 void Principale::startProgram(const QString &commandLine)

@@ -57,6 +57,8 @@ protected:
 
 private:
     void buildMenus();
+    // The menu entry opens the dialog, or brings it forward.
+    template <class Dialog> void opens(QAction *action);
     bool isNarrow() const;
     void applyNarrowSize();
     QAction *addEntry(QMenu *menu, const char *name, const QString &text);

@@ -1,37 +1,28 @@
 #include "dialoghost.h"
 
-void DialogHost::define(const QString &name, Factory make)
+QWidget *DialogHost::find(std::type_index type) const
 {
-    m_factories.insert(name, std::move(make));
+    const auto found = m_open.find(type);
+    return found == m_open.end() ? nullptr : found->second.data();
 }
 
-QWidget *DialogHost::open(const QString &name)
+void DialogHost::keep(std::type_index type, QWidget *dialog)
 {
-    QWidget *dialog = m_open.value(name);
-    if (!dialog) {
-        const Factory make = m_factories.value(name);
-        dialog = make ? make() : nullptr;
-        if (!dialog)
-            return nullptr;
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        m_open.insert(name, dialog);
-    }
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_open[type] = dialog;
+}
+
+void DialogHost::bringForward(QWidget *dialog)
+{
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
-    return dialog;
-}
-
-QWidget *DialogHost::find(const QString &name) const
-{
-    return m_open.value(name);
 }
 
 void DialogHost::closeAll()
 {
-    const auto open = m_open;
-    m_open.clear();
-    for (const QPointer<QWidget> &dialog : open) {
+    const auto open = std::exchange(m_open, {});
+    for (const auto &[type, dialog] : open) {
         if (dialog)
             dialog->close();
     }

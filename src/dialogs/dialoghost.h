@@ -1,28 +1,45 @@
 #pragma once
 
-#include <QHash>
 #include <QPointer>
-#include <QString>
 #include <QWidget>
 
-#include <functional>
+#include <type_traits>
+#include <typeindex>
+#include <unordered_map>
+#include <utility>
 
-// Keeps each dialog at most once: showing one that is open brings it forward with its contents.
+// Keeps each dialog at most once: opening one that is open brings it forward with its contents.
 // Dialogs are top-level windows without an owner, shown without blocking, and deleted on close.
-// Each is known by its window name and made by the factory defined for that name.
+// A dialog is known by its class, and made by that class's static make(): there is no name to get
+// wrong, and no dialog that can be asked for without a way to make it.
 class DialogHost
 {
 public:
-    using Factory = std::function<QWidget *()>;
+    // Shows the dialog D, made anew by D::make(args...) or brought forward. Null only when make()
+    // gave nothing: the dialog could not load, and has already said why.
+    template <class D, class... Args> D *open(Args &&...args)
+    {
+        static_assert(std::is_base_of_v<QWidget, D>, "a dialog is a widget");
+        D *dialog = find<D>();
+        if (!dialog) {
+            dialog = D::make(std::forward<Args>(args)...);
+            if (!dialog)
+                return nullptr;
+            keep(typeid(D), dialog);
+        }
+        bringForward(dialog);
+        return dialog;
+    }
 
-    void define(const QString &name, Factory make);
-    bool isDefined(const QString &name) const { return m_factories.contains(name); }
-    // Shows the dialog of that name, made anew or brought forward; nothing for an unknown name.
-    QWidget *open(const QString &name);
-    QWidget *find(const QString &name) const;
+    // The dialog D while it is open, or null.
+    template <class D> D *find() const { return static_cast<D *>(find(typeid(D))); }
+
     void closeAll();
 
 private:
-    QHash<QString, Factory> m_factories;
-    QHash<QString, QPointer<QWidget>> m_open;
+    QWidget *find(std::type_index type) const;
+    void keep(std::type_index type, QWidget *dialog);
+    static void bringForward(QWidget *dialog);
+
+    std::unordered_map<std::type_index, QPointer<QWidget>> m_open;
 };

@@ -11,6 +11,11 @@ struct Services;
 // is shown only once that reading succeeded; otherwise it is dropped and one box says which window
 // could not open and why.
 QWidget *keepIfLoaded(Services &services, QWidget *dialog, const Status &loaded, const QString &caption);
+template <class Dialog>
+Dialog *keepIfLoaded(Services &services, Dialog *dialog, const Status &loaded, const QString &caption)
+{
+    return static_cast<Dialog *>(keepIfLoaded(services, static_cast<QWidget *>(dialog), loaded, caption));
+}
 
 // "La fenêtre « caption » ne peut pas s'ouvrir.", then the reason on a line of its own.
 QString cannotOpenMessage(const QString &caption, const Status &why);

@@ -26,7 +26,7 @@ QString AjoutEleve::caption()
     return QStringLiteral("Ajouter un élève");
 }
 
-QWidget *AjoutEleve::open(Services &services)
+AjoutEleve *AjoutEleve::make(Services &services)
 {
     auto *dialog = new AjoutEleve(services);
     return keepIfLoaded(services, dialog, dialog->load(), caption());

@@ -19,7 +19,7 @@ class AjoutEleve : public QWidget
 
 public:
     // Builds and fills the dialog; when it cannot open, says why and gives nothing to show.
-    static QWidget *open(Services &services);
+    static AjoutEleve *make(Services &services);
 
     explicit AjoutEleve(Services &services);
 

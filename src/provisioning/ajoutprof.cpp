@@ -29,7 +29,7 @@ QString AjoutProf::caption()
     return QStringLiteral("Ajout d'un professeur");
 }
 
-QWidget *AjoutProf::open(Services &services)
+AjoutProf *AjoutProf::make(Services &services)
 {
     auto *dialog = new AjoutProf(services);
     return keepIfLoaded(services, dialog, dialog->load(), caption());

@@ -20,7 +20,7 @@ class AjoutProf : public QWidget
 
 public:
     // Builds and fills the dialog; when it cannot open, says why and gives nothing to show.
-    static QWidget *open(Services &services);
+    static AjoutProf *make(Services &services);
 
     explicit AjoutProf(Services &services);
 

@@ -75,7 +75,7 @@ QString SuppEleves::caption()
     return QStringLiteral("suppression de tous les élèves");
 }
 
-QWidget *SuppEleves::open(Services &services)
+SuppEleves *SuppEleves::make(Services &services)
 {
     auto *dialog = new SuppEleves(services);
     return keepIfLoaded(services, dialog, dialog->load(), caption());

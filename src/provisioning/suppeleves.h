@@ -20,7 +20,7 @@ class SuppEleves : public QWidget
 
 public:
     // Builds the dialog; when it cannot open, says why and gives nothing to show.
-    static QWidget *open(Services &services);
+    static SuppEleves *make(Services &services);
 
     explicit SuppEleves(Services &services);
 

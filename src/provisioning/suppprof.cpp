@@ -25,7 +25,7 @@ QString SuppProf::caption()
     return QStringLiteral("suppression d'un professeur");
 }
 
-QWidget *SuppProf::open(Services &services)
+SuppProf *SuppProf::make(Services &services)
 {
     auto *dialog = new SuppProf(services);
     return keepIfLoaded(services, dialog, dialog->load(), caption());

@@ -17,7 +17,7 @@ class SuppProf : public QWidget
 
 public:
     // Builds and fills the dialog; when it cannot open, says why and gives nothing to show.
-    static QWidget *open(Services &services);
+    static SuppProf *make(Services &services);
 
     explicit SuppProf(Services &services);
 

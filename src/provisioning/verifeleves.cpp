@@ -35,7 +35,7 @@ QString VerifEleves::caption()
     return QStringLiteral("Vérification avant la création des utilisateurs");
 }
 
-QWidget *VerifEleves::open(Services &services)
+VerifEleves *VerifEleves::make(Services &services)
 {
     return new VerifEleves(services);
 }

@@ -21,7 +21,8 @@ class VerifEleves : public QWidget
     Q_OBJECT
 
 public:
-    static QWidget *open(Services &services);
+    // Builds the dialog; the check itself waits for "Vérifier".
+    static VerifEleves *make(Services &services);
 
     // Starts with the main window's converted pupil file and an empty table.
     explicit VerifEleves(Services &services);

@@ -20,6 +20,7 @@ public:
     // then are not measured, and the check says so.
     static constexpr int kWaitBudgetMs = 5 * 60 * 1000;
 
+    static DirUse *make(Services &services) { return new DirUse(services); }
     explicit DirUse(Services &services, int waitBudgetMs = kWaitBudgetMs);
 
 private:

@@ -20,6 +20,7 @@ public:
     // How long the emptying of the list folder may take before the generation gives up.
     static constexpr int kEmptyingTimeoutMs = 2 * 60 * 1000;
 
+    static Mails *make(Services &services) { return new Mails(services); }
     explicit Mails(Services &services);
 
     static QString address(const QString &login) { return login + u'@' + kMailDomain; }

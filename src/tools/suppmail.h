@@ -17,6 +17,7 @@ public:
     // How long the removal and the re-creation may each take before the dialog gives up waiting.
     static constexpr int kCommandTimeoutMs = Shell::kCommandWaitMs;
 
+    static SuppMail *make(Services &services) { return new SuppMail(services); }
     explicit SuppMail(Services &services);
 
 private:

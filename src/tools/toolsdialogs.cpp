@@ -1,20 +1,8 @@
 #include "toolsdialogs.h"
 
-#include "diruse.h"
-#include "mails.h"
-#include "program/services.h"
-#include "suppmail.h"
-#include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
 
 #include <QWidget>
-
-void defineToolsDialogs(Services &services)
-{
-    services.dialogs->define(QStringLiteral("mails"), [&services] { return new Mails(services); });
-    services.dialogs->define(QStringLiteral("diruse"), [&services] { return new DirUse(services); });
-    services.dialogs->define(QStringLiteral("suppmail"), [&services] { return new SuppMail(services); });
-}
 
 namespace ToolsDialogs {
 

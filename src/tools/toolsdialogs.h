@@ -3,10 +3,6 @@
 #include <QString>
 
 class QWidget;
-struct Services;
-
-// Makes the maintenance dialogs known to the dialog host: "mails", "diruse", "suppmail".
-void defineToolsDialogs(Services &services);
 
 namespace ToolsDialogs {
 // The frame every maintenance dialog shares: an ownerless fixed tool window (no minimize, maximize or

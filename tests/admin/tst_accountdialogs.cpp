@@ -1,7 +1,6 @@
 // The three single-account dialogs: "Ajout d'un utilisateur", "Suppression d'un utilisateur" and
 // "Déverouiller un utilisateur", opened through the dialog host on the embedded store.
 
-#include "admin/admindialogs.h"
 #include "admin/ajoututilform.h"
 #include "admin/deverouillage.h"
 #include "admin/suputilform.h"
@@ -23,18 +22,21 @@ struct DialogFixture : AdminFixture
 {
     DialogFixture()
     {
-        defineAdminDialogs(services);
         addGroup(QStringLiteral("6A"));
         addUser(QStringLiteral("alice"));
         addUser(QStringLiteral("bob"));
     }
 
-    template <typename D> D *open(const char *name)
-    {
-        return qobject_cast<D *>(dialogs.open(QString::fromLatin1(name)));
-    }
+    template <typename D> D *open() { return dialogs.open<D>(services); }
     void removeSettings() { QFile::remove(folder.path() + QStringLiteral("/parametres.txt")); }
 };
+
+// One of the dialogs, opened on the fixture, for tables of cases that hold for each.
+using OpenDialog = QWidget *(*)(DialogFixture &);
+template <typename D> QWidget *openAs(DialogFixture &f)
+{
+    return f.open<D>();
+}
 
 QStringList texts(const QListWidget *list)
 {
@@ -81,7 +83,7 @@ private Q_SLOTS:
 void TestAccountDialogs::creationOpens()
 {
     DialogFixture f;
-    auto *d = f.open<AjoutUtilForm>("ajoututilform");
+    auto *d = f.open<AjoutUtilForm>();
     QVERIFY(d);
     QCOMPARE(d->objectName(), QStringLiteral("ajoututilform"));
     QCOMPARE(d->windowTitle(), QStringLiteral("Ajout d'un utilisateur"));
@@ -100,20 +102,20 @@ void TestAccountDialogs::creationOpens()
 
 void TestAccountDialogs::openingsWithoutSettings_data()
 {
-    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<OpenDialog>("open");
     QTest::addColumn<QString>("caption"); // named in the report, or empty when it opens all the same
-    QTest::newRow("creation") << QStringLiteral("ajoututilform") << QStringLiteral("Ajout d'un utilisateur");
-    QTest::newRow("deletion") << QStringLiteral("suputilform") << QStringLiteral("Suppression d'un utilisateur");
-    QTest::newRow("unlock") << QStringLiteral("deverouillage") << QString();
+    QTest::newRow("creation") << &openAs<AjoutUtilForm> << QStringLiteral("Ajout d'un utilisateur");
+    QTest::newRow("deletion") << &openAs<SupUtilForm> << QStringLiteral("Suppression d'un utilisateur");
+    QTest::newRow("unlock") << &openAs<Deverouillage> << QString();
 }
 
 void TestAccountDialogs::openingsWithoutSettings()
 {
-    QFETCH(QString, dialog);
+    QFETCH(OpenDialog, open);
     QFETCH(QString, caption);
     DialogFixture f;
     f.removeSettings();
-    QWidget *opened = f.dialogs.open(dialog);
+    QWidget *opened = open(f);
     if (caption.isEmpty()) {
         // The unlock dialog passes over what it cannot read: it opens with an empty list.
         QVERIFY(opened);
@@ -161,7 +163,7 @@ void TestAccountDialogs::passwordMatch()
     QFETCH(bool, usable);
     QFETCH(QString, password);
     DialogFixture f;
-    auto *d = f.open<AjoutUtilForm>("ajoututilform");
+    auto *d = f.open<AjoutUtilForm>();
     apply(d, edits);
     QCOMPARE(d->cmdOk->isEnabled(), usable);
     QCOMPARE(d->labelok->isEnabled(), usable);
@@ -171,7 +173,7 @@ void TestAccountDialogs::passwordMatch()
 void TestAccountDialogs::passwordTypedKeyByKey()
 {
     DialogFixture f;
-    auto *d = f.open<AjoutUtilForm>("ajoututilform");
+    auto *d = f.open<AjoutUtilForm>();
     QTest::keyClicks(d->txtPass, QStringLiteral("s3cret"));
     QTest::keyClicks(d->txtConf, QStringLiteral("s3cre"));
     QVERIFY(!d->cmdOk->isEnabled());
@@ -207,7 +209,7 @@ void TestAccountDialogs::createAccount()
     QFETCH(QString, desc);
     QFETCH(QString, report);
     DialogFixture f;
-    QPointer<AjoutUtilForm> d = f.open<AjoutUtilForm>("ajoututilform");
+    QPointer<AjoutUtilForm> d = f.open<AjoutUtilForm>();
     d->txtNom->setText(nom);
     d->txtPrenom->setText(prenom);
     d->txtDesc->setText(desc);
@@ -248,7 +250,7 @@ void TestAccountDialogs::createAccount()
 void TestAccountDialogs::deletionOpensWithAccounts()
 {
     DialogFixture f;
-    auto *d = f.open<SupUtilForm>("suputilform");
+    auto *d = f.open<SupUtilForm>();
     QVERIFY(d);
     QCOMPARE(d->objectName(), QStringLiteral("suputilform"));
     QCOMPARE(d->windowTitle(), QStringLiteral("Suppression d'un utilisateur"));
@@ -276,7 +278,7 @@ void TestAccountDialogs::deleteSelection()
     QFETCH(QStringList, chosen);
     QFETCH(QStringList, left);
     DialogFixture f;
-    QPointer<SupUtilForm> d = f.open<SupUtilForm>("suputilform");
+    QPointer<SupUtilForm> d = f.open<SupUtilForm>();
     for (const QString &name : chosen) {
         d->lstUser->setCurrentItem(d->lstUser->findItems(name, Qt::MatchExactly).value(0));
         d->cmdAjsel->click();
@@ -310,7 +312,7 @@ void TestAccountDialogs::deleteSelection()
 void TestAccountDialogs::unlockListsAccounts()
 {
     DialogFixture f;
-    auto *d = f.open<Deverouillage>("deverouillage");
+    auto *d = f.open<Deverouillage>();
     QVERIFY(d);
     QCOMPARE(d->objectName(), QStringLiteral("deverouillage"));
     QCOMPARE(d->windowTitle(), QStringLiteral("Déverouiller un utilisateur"));
@@ -343,7 +345,7 @@ void TestAccountDialogs::unlock()
     QFETCH(QString, message);
     DialogFixture f;
     f.lock(QStringLiteral("alice"));
-    QPointer<Deverouillage> d = f.open<Deverouillage>("deverouillage");
+    QPointer<Deverouillage> d = f.open<Deverouillage>();
     d->listUtilisateurs->setEditText(name);
 
     QStringList captions;
@@ -369,7 +371,7 @@ void TestAccountDialogs::refusedUnlockIsReported()
 {
     DialogFixture f;
     f.lock(QStringLiteral("alice"));
-    QPointer<Deverouillage> d = f.open<Deverouillage>("deverouillage");
+    QPointer<Deverouillage> d = f.open<Deverouillage>();
     d->listUtilisateurs->setEditText(QStringLiteral("alice"));
     f.observer->faultyPath = QStringLiteral("WinNT://SERVEUR1/alice");
     f.observer->faultyOperation = QStringLiteral("setInfo");

@@ -1,6 +1,5 @@
 // The dialog "Ajout d'utilisateur dans un groupe", opened through the dialog host as the panel opens it.
 
-#include "admin/admindialogs.h"
 #include "admin/ajoutusergrp.h"
 #include "adminfixture.h"
 
@@ -18,7 +17,6 @@ struct DialogFixture : AdminFixture
 
     DialogFixture()
     {
-        defineAdminDialogs(services);
         main.groupList = &mainGroups;
         addGroup(QStringLiteral("6A"));
         addGroup(QStringLiteral("6B"));
@@ -27,7 +25,7 @@ struct DialogFixture : AdminFixture
         mainGroups.addItems({QStringLiteral("6A"), QStringLiteral("6B")});
     }
 
-    AjoutUserGrp *open() { return qobject_cast<AjoutUserGrp *>(dialogs.open(QStringLiteral("ajoutusergrp"))); }
+    AjoutUserGrp *open() { return dialogs.open<AjoutUserGrp>(services); }
     void chooseMainGroup(const QString &group)
     {
         mainGroups.setCurrentItem(mainGroups.findItems(group, Qt::MatchExactly).value(0));
@@ -103,7 +101,7 @@ void TestAjoutUserGrp::openingWithoutSettingsIsReported()
     DialogFixture f;
     QFile::remove(f.folder.path() + QStringLiteral("/parametres.txt"));
     QVERIFY(f.open() == nullptr);
-    QVERIFY(f.dialogs.find(QStringLiteral("ajoutusergrp")) == nullptr);
+    QVERIFY(f.dialogs.find<AjoutUserGrp>() == nullptr);
     QCOMPARE(f.prompts.messages().size(), 1);
     QVERIFY(f.prompts.messages().first().startsWith(
         QStringLiteral("La fenêtre « Ajout d'utilisateur dans un groupe » ne peut pas s'ouvrir.\r")));

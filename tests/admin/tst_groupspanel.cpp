@@ -1,7 +1,10 @@
 // The groups panel on its own: the snapshot of groups and accounts, the members of a group, the
 // details of a member, and which buttons each action enables.
 
+#include "admin/ajoutusergrp.h"
+#include "admin/ajoututilform.h"
 #include "admin/groupspanel.h"
+#include "admin/suputilform.h"
 #include "adminfixture.h"
 #include "ui/formbuilder.h"
 
@@ -347,20 +350,17 @@ void TestGroupsPanel::details()
 void TestGroupsPanel::buttonsOpenTheirDialogs()
 {
     PanelFixture f;
-    QStringList opened;
-    for (const char *name : {"ajoutusergrp", "ajoututilform", "suputilform"}) {
-        const QString dialog = QString::fromLatin1(name);
-        f.dialogs.define(dialog, [&opened, dialog] {
-            opened << dialog;
-            return new QWidget;
-        });
-    }
     f.panel.refresh();
+    // Each button opens its own dialog and no other.
     f.panel.utilplus->click();
+    QVERIFY(f.dialogs.find<AjoutUserGrp>());
+    QVERIFY(!f.dialogs.find<AjoutUtilForm>() && !f.dialogs.find<SupUtilForm>());
     f.panel.ajoututil->click();
+    QVERIFY(f.dialogs.find<AjoutUtilForm>());
+    QVERIFY(!f.dialogs.find<SupUtilForm>());
     f.panel.suputil->click();
-    QCOMPARE(opened,
-        QStringList({QStringLiteral("ajoutusergrp"), QStringLiteral("ajoututilform"), QStringLiteral("suputilform")}));
+    QVERIFY(f.dialogs.find<SupUtilForm>());
+    QVERIFY(f.prompts.shown.isEmpty());
 }
 
 QTEST_MAIN(TestGroupsPanel)

@@ -1,7 +1,6 @@
 // The lists whose entry an action acts on: the focus alone (Tab, a window opening, an assistive
 // tool) chooses nothing in them; a keyboard move or a click still does.
 
-#include "admin/admindialogs.h"
 #include "admin/ajoutusergrp.h"
 #include "admin/groupspanel.h"
 #include "admin/suputilform.h"
@@ -22,7 +21,6 @@ struct FocusFixture : AdminFixture
 
     FocusFixture()
     {
-        defineAdminDialogs(services);
         main.groupList = panel.grp;
         addGroup(QStringLiteral("6A"));
         addGroup(QStringLiteral("6B"));
@@ -38,9 +36,9 @@ struct FocusFixture : AdminFixture
         host.show();
         return QTest::qWaitForWindowActive(&host);
     }
-    template <typename D> D *open(const char *name)
+    template <typename D> D *open()
     {
-        auto *dialog = qobject_cast<D *>(dialogs.open(QString::fromLatin1(name)));
+        auto *dialog = dialogs.open<D>(services);
         return dialog && QTest::qWaitForWindowActive(dialog) ? dialog : nullptr;
     }
 };
@@ -151,7 +149,7 @@ void TestListFocus::memberList()
 void TestListFocus::accountsToAddToAGroup()
 {
     FocusFixture f;
-    auto *d = f.open<AjoutUserGrp>("ajoutusergrp");
+    auto *d = f.open<AjoutUserGrp>();
     QVERIFY(d);
 
     QVERIFY(giveFocus(d->tsutil, d->command1));
@@ -172,7 +170,7 @@ void TestListFocus::accountsToAddToAGroup()
 void TestListFocus::accountsToDelete()
 {
     FocusFixture f;
-    auto *d = f.open<SupUtilForm>("suputilform");
+    auto *d = f.open<SupUtilForm>();
     QVERIFY(d);
 
     QVERIFY(giveFocus(d->lstUser, d->cmdAnnul));

@@ -1,18 +1,27 @@
-#include "admin/admindialogs.h"
+#include "admin/ajoutusergrp.h"
+#include "admin/ajoututilform.h"
+#include "admin/deverouillage.h"
+#include "admin/suputilform.h"
 #include "app/parametre.h"
 #include "app/principale.h"
 #include "app/splash.h"
+#include "dialogs/dialoghost.h"
 #include "directory/directoryfactory.h"
 #include "journal/actionjournal.h"
 #include "passwords/passwordgenerator.h"
 #include "program/services.h"
 #include "programversion.h"
-#include "provisioning/provisioningdialogs.h"
+#include "provisioning/ajouteleve.h"
+#include "provisioning/ajoutprof.h"
+#include "provisioning/suppeleves.h"
+#include "provisioning/suppprof.h"
+#include "provisioning/verifeleves.h"
 #include "support/recordingshell.h"
 #include "support/scriptedprompts.h"
 #include "support/tempprogramfolder.h"
-#include "tools/toolsdialogs.h"
-#include "ui/dialoghost.h"
+#include "tools/diruse.h"
+#include "tools/mails.h"
+#include "tools/suppmail.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -29,6 +38,21 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// Opens one of the program's dialogs, for a table of cases that hold for every one.
+using OpenDialog = QWidget *(*)(DialogHost &, Services &, Principale &);
+template <class D> QWidget *openAs(DialogHost &dialogs, Services &services, Principale &)
+{
+    return dialogs.open<D>(services);
+}
+QWidget *openSettings(DialogHost &dialogs, Services &services, Principale &principale)
+{
+    return dialogs.open<Parametre>(services, principale);
+}
+
+} // namespace
 
 class TestPrincipale : public QObject
 {
@@ -100,7 +124,6 @@ void TestPrincipale::init()
     m_services.journal = m_journal.get();
     m_principale = std::make_unique<Principale>(m_services);
     m_services.main = m_principale.get();
-    m_dialogs->define(QStringLiteral("parametre"), [this] { return new Parametre(m_services, *m_principale); });
 }
 
 void TestPrincipale::cleanup()
@@ -315,10 +338,9 @@ void TestPrincipale::menuStartsPrograms()
 
 void TestPrincipale::menuOpensTheCheck()
 {
-    defineProvisioningDialogs(m_services);
     m_principale->showLoaded();
     m_principale->findChild<QAction *>(QStringLiteral("mnuverifeleves"))->trigger();
-    QWidget *dialog = m_dialogs->find(QStringLiteral("verifeleves"));
+    QWidget *dialog = m_dialogs->find<VerifEleves>();
     QVERIFY(dialog);
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Vérification avant la création des utilisateurs"));
@@ -359,7 +381,7 @@ void TestPrincipale::splashVersion()
 Parametre *TestPrincipale::openParametre()
 {
     m_principale->findChild<QAction *>(QStringLiteral("MENUparam"))->trigger();
-    return qobject_cast<Parametre *>(m_dialogs->find(QStringLiteral("parametre")));
+    return m_dialogs->find<Parametre>();
 }
 
 void TestPrincipale::settingsDialogRoundTrip_data()
@@ -401,7 +423,7 @@ void TestPrincipale::settingsDialogRoundTrip()
     QCOMPARE(m_folder->readFile(QStringLiteral("parametres.txt")), QByteArray("COLLEGE\r\n\r\n"));
     QCOMPARE(m_folder->readFile(QStringLiteral("system.txt")), QByteArray("D:\r\n"));
     QCOMPARE(m_folder->readFile(QStringLiteral("mode.txt")), modeOut);
-    QTRY_VERIFY(!m_dialogs->find(QStringLiteral("parametre")));
+    QTRY_VERIFY(!m_dialogs->find<Parametre>());
     QCOMPARE(m_principale->domainName(), QStringLiteral("COLLEGE"));
     QVERIFY(m_principale->windowTitle().startsWith(
         QStringLiteral("velmar sur le Domaine : COLLEGE,      Serveur maitre : ")));
@@ -466,7 +488,7 @@ void TestPrincipale::settingsDialogCancelWritesNothing()
     Parametre *dialog = openParametre();
     dialog->domaine->setText(QStringLiteral("AUTRE"));
     QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
-    QTRY_VERIFY(!m_dialogs->find(QStringLiteral("parametre")));
+    QTRY_VERIFY(!m_dialogs->find<Parametre>());
     QCOMPARE(m_folder->readFile(QStringLiteral("parametres.txt")), before);
     QCOMPARE(m_principale->domainName(), QStringLiteral("LYCEE"));
 }
@@ -497,22 +519,33 @@ void TestPrincipale::reloadEmptiesLists()
 
 void TestPrincipale::windowsToAssistiveTools_data()
 {
-    QTest::addColumn<QString>("window");
-    for (const char *name : {"parametre", "ajoutusergrp", "ajoututilform", "suputilform", "deverouillage", "ajouteleve",
-             "ajoutprof", "suppprof", "suppeleves", "mails", "diruse", "suppmail", "verifeleves"})
-        QTest::newRow(name) << QString::fromLatin1(name);
+    // Each row is named after the window it opens.
+    QTest::addColumn<OpenDialog>("open");
+    // clang-format off
+    QTest::newRow("parametre") << &openSettings;
+    QTest::newRow("ajoutusergrp") << &openAs<AjoutUserGrp>;
+    QTest::newRow("ajoututilform") << &openAs<AjoutUtilForm>;
+    QTest::newRow("suputilform") << &openAs<SupUtilForm>;
+    QTest::newRow("deverouillage") << &openAs<Deverouillage>;
+    QTest::newRow("ajouteleve") << &openAs<AjoutEleve>;
+    QTest::newRow("ajoutprof") << &openAs<AjoutProf>;
+    QTest::newRow("suppprof") << &openAs<SuppProf>;
+    QTest::newRow("suppeleves") << &openAs<SuppEleves>;
+    QTest::newRow("mails") << &openAs<Mails>;
+    QTest::newRow("diruse") << &openAs<DirUse>;
+    QTest::newRow("suppmail") << &openAs<SuppMail>;
+    QTest::newRow("verifeleves") << &openAs<VerifEleves>;
+    // clang-format on
 }
 
 void TestPrincipale::windowsToAssistiveTools()
 {
     // Every window but the main one is announced as a dialog, and stays what it was: fixed in size,
     // without an owner, leaving the main window usable, and made once.
-    QFETCH(QString, window);
-    defineAdminDialogs(m_services);
-    defineProvisioningDialogs(m_services);
-    defineToolsDialogs(m_services);
+    QFETCH(OpenDialog, open);
+    const QString window = QString::fromLatin1(QTest::currentDataTag());
     m_principale->showLoaded();
-    QWidget *dialog = m_dialogs->open(window);
+    QWidget *dialog = open(*m_dialogs, m_services, *m_principale);
     QVERIFY(dialog);
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
     QCOMPARE(dialog->objectName(), window);
@@ -528,7 +561,7 @@ void TestPrincipale::windowsToAssistiveTools()
     QCOMPARE(dialog->windowModality(), Qt::NonModal);
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(m_principale->isEnabled());
-    QCOMPARE(m_dialogs->open(window), dialog);
+    QCOMPARE(open(*m_dialogs, m_services, *m_principale), dialog);
     QCOMPARE(QAccessible::queryAccessibleInterface(dialog)->role(), QAccessible::Dialog);
     QVERIFY(m_prompts.shown.isEmpty());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/dialoghost.h"
 #include "directory/directory.h"
 #include "directory/directoryfactory.h"
 #include "journal/actionjournal.h"
@@ -9,7 +10,6 @@
 #include "support/recordingshell.h"
 #include "support/scriptedprompts.h"
 #include "support/tempprogramfolder.h"
-#include "ui/dialoghost.h"
 
 #include <QDir>
 #include <QFile>

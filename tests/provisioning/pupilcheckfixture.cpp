@@ -1,9 +1,8 @@
 #include "pupilcheckfixture.h"
 
-#include "provisioning/provisioningdialogs.h"
+#include "dialogs/dialoghost.h"
 #include "provisioning/verifeleves.h"
 #include "provisioningfixture.h"
-#include "ui/dialoghost.h"
 
 #include <QCheckBox>
 #include <QCryptographicHash>
@@ -133,12 +132,11 @@ void checkPupilFileThroughTheDialog(PanelFixture &f)
 
     DialogHost host;
     f.services.dialogs = &host;
-    defineProvisioningDialogs(f.services);
-    auto *dialog = qobject_cast<VerifEleves *>(host.open(QStringLiteral("verifeleves")));
+    auto *dialog = host.open<VerifEleves>(f.services);
     QVERIFY(dialog);
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
     // One window, without an owner, that leaves the main window usable.
-    QCOMPARE(host.open(QStringLiteral("verifeleves")), dialog);
+    QCOMPARE(host.open<VerifEleves>(f.services), dialog);
     QVERIFY(!dialog->parentWidget());
     QCOMPARE(dialog->windowModality(), Qt::NonModal);
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Vérification avant la création des utilisateurs"));

@@ -90,7 +90,7 @@ void runSchoolYear(EnrolFixture &f)
 
     // A late pupil, then one in another class.
     {
-        auto *dialog = qobject_cast<AjoutEleve *>(AjoutEleve::open(f.services));
+        auto *dialog = AjoutEleve::make(f.services);
         QVERIFY(dialog);
         for (const auto &[surname, firstNames, className] : {std::tuple {u"MARTIN"_s, u"Paul"_s, u"TS8"_s},
                  std::tuple {u"DUPONT-LAJOIE"_s, u"Jean-Pierre"_s, u"2NDE1"_s}}) {
@@ -122,7 +122,7 @@ void runSchoolYear(EnrolFixture &f)
 
     // A teacher.
     {
-        auto *dialog = qobject_cast<AjoutProf *>(AjoutProf::open(f.services));
+        auto *dialog = AjoutProf::make(f.services);
         QVERIFY(dialog);
         dialog->txtNom->setText(QStringLiteral("LEFEBVRE"));
         dialog->txtPrenom->setText(QStringLiteral("Christophe"));
@@ -141,7 +141,7 @@ void runSchoolYear(EnrolFixture &f)
 
     // The teacher leaves.
     {
-        auto *dialog = qobject_cast<SuppProf *>(SuppProf::open(f.services));
+        auto *dialog = SuppProf::make(f.services);
         QVERIFY(dialog);
         QCOMPARE(dialog->cboProf->count(), 1);
         dialog->cboProf->setCurrentIndex(0);
@@ -160,7 +160,7 @@ void runSchoolYear(EnrolFixture &f)
     // End of the year.
     f.prompts.clear();
     {
-        auto *dialog = qobject_cast<SuppEleves *>(SuppEleves::open(f.services));
+        auto *dialog = SuppEleves::make(f.services);
         QVERIFY(dialog);
         QTest::mouseClick(dialog->cmdOk, Qt::LeftButton);
         delete dialog;

@@ -1,10 +1,9 @@
 // Not a test: shows the dialog "Vérification avant la création des utilisateurs" over the sample
 // school of the tests, checked, until it is closed. scripts/screenshot verifeleves takes its picture.
-#include "provisioning/provisioningdialogs.h"
+#include "dialogs/dialoghost.h"
 #include "provisioning/verifeleves.h"
 #include "provisioningfixture.h"
 #include "pupilcheckfixture.h"
-#include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
 
 #include <QApplication>
@@ -25,8 +24,7 @@ int main(int argc, char *argv[])
     }
     DialogHost dialogs;
     school.services.dialogs = &dialogs;
-    defineProvisioningDialogs(school.services);
-    auto *dialog = qobject_cast<VerifEleves *>(dialogs.open(QStringLiteral("verifeleves")));
+    auto *dialog = dialogs.open<VerifEleves>(school.services);
     if (!dialog)
         return 1;
     dialog->cmdVerifier->click();

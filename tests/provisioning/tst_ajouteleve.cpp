@@ -1,6 +1,8 @@
 #include "enrolfixture.h"
 #include "provisioning/ajouteleve.h"
-#include "provisioning/provisioningdialogs.h"
+#include "provisioning/ajoutprof.h"
+#include "provisioning/suppeleves.h"
+#include "provisioning/suppprof.h"
 #include "support/policydirectory.h"
 
 #include <QComboBox>
@@ -12,6 +14,15 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+template <class D> QWidget *openAs(DialogHost &dialogs, Services &services)
+{
+    return dialogs.open<D>(services);
+}
+
+} // namespace
 
 class TestAjoutEleve : public QObject
 {
@@ -67,7 +78,7 @@ void TestAjoutEleve::cleanup()
 
 AjoutEleve *TestAjoutEleve::openDialog()
 {
-    m_dialog = qobject_cast<AjoutEleve *>(AjoutEleve::open(f->services));
+    m_dialog = AjoutEleve::make(f->services);
     if (m_dialog)
         m_dialog->show();
     return m_dialog;
@@ -425,7 +436,7 @@ void TestAjoutEleve::cannotOpen()
         QVERIFY(QFile::remove(f->folder.path() + QStringLiteral("/parametres.txt")));
     else
         f->directory->refusedPaths << QStringLiteral("WinNT://SRVPEDA");
-    QVERIFY(!AjoutEleve::open(f->services));
+    QVERIFY(!AjoutEleve::make(f->services));
     QCOMPARE(f->prompts.messages().size(), 1);
     const QString text = f->prompts.messages().first();
     QVERIFY2(
@@ -444,15 +455,21 @@ void TestAjoutEleve::cancelCloses()
 
 void TestAjoutEleve::menuNamesOpenTheDialogs()
 {
-    defineProvisioningDialogs(f->services);
-    for (const QString &name : {u"ajouteleve"_s, u"ajoutprof"_s, u"suppprof"_s, u"suppeleves"_s}) {
-        QWidget *dialog = f->dialogs.open(name);
+    using Open = QWidget *(*)(DialogHost &, Services &);
+    const std::pair<QString, Open> dialogs[] = {
+        {u"ajouteleve"_s, &openAs<AjoutEleve>},
+        {u"ajoutprof"_s, &openAs<AjoutProf>},
+        {u"suppprof"_s, &openAs<SuppProf>},
+        {u"suppeleves"_s, &openAs<SuppEleves>},
+    };
+    for (const auto &[name, open] : dialogs) {
+        QWidget *dialog = open(f->dialogs, f->services);
         QVERIFY2(dialog, qPrintable(name));
         QCOMPARE(dialog->objectName(), name);
         QVERIFY(dialog->isWindow());
         QVERIFY(!dialog->parentWidget());
         // Opening it again brings the same window forward.
-        QCOMPARE(f->dialogs.open(name), dialog);
+        QCOMPARE(open(f->dialogs, f->services), dialog);
     }
     f->dialogs.closeAll();
 }

@@ -56,7 +56,7 @@ void TestAjoutProf::cleanup()
 
 AjoutProf *TestAjoutProf::openDialog()
 {
-    m_dialog = qobject_cast<AjoutProf *>(AjoutProf::open(f->services));
+    m_dialog = AjoutProf::make(f->services);
     if (m_dialog)
         m_dialog->show();
     return m_dialog;
@@ -285,7 +285,7 @@ void TestAjoutProf::sharesThatWouldNotBeServed()
 void TestAjoutProf::cannotOpenWithoutSettings()
 {
     QVERIFY(QFile::remove(f->folder.path() + QStringLiteral("/parametres.txt")));
-    QVERIFY(!AjoutProf::open(f->services));
+    QVERIFY(!AjoutProf::make(f->services));
     QCOMPARE(f->prompts.messages().size(), 1);
     QVERIFY(f->prompts.messages().first().startsWith(
         QStringLiteral("La fenêtre « Ajout d'un professeur » ne peut pas s'ouvrir.\r")));

@@ -62,7 +62,7 @@ void TestSuppEleves::cleanup()
 
 SuppEleves *TestSuppEleves::openDialog()
 {
-    m_dialog = qobject_cast<SuppEleves *>(SuppEleves::open(f->services));
+    m_dialog = SuppEleves::make(f->services);
     if (m_dialog)
         m_dialog->show();
     return m_dialog;
@@ -317,7 +317,7 @@ void TestSuppEleves::unreadableListKept()
 void TestSuppEleves::cannotOpenWithoutSettings()
 {
     f->folder.writeFile(QStringLiteral("parametres.txt"), "");
-    QVERIFY(!SuppEleves::open(f->services));
+    QVERIFY(!SuppEleves::make(f->services));
     QCOMPARE(f->prompts.messages().size(), 1);
     QVERIFY(f->prompts.messages().first().startsWith(
         QStringLiteral("La fenêtre « suppression de tous les élèves » ne peut pas s'ouvrir.\r")));

@@ -54,7 +54,7 @@ void TestSuppProf::cleanup()
 SuppProf *TestSuppProf::openDialog()
 {
     delete m_dialog;
-    m_dialog = qobject_cast<SuppProf *>(SuppProf::open(f->services));
+    m_dialog = SuppProf::make(f->services);
     if (m_dialog)
         m_dialog->show();
     return m_dialog;
@@ -246,7 +246,7 @@ void TestSuppProf::unreadableListKeptAndReported()
 void TestSuppProf::cannotOpenWithoutSettings()
 {
     QVERIFY(QFile::remove(f->folder.path() + QStringLiteral("/parametres.txt")));
-    QVERIFY(!SuppProf::open(f->services));
+    QVERIFY(!SuppProf::make(f->services));
     QCOMPARE(f->prompts.messages().size(), 1);
     QVERIFY(f->prompts.messages().first().startsWith(
         QStringLiteral("La fenêtre « suppression d'un professeur » ne peut pas s'ouvrir.\r")));

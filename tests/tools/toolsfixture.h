@@ -1,13 +1,12 @@
 #pragma once
 
+#include "dialogs/dialoghost.h"
 #include "journal/actionjournal.h"
 #include "program/services.h"
 #include "support/fakemainvalues.h"
 #include "support/recordingshell.h"
 #include "support/scriptedprompts.h"
 #include "support/tempprogramfolder.h"
-#include "tools/toolsdialogs.h"
-#include "ui/dialoghost.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -39,7 +38,6 @@ protected:
         m_services.main = &m_main;
         m_journal = std::make_unique<ActionJournal>(m_folder->paths(), m_prompts);
         m_services.journal = m_journal.get();
-        defineToolsDialogs(m_services);
     }
 
     void tearDown()
@@ -48,10 +46,10 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // Opens the named dialog as the main window would; click() then acts on it.
-    template <class Dialog> Dialog *open(const char *name)
+    // Opens the dialog as the main window would; click() then acts on it.
+    template <class Dialog> Dialog *open()
     {
-        auto *dialog = qobject_cast<Dialog *>(m_dialogs->open(QString::fromLatin1(name)));
+        auto *dialog = m_dialogs->open<Dialog>(m_services);
         m_dialog = dialog;
         return dialog;
     }

@@ -64,7 +64,7 @@ private Q_SLOTS:
     void limitWithASpaceIsRefused();
 
 private:
-    DirUse *open() { return ToolsFixture::open<DirUse>("diruse"); }
+    DirUse *open() { return ToolsFixture::open<DirUse>(); }
     QStringList entries() const;
     QString log() const { return m_folder->drive(QStringLiteral("C")) + QStringLiteral("/templogdir.txt"); }
     QString caption() const { return m_dialog->findChild<QPushButton *>(QStringLiteral("cmd_verif"))->text(); }

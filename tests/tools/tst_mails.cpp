@@ -32,7 +32,7 @@ private Q_SLOTS:
     void cancelDoesNothing();
 
 private:
-    Mails *open() { return ToolsFixture::open<Mails>("mails"); }
+    Mails *open() { return ToolsFixture::open<Mails>(); }
     QString listFolder() const { return m_folder->drive(QStringLiteral("F")) + QStringLiteral("/mailinglistes"); }
     QByteArray list(const QString &name) const;
     void writeSources();
@@ -124,7 +124,7 @@ void TestMails::window()
         QStringLiteral("Répertoire des listes de diffustion"));
 
     // The dialog exists once: showing it again brings the same window forward.
-    QCOMPARE(m_dialogs->open(QStringLiteral("mails")), dialog);
+    QCOMPARE(m_dialogs->open<Mails>(m_services), dialog);
 }
 
 void TestMails::listsFromTheThreeFiles()

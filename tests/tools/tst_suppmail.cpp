@@ -29,7 +29,7 @@ private Q_SLOTS:
     void removalThatCannotStart();
 
 private:
-    SuppMail *open() { return ToolsFixture::open<SuppMail>("suppmail"); }
+    SuppMail *open() { return ToolsFixture::open<SuppMail>(); }
     void fillStore();
     QString store() const { return m_folder->drive(QStringLiteral("F")) + QStringLiteral("/messagerie"); }
     // The single actions' journal, each line without its date and time.

@@ -1,5 +1,7 @@
 #include "adminfixture.h"
 
+#include "support/fixturehelpers.h"
+
 #include "journal/journalfile.h"
 
 #include "directory/directoryfactory.h"
@@ -65,13 +67,13 @@ AdminFixture::AdminFixture()
     directory = openDirectory(folder.paths(), &problem);
     if (!problem.isEmpty())
         qFatal("%s", qPrintable(problem));
-    services.paths = &folder.paths();
     observer = std::make_unique<ObservingDirectory>(*directory);
-    services.directory = observer.get();
-    services.prompts = &prompts;
-    services.dialogs = &dialogs;
-    services.main = &main;
-    services.journal = &journal;
+    services = FixtureHelpers::wireServices({.folder = folder,
+        .directory = observer.get(),
+        .prompts = &prompts,
+        .dialogs = &dialogs,
+        .main = &main,
+        .journal = &journal});
 }
 
 AdminFixture::~AdminFixture()
@@ -133,19 +135,12 @@ void AdminFixture::setLastLogin(const QString &user, const QDateTime &when)
 
 bool AdminFixture::exists(const QString &name)
 {
-    return directory->bind(kServer + u'/' + name).ok();
+    return FixtureHelpers::exists(*directory, kServer + u'/' + name);
 }
 
 QStringList AdminFixture::members(const QString &group)
 {
-    QStringList names;
-    if (auto bound = directory->bind(kServer + u'/' + group + QStringLiteral(",group"))) {
-        // A listing that fails must not pass for a short one.
-        if (const Status listed = (*bound)->members([&names](const DirEntry &member) { names << member.name; });
-            !listed)
-            names << QStringLiteral("échec : ") + listed.message();
-    }
-    return names;
+    return FixtureHelpers::memberNames(*directory, kServer + u'/' + group + QStringLiteral(",group"));
 }
 
 QStringList AdminFixture::names(DirListed kind)
@@ -162,11 +157,7 @@ QStringList AdminFixture::names(DirListed kind)
 
 QVariant AdminFixture::property(const QString &name, DirProperty property)
 {
-    auto bound = directory->bind(kServer + u'/' + name);
-    if (!bound)
-        return {};
-    auto value = (*bound)->get(property);
-    return value ? *value : QVariant();
+    return FixtureHelpers::property(*directory, kServer + u'/' + name, property);
 }
 
 bool AdminFixture::passwordIs(const QString &user, const QString &password)

@@ -16,6 +16,7 @@
 #include "provisioning/suppeleves.h"
 #include "provisioning/suppprof.h"
 #include "provisioning/verifeleves.h"
+#include "support/fixturehelpers.h"
 #include "support/recordingshell.h"
 #include "support/scriptedprompts.h"
 #include "support/tempprogramfolder.h"
@@ -113,15 +114,14 @@ void TestPrincipale::init()
     m_prompts.clear();
     m_passwords = std::make_unique<PasswordGenerator>(7);
     m_dialogs = std::make_unique<DialogHost>();
-    m_services = Services {};
-    m_services.paths = &m_folder->paths();
-    m_services.directory = m_directory.get();
-    m_services.shell = &m_shell;
-    m_services.prompts = &m_prompts;
-    m_services.passwords = m_passwords.get();
-    m_services.dialogs = m_dialogs.get();
     m_journal = std::make_unique<ActionJournal>(m_folder->paths(), m_prompts);
-    m_services.journal = m_journal.get();
+    m_services = FixtureHelpers::wireServices({.folder = *m_folder,
+        .directory = m_directory.get(),
+        .shell = &m_shell,
+        .prompts = &m_prompts,
+        .passwords = m_passwords.get(),
+        .dialogs = m_dialogs.get(),
+        .journal = m_journal.get()});
     m_principale = std::make_unique<Principale>(m_services);
     m_services.main = m_principale.get();
 }

@@ -66,29 +66,18 @@ bool EnrolFixture::createUser(const QString &name, const QString &password)
 
 QVariant EnrolFixture::property(const QString &account, DirProperty property)
 {
-    auto object = store->bind(QStringLiteral("WinNT://") + server + u'/' + account);
-    if (!object)
-        return {};
-    auto value = (*object)->get(property);
-    return value ? *value : QVariant();
+    return FixtureHelpers::property(*store, QStringLiteral("WinNT://") + server + u'/' + account, property);
 }
 
 bool EnrolFixture::exists(const QString &account)
 {
-    return bool(store->bind(QStringLiteral("WinNT://") + server + u'/' + account));
+    return FixtureHelpers::exists(*store, QStringLiteral("WinNT://") + server + u'/' + account);
 }
 
 QStringList EnrolFixture::membersOf(const QString &group)
 {
-    QStringList names;
-    auto object = store->bind(QStringLiteral("WinNT://") + server + u'/' + group + QStringLiteral(",group"));
-    // A listing that fails must not pass for a short one.
-    if (object) {
-        if (const Status listed = (*object)->members([&names](const DirEntry &member) { names << member.name; });
-            !listed)
-            names << QStringLiteral("échec : ") + listed.message();
-    }
-    return names;
+    return FixtureHelpers::memberNames(
+        *store, QStringLiteral("WinNT://") + server + u'/' + group + QStringLiteral(",group"));
 }
 
 bool EnrolFixture::passwordIs(const QString &account, const QString &password)

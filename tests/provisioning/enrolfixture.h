@@ -7,6 +7,7 @@
 #include "passwords/passwordgenerator.h"
 #include "program/services.h"
 #include "support/fakemainvalues.h"
+#include "support/fixturehelpers.h"
 #include "support/recordingshell.h"
 #include "support/scriptedprompts.h"
 #include "support/tempprogramfolder.h"
@@ -88,31 +89,22 @@ struct EnrolFixture
         store = other ? std::move(other) : openDirectory(folder.paths());
         directory = std::make_unique<RefusingDirectory>(*store);
         main.server = server;
-        services.paths = &folder.paths();
-        services.directory = directory.get();
-        services.shell = &shell;
-        services.prompts = &prompts;
-        services.passwords = &passwords;
-        services.dialogs = &dialogs;
-        services.main = &main;
-        services.journal = &journal;
+        services = FixtureHelpers::wireServices({.folder = folder,
+            .directory = directory.get(),
+            .shell = &shell,
+            .prompts = &prompts,
+            .passwords = &passwords,
+            .dialogs = &dialogs,
+            .main = &main,
+            .journal = &journal});
     }
 
     // The host folder of a Windows path of the test drives.
-    QString host(const QString &windowsPath) { return folder.paths().toHost(windowsPath); }
+    QString host(const QString &windowsPath) { return FixtureHelpers::hostPath(folder, windowsPath); }
     bool makeFolders(const QString &windowsPath) { return QDir().mkpath(host(windowsPath)); }
 
     // The lines of a program-folder file, without their CR LF.
-    QStringList lines(const QString &name) const
-    {
-        const QByteArray bytes = folder.readFile(name);
-        if (bytes.isEmpty())
-            return {};
-        QStringList result = QString::fromLatin1(bytes).split(QStringLiteral("\r\n"));
-        if (result.last().isEmpty())
-            result.removeLast();
-        return result;
-    }
+    QStringList lines(const QString &name) const { return FixtureHelpers::lines(folder.readFile(name)); }
 
     // Directory helpers that stop the test's setup at the first failure.
     bool createGroup(const QString &name);

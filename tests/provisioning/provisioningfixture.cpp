@@ -1,5 +1,7 @@
 #include "provisioningfixture.h"
 
+#include "support/fixturehelpers.h"
+
 #include "directory/directoryfactory.h"
 #include "directory/sqlite/sqlitedirectory.h"
 #include "journal/journalfile.h"
@@ -63,13 +65,13 @@ PanelFixture::PanelFixture(std::unique_ptr<Directory> givenDirectory, bool realS
 {
     folder.writeSettings();
     directory = givenDirectory ? std::move(givenDirectory) : openDirectory(folder.paths());
-    services.paths = &folder.paths();
-    services.directory = directory.get();
-    services.shell = &shell;
-    services.prompts = &prompts;
-    services.passwords = &passwords;
-    services.main = &main;
-    services.journal = &journal;
+    services = FixtureHelpers::wireServices({.folder = folder,
+        .directory = directory.get(),
+        .shell = &shell,
+        .prompts = &prompts,
+        .passwords = &passwords,
+        .main = &main,
+        .journal = &journal});
 
     window.resize(870, 564);
     FormBuilder form(&window);
@@ -87,12 +89,12 @@ PanelFixture::~PanelFixture()
 
 QString PanelFixture::host(const QString &windowsPath) const
 {
-    return folder.paths().toHost(windowsPath);
+    return FixtureHelpers::hostPath(folder, windowsPath);
 }
 
 bool PanelFixture::folderExists(const QString &windowsPath) const
 {
-    return QFileInfo(host(windowsPath)).isDir();
+    return FixtureHelpers::folderExists(folder, windowsPath);
 }
 
 QByteArray PanelFixture::read(const QString &windowsPath) const
@@ -114,12 +116,7 @@ void PanelFixture::write(const QString &windowsPath, const QByteArray &bytes)
 
 QStringList PanelFixture::lines(const QString &windowsPath) const
 {
-    QString text = Cp1252::decode(read(windowsPath));
-    if (text.isEmpty())
-        return {};
-    if (text.endsWith(QStringLiteral("\r\n")))
-        text.chop(2);
-    return text.split(QStringLiteral("\r\n"));
+    return FixtureHelpers::lines(read(windowsPath));
 }
 
 QString PanelFixture::ads(const QString &suffix) const
@@ -129,27 +126,17 @@ QString PanelFixture::ads(const QString &suffix) const
 
 bool PanelFixture::exists(const QString &adsPath)
 {
-    return directory->bind(adsPath).ok();
+    return FixtureHelpers::exists(*directory, adsPath);
 }
 
 QVariant PanelFixture::property(const QString &adsPath, DirProperty property)
 {
-    auto object = directory->bind(adsPath);
-    if (!object)
-        return {};
-    auto value = (*object)->get(property);
-    return value ? *value : QVariant();
+    return FixtureHelpers::property(*directory, adsPath, property);
 }
 
 QStringList PanelFixture::memberNames(const QString &groupAdsPath)
 {
-    QStringList names;
-    // A listing that fails must not pass for a short one.
-    if (auto group = directory->bind(groupAdsPath)) {
-        if (const Status listed = (*group)->members([&](const DirEntry &entry) { names << entry.name; }); !listed)
-            names << QStringLiteral("échec : ") + listed.message();
-    }
-    return names;
+    return FixtureHelpers::memberNames(*directory, groupAdsPath);
 }
 
 static QStringList childNames(Directory &directory, const QString &container, DirListed kind)

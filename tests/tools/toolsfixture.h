@@ -4,6 +4,7 @@
 #include "journal/actionjournal.h"
 #include "program/services.h"
 #include "support/fakemainvalues.h"
+#include "support/fixturehelpers.h"
 #include "support/recordingshell.h"
 #include "support/scriptedprompts.h"
 #include "support/tempprogramfolder.h"
@@ -30,14 +31,13 @@ protected:
         m_main = FakeMainValues();
         m_main.pupils = QStringLiteral("C:\\orvo\\orvoconv.txt");
         m_dialogs = std::make_unique<DialogHost>();
-        m_services = Services {};
-        m_services.paths = &m_folder->paths();
-        m_services.shell = &m_shell;
-        m_services.prompts = &m_prompts;
-        m_services.dialogs = m_dialogs.get();
-        m_services.main = &m_main;
         m_journal = std::make_unique<ActionJournal>(m_folder->paths(), m_prompts);
-        m_services.journal = m_journal.get();
+        m_services = FixtureHelpers::wireServices({.folder = *m_folder,
+            .shell = &m_shell,
+            .prompts = &m_prompts,
+            .dialogs = m_dialogs.get(),
+            .main = &m_main,
+            .journal = m_journal.get()});
     }
 
     void tearDown()

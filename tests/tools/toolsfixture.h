@@ -17,7 +17,7 @@
 #include <memory>
 
 // What every tools dialog test starts from: a fresh program folder with its settings, a shell that
-// records, scripted prompts, the main window's values and the tools' dialogs defined on them.
+// records, scripted prompts, the main window's values and a dialog host that opens the tools' dialogs.
 // A test derives from it, calls setUp() from init() and tearDown() from cleanup().
 template <class ShellT = RecordingShell> class ToolsFixture
 {

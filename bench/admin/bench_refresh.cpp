@@ -6,11 +6,11 @@
 // bench_refresh [ACCOUNTS GROUPS]   (defaults: 30000 1500)
 
 #include "admin/groupspanel.h"
-#include "dialogs/dialoghost.h"
 #include "directory/directoryfactory.h"
 #include "program/mainvalues.h"
 #include "program/services.h"
 #include "text/pathresolver.h"
+#include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
 #include "ui/prompts.h"
 

@@ -2,9 +2,9 @@
 
 #include "ajoutusergrp.h"
 #include "ajoututilform.h"
-#include "dialogs/dialoghost.h"
 #include "program/services.h"
 #include "suputilform.h"
+#include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
 
 #include <QEvent>

@@ -1,4 +1,3 @@
-#include "dialogs/dialoghost.h"
 #include "directory/directoryfactory.h"
 #include "journal/actionjournal.h"
 #include "passwords/passwordgenerator.h"
@@ -9,6 +8,7 @@
 #include "text/pathresolver.h"
 #include "text/programfolder.h"
 #include "ui/commandline.h"
+#include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
 #include "ui/prompts.h"
 

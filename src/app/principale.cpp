@@ -3,7 +3,6 @@
 #include "admin/deverouillage.h"
 #include "admin/groupspanel.h"
 #include "artwork.h"
-#include "dialogs/dialoghost.h"
 #include "parametre.h"
 #include "passwords/passwordgenerator.h"
 #include "program/services.h"
@@ -19,6 +18,7 @@
 #include "tools/diruse.h"
 #include "tools/mails.h"
 #include "tools/suppmail.h"
+#include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
 #include "ui/prompts.h"
 

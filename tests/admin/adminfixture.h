@@ -1,12 +1,12 @@
 #pragma once
 
-#include "dialogs/dialoghost.h"
 #include "directory/directory.h"
 #include "journal/actionjournal.h"
 #include "program/mainvalues.h"
 #include "program/services.h"
 #include "support/scriptedprompts.h"
 #include "support/tempprogramfolder.h"
+#include "ui/dialoghost.h"
 
 #include <QDateTime>
 #include <QListWidget>

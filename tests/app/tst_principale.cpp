@@ -5,7 +5,6 @@
 #include "app/parametre.h"
 #include "app/principale.h"
 #include "app/splash.h"
-#include "dialogs/dialoghost.h"
 #include "directory/directoryfactory.h"
 #include "journal/actionjournal.h"
 #include "passwords/passwordgenerator.h"
@@ -23,6 +22,7 @@
 #include "tools/diruse.h"
 #include "tools/mails.h"
 #include "tools/suppmail.h"
+#include "ui/dialoghost.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>

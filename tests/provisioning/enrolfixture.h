@@ -1,6 +1,5 @@
 #pragma once
 
-#include "dialogs/dialoghost.h"
 #include "directory/directory.h"
 #include "directory/directoryfactory.h"
 #include "journal/actionjournal.h"
@@ -11,6 +10,7 @@
 #include "support/recordingshell.h"
 #include "support/scriptedprompts.h"
 #include "support/tempprogramfolder.h"
+#include "ui/dialoghost.h"
 
 #include <QDir>
 #include <QFile>

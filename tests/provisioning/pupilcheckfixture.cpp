@@ -1,8 +1,8 @@
 #include "pupilcheckfixture.h"
 
-#include "dialogs/dialoghost.h"
 #include "provisioning/verifeleves.h"
 #include "provisioningfixture.h"
+#include "ui/dialoghost.h"
 
 #include <QCheckBox>
 #include <QCryptographicHash>

@@ -1,9 +1,9 @@
 // Not a test: shows the dialog "Vérification avant la création des utilisateurs" over the sample
 // school of the tests, checked, until it is closed. scripts/screenshot verifeleves takes its picture.
-#include "dialogs/dialoghost.h"
 #include "provisioning/verifeleves.h"
 #include "provisioningfixture.h"
 #include "pupilcheckfixture.h"
+#include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
 
 #include <QApplication>

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "dialogs/dialoghost.h"
 #include "journal/actionjournal.h"
 #include "program/services.h"
 #include "support/fakemainvalues.h"
@@ -8,6 +7,7 @@
 #include "support/recordingshell.h"
 #include "support/scriptedprompts.h"
 #include "support/tempprogramfolder.h"
+#include "ui/dialoghost.h"
 
 #include <QCoreApplication>
 #include <QPointer>

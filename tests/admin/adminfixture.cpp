@@ -63,6 +63,8 @@ Result<DirObjectPtr> ObservingDirectory::bind(const QString &adsPath)
 AdminFixture::AdminFixture()
 {
     folder.writeSettings(QStringLiteral("ECOLE"), QStringLiteral("SERVEUR1"));
+    main.domain = QStringLiteral("ECOLE");
+    main.server = QStringLiteral("SERVEUR1");
     QString problem;
     directory = openDirectory(folder.paths(), &problem);
     if (!problem.isEmpty())

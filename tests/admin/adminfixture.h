@@ -2,8 +2,8 @@
 
 #include "directory/directory.h"
 #include "journal/actionjournal.h"
-#include "program/mainvalues.h"
 #include "program/services.h"
+#include "support/fakemainvalues.h"
 #include "support/scriptedprompts.h"
 #include "support/tempprogramfolder.h"
 #include "ui/dialoghost.h"
@@ -46,26 +46,6 @@ public:
 
 private:
     Directory &m_real;
-};
-
-class FakeMainValues : public MainValues
-{
-public:
-    QString domain = QStringLiteral("ECOLE");
-    QString server = QStringLiteral("SERVEUR1");
-    QListWidget *groupList = nullptr;
-
-    QString domainName() const override { return domain; }
-    QString serverName() const override { return server; }
-    QString systemVolume() const override { return QStringLiteral("C:"); }
-    QString publicFolder() const override { return {}; }
-    QString subjectsFolder() const override { return {}; }
-    QString homeRoot() const override { return {}; }
-    QString pupilFile() const override { return {}; }
-    QString chosenGroup() const override
-    {
-        return groupList && groupList->currentItem() ? groupList->currentItem()->text() : QString();
-    }
 };
 
 // A program folder with its settings, the embedded directory store inside it, scripted message

@@ -17,22 +17,22 @@
 #include <QLineEdit>
 #include <QTest>
 
-QString FakeMainValues::publicFolder() const
+QString PanelMainValues::publicFolder() const
 {
     return panel->txtPublic->text();
 }
 
-QString FakeMainValues::subjectsFolder() const
+QString PanelMainValues::subjectsFolder() const
 {
     return panel->txtMatiere->text();
 }
 
-QString FakeMainValues::homeRoot() const
+QString PanelMainValues::homeRoot() const
 {
     return panel->txtPerso->text();
 }
 
-QString FakeMainValues::pupilFile() const
+QString PanelMainValues::pupilFile() const
 {
     return panel->txtOrvo->text();
 }

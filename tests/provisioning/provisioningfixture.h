@@ -19,7 +19,7 @@
 class ProvisioningPanel;
 
 // The main window's values as the panel's boxes give them; names and volume as the settings would.
-class FakeMainValues : public MainValues
+class PanelMainValues : public MainValues
 {
 public:
     ProvisioningPanel *panel = nullptr;
@@ -72,7 +72,7 @@ public:
     ProbingShell shell;
     ProbingPrompts prompts;
     PasswordGenerator passwords {20240901};
-    FakeMainValues main;
+    PanelMainValues main;
     ActionJournal journal {folder.paths(), prompts};
     Services services;
     QWidget window;

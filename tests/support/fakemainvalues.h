@@ -2,6 +2,8 @@
 
 #include "program/mainvalues.h"
 
+#include <QListWidget>
+
 // The main window's values as a test sets them: the names and volume of the settings, the
 // provisioning panel's folder boxes and pupil file, and the group chosen in the groups panel.
 class FakeMainValues : public MainValues
@@ -15,6 +17,8 @@ public:
     QString homePath = QStringLiteral("E:\\Perso");
     QString pupils = QStringLiteral("C:\\ORVO.txt");
     QString group;
+    // When set, the group chosen is the current entry of this list, as the groups panel gives it.
+    const QListWidget *groupList = nullptr;
 
     QString domainName() const override { return domain; }
     QString serverName() const override { return server; }
@@ -23,5 +27,10 @@ public:
     QString subjectsFolder() const override { return subjectsPath; }
     QString homeRoot() const override { return homePath; }
     QString pupilFile() const override { return pupils; }
-    QString chosenGroup() const override { return group; }
+    QString chosenGroup() const override
+    {
+        if (groupList)
+            return groupList->currentItem() ? groupList->currentItem()->text() : QString();
+        return group;
+    }
 };

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QSet>
 
 namespace {
@@ -188,31 +189,32 @@ Result<ConversionReport> Converter::run(const ConversionRequest &request, Conver
     const ClassTable table(tableBytes);
 
     AppendedFile converted;
+    const QString workFolder = request.workFolder;
+    const QString tempName = workFolder + QStringLiteral("\\temporvo.txt");
+    QFile temp(m_paths.toHost(tempName));
+    bool tempMade = false;
+    // Whatever stops the run from here on puts the converted file back as it was and leaves no
+    // temporary file behind; only a finished run keeps what it wrote.
+    auto undo = qScopeGuard([&] {
+        if (tempMade)
+            temp.remove();
+        converted.putBack();
+    });
+
     if (!converted.open(m_paths.toHost(request.convertedFile)))
         return Failure::failure(QStringLiteral("Impossible d'écrire dans le fichier ") + request.convertedFile
             + QStringLiteral(" : vérifiez son chemin.") + untouched);
 
-    const QString workFolder = request.workFolder;
     auto workFile = [&](const QString &name) { return workFolder + QLatin1Char('\\') + name + QStringLiteral(".txt"); };
-    const QString tempName = workFolder + QStringLiteral("\\temporvo.txt");
-    QFile temp(m_paths.toHost(tempName));
-    if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        converted.putBack();
+    if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return Failure::failure(QStringLiteral("Impossible de créer le fichier de travail ") + tempName
             + QStringLiteral(" : vérifiez le disque system.") + untouched);
-    }
-    auto dropTemp = [&] {
-        temp.close();
-        temp.remove();
-    };
+    tempMade = true;
 
     QSaveFile errors(m_paths.toHost(request.errorFile));
-    if (!errors.open(QIODevice::WriteOnly)) {
-        dropTemp();
-        converted.putBack();
+    if (!errors.open(QIODevice::WriteOnly))
         return Failure::failure(QStringLiteral("Impossible de créer le fichier d'erreurs ") + request.errorFile
             + QStringLiteral(" : vérifiez son chemin.") + untouched);
-    }
 
     // First pass: count the records.
     ConversionReport report;
@@ -252,12 +254,9 @@ Result<ConversionReport> Converter::run(const ConversionRequest &request, Conver
     // The temporary file only mirrors what is sorted in memory: a failure to write it loses nothing.
     temp.write(sorter.temporaryLines());
     temp.close();
-    if (!errorsOut.flush() || !errors.commit()) {
-        temp.remove();
-        converted.putBack();
+    if (!errorsOut.flush() || !errors.commit())
         return Failure::failure(QStringLiteral("Impossible d'écrire le fichier d'erreurs ") + request.errorFile
             + QStringLiteral(" : vérifiez son chemin.") + untouched);
-    }
     if (report.total > 0)
         observer.analysed(analysisMessage(report.total, report.withoutClass, request.errorFile));
 
@@ -311,14 +310,12 @@ Result<ConversionReport> Converter::run(const ConversionRequest &request, Conver
         if (++step % kClassStep == 0)
             observer.stillWorking();
     }
-    if (!convertedOut.flush() || !converted.close()) {
-        converted.putBack();
-        temp.remove();
+    if (!convertedOut.flush() || !converted.close())
         return Failure::failure(QStringLiteral("Impossible d'écrire dans le fichier ") + request.convertedFile
             + QStringLiteral(" : il est resté tel qu'il était. Le fichier d'erreurs ") + request.errorFile
             + QStringLiteral(" a été écrit."));
-    }
 
+    undo.dismiss();
     temp.remove();
     for (const QString &host : std::as_const(leftovers))
         QFile::remove(host);

@@ -1,59 +1,32 @@
 #include "mails.h"
 
+#include "maillists.h"
 #include "program/mainvalues.h"
 #include "program/services.h"
 #include "shell/shell.h"
-#include "text/fieldreader.h"
 #include "text/pathresolver.h"
 #include "text/textwriter.h"
-#include "text/windowsnames.h"
 #include "toolsdialogs.h"
 #include "ui/formbuilder.h"
 #include "ui/paintnow.h"
 #include "ui/prompts.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace {
 
-// One list file and the addresses it receives, in the order they are read.
-struct ListFile
+// A source file's bytes; nothing when it cannot be read.
+std::optional<QByteArray> readSource(const QString &hostPath)
 {
-    QString path; // list folder + "/" + name, as the administrator would write it
-    QStringList lines;
-};
-
-// Gathers the addresses of every list before anything is written. A name that differs only in letter
-// case names the same file, as on the server's file system.
-class Lists
-{
-public:
-    explicit Lists(QString folder)
-        : m_folder(std::move(folder))
-    {
-    }
-
-    void add(const QString &fileName, const QString &address)
-    {
-        const QString key = fileName.toLower();
-        auto found = m_index.constFind(key);
-        if (found == m_index.constEnd()) {
-            found = m_index.insert(key, m_files.size());
-            m_files.append({m_folder + u'/' + fileName, {}});
-        }
-        m_files[*found].lines.append(address);
-    }
-    const QList<ListFile> &files() const { return m_files; }
-
-private:
-    QString m_folder;
-    QList<ListFile> m_files;
-    QHash<QString, qsizetype> m_index;
-};
+    QFile file(hostPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
 
 } // namespace
 
@@ -118,61 +91,15 @@ void Mails::generate()
         return;
     }
 
-    Lists lists(folder);
-    QStringList notes;
-
-    const QString pupilFile = m_orvo->text();
-    if (auto reader = FieldReader::open(paths.toHost(pupilFile)); reader && !pupilFile.trimmed().isEmpty()) {
-        QHash<QString, int> refused;
-        QStringList refusedOrder;
-        while (!reader->atEnd()) {
-            const QStringList record = reader->record(3);
-            const QString &surname = record[0];
-            const QString &firstNames = record[1];
-            const QString &className = record[2];
-            if (surname.isEmpty() && firstNames.isEmpty() && className.isEmpty())
-                continue; // a stray blank line is no pupil
-            // The class names a file of the list folder, and no command line.
-            if (!WindowsNames::isFileName(className + QStringLiteral("mail.txt"))) {
-                if (!refused.contains(className))
-                    refusedOrder.append(className);
-                ++refused[className];
-                continue;
-            }
-            lists.add(className + QStringLiteral("mail.txt"),
-                address(WindowsNames::pupilLogin(surname, firstNames, className)));
-        }
-        for (const QString &className : std::as_const(refusedOrder))
-            notes << QStringLiteral(
-                "Classe « %1 » ignorée : son nom ne peut pas servir de nom de fichier (%2 élève(s)).")
-                         .arg(className)
-                         .arg(refused.value(className));
-    } else if (pupilFile.trimmed().isEmpty()) {
-        notes << QStringLiteral("Aucun fichier Orvo converti n'est indiqué : aucune liste de classe n'a été écrite.");
-    } else {
-        notes << QStringLiteral("Fichier Orvo converti introuvable : ") + pupilFile
-                + QStringLiteral(" (aucune liste de classe n'a été écrite).");
-    }
-
-    // The account list and the teacher list hold one login per field.
-    const auto readLogins = [&](const QString &source, const QString &listName, const QString &what) {
-        auto reader = FieldReader::open(m_services.programFile(source));
-        if (!reader) {
-            notes << QStringLiteral("%1 « %2 » introuvable dans le dossier du programme (%3 n'a pas été écrit).")
-                         .arg(what, source, listName);
-            return;
-        }
-        while (!reader->atEnd()) {
-            const QString login = reader->field();
-            if (!login.isEmpty())
-                lists.add(listName, address(login));
-        }
-    };
-    readLogins(QStringLiteral("utilisateurs.txt"), QStringLiteral("eleves.txt"), QStringLiteral("Liste des comptes"));
-    readLogins(QStringLiteral("profsliste.txt"), QStringLiteral("profs.txt"), QStringLiteral("Liste des professeurs"));
+    MailSources sources {folder, m_orvo->text(), {}, {}, {}};
+    if (!sources.pupilFile.trimmed().isEmpty())
+        sources.pupils = readSource(paths.toHost(sources.pupilFile));
+    sources.accounts = readSource(m_services.programFile(MailLists::kAccountSource));
+    sources.teachers = readSource(m_services.programFile(MailLists::kTeacherSource));
+    const MailLists lists = MailLists::build(sources);
 
     QStringList failures;
-    for (const ListFile &list : lists.files()) {
+    for (const MailLists::File &list : lists.files) {
         if (!appendLines(paths.toHost(list.path), list.lines))
             failures << QStringLiteral("Impossible d'écrire ") + list.path + u'.';
     }
@@ -181,12 +108,12 @@ void Mails::generate()
     QString text;
     if (!failures.isEmpty())
         text = QStringLiteral("Les listes n'ont pas pu être toutes écrites :\r") + failures.join(u'\r');
-    else if (lists.files().isEmpty())
+    else if (lists.files.isEmpty())
         text = QStringLiteral("Aucune liste n'a été écrite : aucune adresse n'a été trouvée.");
     else
         text = QStringLiteral("Listes crées avec succes.");
-    if (!notes.isEmpty())
-        text += u'\r' + notes.join(u'\r');
+    if (!lists.notes.isEmpty())
+        text += u'\r' + lists.notes.join(u'\r');
     prompts.message(text);
     if (failures.isEmpty())
         close();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "maillists.h"
+
 #include <QLatin1StringView>
 #include <QWidget>
 
@@ -15,15 +17,12 @@ class Mails : public QWidget
     Q_OBJECT
 
 public:
-    // The school's internal mail domain: every address is a login + "@" + this.
-    static constexpr QLatin1StringView kMailDomain {"etablissement.local"};
+    static constexpr QLatin1StringView kMailDomain = MailLists::kMailDomain;
     // How long the emptying of the list folder may take before the generation gives up.
     static constexpr int kEmptyingTimeoutMs = 2 * 60 * 1000;
 
     static Mails *make(Services &services) { return new Mails(services); }
     explicit Mails(Services &services);
-
-    static QString address(const QString &login) { return login + u'@' + kMailDomain; }
 
 private:
     void generate();

@@ -43,22 +43,16 @@ void printToScreen(const QStringList &lines)
 // same log never interleave.
 Status writeToFile(const QString &hostPath, const QStringList &lines, bool append)
 {
-    QFile file(hostPath);
-    const auto mode = QIODevice::WriteOnly | QIODevice::Unbuffered | (append ? QIODevice::Append : QIODevice::Truncate);
-    if (!file.open(mode))
-        return Status::failure(QStringLiteral("Impossible d'écrire dans %1 : %2").arg(hostPath, file.errorString()));
-    QByteArray bytes;
-    for (const QString &line : lines)
-        bytes += TextWriter::encodeLine(line);
+    TextWriter writer;
+    if (Status opened = writer.open(hostPath, append ? TextWriter::Mode::Append : TextWriter::Mode::Create); !opened)
+        return opened;
+    // Held until the file is closed, which is when the lines go out.
     int locked;
     do
-        locked = ::flock(file.handle(), LOCK_EX);
+        locked = ::flock(writer.handle(), LOCK_EX);
     while (locked != 0 && errno == EINTR);
-    const bool written = bytes.isEmpty() || file.write(bytes) == bytes.size();
-    file.close();
-    if (!written)
-        return Status::failure(QStringLiteral("Écriture incomplète dans %1.").arg(hostPath));
-    return {};
+    writer.writeLines(lines);
+    return writer.close();
 }
 
 } // namespace

@@ -99,18 +99,12 @@ Status AccountSheet::write(const QStringList &lines, bool create)
     if (file.exists() && !file.setPermissions(kOwnerOnly))
         return Status::failure(
             QStringLiteral("Impossible de protéger le fichier %1 : %2").arg(m_path, file.errorString()));
-    const QIODevice::OpenMode mode = QIODevice::WriteOnly | (create ? QIODevice::Truncate : QIODevice::Append);
-    if (!file.open(mode, kOwnerOnly))
-        return Status::failure(
-            QStringLiteral("Impossible d'écrire le fichier %1 : %2").arg(m_path, file.errorString()));
-    QByteArray bytes;
-    for (const QString &line : lines)
-        bytes += TextWriter::encodeLine(line);
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    if (!written)
-        return Status::failure(QStringLiteral("Écriture incomplète du fichier %1.").arg(m_path));
-    return {};
+    TextWriter writer;
+    if (Status opened = writer.open(m_path, create ? TextWriter::Mode::Create : TextWriter::Mode::Append, kOwnerOnly);
+        !opened)
+        return opened;
+    writer.writeLines(lines);
+    return writer.close();
 }
 
 Status AccountSheet::begin()

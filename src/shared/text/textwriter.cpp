@@ -51,6 +51,15 @@ void TextWriter::writeLine(const QString &text)
         m_failed = true;
 }
 
+void TextWriter::writeLines(const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += encodeLine(line);
+    if (m_file.isOpen() && !bytes.isEmpty() && m_file.write(bytes) != bytes.size())
+        m_failed = true;
+}
+
 void TextWriter::writeNumberLine(long long number)
 {
     writeLine(QLatin1Char(' ') + QString::number(number) + QLatin1Char(' '));
@@ -121,7 +130,6 @@ Status appendLines(const QString &hostPath, const QStringList &lines)
     TextWriter writer;
     if (Status opened = writer.open(hostPath, TextWriter::Mode::Append); !opened)
         return opened;
-    for (const QString &line : lines)
-        writer.writeLine(line);
+    writer.writeLines(lines);
     return writer.close();
 }

@@ -18,6 +18,8 @@ public:
     Status open(const QString &hostPath, Mode mode, QFileDevice::Permissions permissions);
     bool isOpen() const { return m_file.isOpen(); }
     void writeLine(const QString &text);
+    // The lines in one write, so that a reader or a writer of the same file never sees half of them.
+    void writeLines(const QStringList &lines);
     // A number as the files hold it: a space before and after it (" 2 ").
     void writeNumberLine(long long number);
     // Hands what was written so far to the system, so that it outlives the program; a failure of

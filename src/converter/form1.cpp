@@ -15,20 +15,6 @@
 
 #include <limits>
 
-namespace {
-// The form was drawn with a narrower font than the one shown here: a caption that would lose its end
-// grows to the left, keeping its right edge against the box it names.
-void fitLeftward(QLabel *label)
-{
-    const int needed = label->sizeHint().width();
-    if (needed <= label->width())
-        return;
-    const QRect place = label->geometry();
-    const int left = qMax(2, place.right() + 1 - needed);
-    label->setGeometry(left, place.top(), place.right() + 1 - left, place.height());
-}
-} // namespace
-
 Form1::Form1(const PathResolver &paths, Prompts &prompts, int paintIntervalMs, QWidget *parent)
     : QWidget(parent,
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -60,9 +46,9 @@ Form1::Form1(const PathResolver &paths, Prompts &prompts, int paintIntervalMs, Q
     m_bar = form.progressBar(frame2, "Bar", 120, 240, 8175, 255);
     // The button belongs to the window but stands over the frame: made last, it stays on top.
     m_exec = form.button(this, "cmd_exec", QStringLiteral("Analyser"), 5760, 1200, 2175, 375);
-    // Before finish(), which would widen a cut label to the right, under its box.
+    // A caption that would lose its end grows to the left, rather than to the right under its box.
     for (QLabel *label : frame1->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
-        fitLeftward(label);
+        form.setGrowth(label, FormBuilder::Growth::Leftward);
     form.finish();
 
     connect(m_exec, &QPushButton::clicked, this, &Form1::analyse);

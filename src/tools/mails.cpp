@@ -42,6 +42,8 @@ Mails::Mails(Services &services)
                        "professeurs."),
         240, 360, 5175, 495);
     label1->setWordWrap(true);
+    // The introduction takes the height its lines need, which the space above the first box allows.
+    form.setGrowth(label1, FormBuilder::Growth::Downward);
     form.label(this, "Label2", QStringLiteral("Orvo converti"), 1200, 960, 1575, 255);
     m_orvo = form.textBox(this, "txt_orvo", m_services.main->pupilFile(), 2280, 960, 2535, 285);
     QLabel *label3
@@ -51,9 +53,6 @@ Mails::Mails(Services &services)
     m_gener = form.button(this, "cmd_gener", QStringLiteral("Générer"), 960, 2400, 1575, 255);
     QPushButton *annul = form.button(this, "cmd_ennul", QStringLiteral("Annuler"), 3120, 2400, 1575, 255);
     form.finish();
-    // The form was drawn for a narrower face: the introduction takes the height its lines need, which
-    // the space above the first box allows.
-    label1->resize(label1->width(), qMax(label1->height(), label1->heightForWidth(label1->width())));
     // The label sits beside the box but reaches above it; name the box after it explicitly.
     FormBuilder::labelFor(m_mailDir, label3);
 

@@ -138,14 +138,49 @@ void FormBuilder::labelFor(QWidget *control, const QLabel *label)
     control->setAccessibleName(label->text());
 }
 
+void FormBuilder::setGrowth(QLabel *label, Growth growth)
+{
+    m_growth.insert(label, growth);
+}
+
+namespace {
+
+void growLeftward(QLabel *label)
+{
+    const int needed = label->sizeHint().width();
+    if (needed <= label->width())
+        return;
+    const QRect place = label->geometry();
+    const int left = qMax(2, place.right() + 1 - needed);
+    label->setGeometry(left, place.top(), place.right() + 1 - left, place.height());
+}
+
+void growRightward(QLabel *label)
+{
+    const int needed = label->sizeHint().width();
+    if (!label->wordWrap() && needed > label->width())
+        label->resize(needed, label->height());
+}
+
+} // namespace
+
 void FormBuilder::finish()
 {
     // The forms were drawn for a narrower face than this machine's: a label grows to show its whole
-    // text rather than cut it, keeping its place and height.
+    // text rather than cut it.
     for (QLabel *label : m_form->findChildren<QLabel *>()) {
-        const int needed = label->sizeHint().width();
-        if (!label->wordWrap() && needed > label->width())
-            label->resize(needed, label->height());
+        switch (m_growth.value(label, Growth::Rightward)) {
+        case Growth::Leftward:
+            growLeftward(label);
+            growRightward(label);
+            break;
+        case Growth::Downward:
+            label->resize(label->width(), qMax(label->height(), label->heightForWidth(label->width())));
+            break;
+        case Growth::Rightward:
+            growRightward(label);
+            break;
+        }
     }
     nameControlsFromLabels(m_form);
 }

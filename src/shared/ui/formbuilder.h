@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -29,7 +30,7 @@ QRect twipsRect(int left, int top, int width, int height);
 void useFormFont();
 
 // Places the controls of a fixed-layout window: each control gets its name, its text and its place
-// in twips inside its parent (the window or a frame). finish() then widens a label whose text would be
+// in twips inside its parent (the window or a frame). finish() then grows a label whose text would be
 // cut, and gives every text box, list, combo and caption-less check box the text of the label beside
 // it as its accessible name, so that assistive technology can name each field.
 class FormBuilder
@@ -53,6 +54,13 @@ public:
     QProgressBar *progressBar(QWidget *parent, const char *name, int l, int t, int w, int h);
     QFrame *horizontalLine(QWidget *parent, const char *name, int x1, int y, int x2);
 
+    // How a label whose text would be cut makes room in finish(). Rightward, the default, keeps its
+    // place and height (a word-wrapped label stays as drawn); Leftward keeps its right edge against the
+    // box it names, and goes on to the right only when the form's edge stops it; Downward takes the
+    // height its wrapped lines need, where the space below it allows.
+    enum class Growth { Rightward, Leftward, Downward };
+    void setGrowth(QLabel *label, Growth growth);
+
     // Names the control after the label explicitly, where the layout alone would not tell.
     static void labelFor(QWidget *control, const QLabel *label);
     void finish();
@@ -61,6 +69,7 @@ private:
     template <typename W> W *place(W *widget, const char *name, int l, int t, int w, int h);
 
     QWidget *m_form;
+    QHash<const QLabel *, Growth> m_growth;
 };
 
 // Makes a window of fixed client size in twips, known by its window name, with its caption, centred

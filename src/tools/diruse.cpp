@@ -131,8 +131,8 @@ void DirUse::check()
     }
 
     m_list->clear();
-    m_verif->setText(QStringLiteral("En cours..."));
-    paintNow(m_verif);
+    // A finished check leaves the button with the caption it has always had after one.
+    BusyCaption busy(m_verif, QStringLiteral("En cours..."), QStringLiteral("Vérifer"));
 
     QStringList notes;
     const QStringList lines = commandLines(notes);
@@ -176,5 +176,4 @@ void DirUse::check()
 
     if (!notes.isEmpty())
         prompts.message(QStringLiteral("La vérification est incomplète :\r") + notes.join(u'\r'));
-    m_verif->setText(QStringLiteral("Vérifer"));
 }

@@ -12,8 +12,13 @@ void paintNow(QWidget *widget)
 }
 
 BusyCaption::BusyCaption(QAbstractButton *button, const QString &working)
+    : BusyCaption(button, working, button->text())
+{
+}
+
+BusyCaption::BusyCaption(QAbstractButton *button, const QString &working, const QString &after)
     : m_button(button)
-    , m_caption(button->text())
+    , m_caption(after)
 {
     button->setText(working);
     paintNow(button);

@@ -16,6 +16,8 @@ class BusyCaption
 {
 public:
     BusyCaption(QAbstractButton *button, const QString &working);
+    // Leaves the button with the caption after, rather than the one it had.
+    BusyCaption(QAbstractButton *button, const QString &working, const QString &after);
     ~BusyCaption();
     BusyCaption(const BusyCaption &) = delete;
     BusyCaption &operator=(const BusyCaption &) = delete;

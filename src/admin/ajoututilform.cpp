@@ -2,8 +2,7 @@
 
 #include "adminsupport.h"
 #include "dialogs/dialogopening.h"
-#include "directory/directory.h"
-#include "directory/dirpaths.h"
+#include "directory/newaccount.h"
 #include "journal/actionjournal.h"
 #include "program/services.h"
 #include "program/settingsfiles.h"
@@ -120,30 +119,16 @@ void AjoutUtilForm::createAccount()
         return;
     }
     const QString account = txtNom->text();
-    const QString fullName = txtNom->text() + u' ' + txtPrenom->text();
-    const QString description = txtDesc->text();
-
-    // Each step is tried even when one before it failed; the first failure is the one told.
-    Status first;
-    auto keep = [&first](const Status &step) {
-        if (first.ok() && !step.ok())
-            first = step;
-    };
-    bool stored = false;
-    auto server = m_services.directory->bind(DirPaths::container(m_server));
-    keep(server.status());
-    if (server) {
-        auto user = (*server)->create(DirKind::User, account);
-        keep(user.status());
-        if (user) {
-            keep((*user)->put(DirProperty::FullName, fullName));
-            keep((*user)->put(DirProperty::Description, description));
-            keep((*user)->setPassword(m_password));
-            const Status saved = (*user)->setInfo();
-            keep(saved);
-            stored = saved.ok();
-        }
-    }
+    NewAccount request;
+    request.login = account;
+    request.fullName = txtNom->text() + u' ' + txtPrenom->text();
+    request.description = txtDesc->text();
+    request.password = m_password;
+    request.passwordTime = NewAccount::PasswordTime::WithAccount;
+    const AccountReport made = makeAccount(*m_services.directory, m_server, request);
+    // A password refused leaves an account without it; the first failure is the one told.
+    const bool stored = made.made();
+    const Status first = !made.created ? made.created : made.passwordSet;
     busy.restore();
     m_services.journal->record(QStringLiteral("création d'un compte"), account,
         stored && !first.ok() ? QStringLiteral("fait en partie : ") + first.message()

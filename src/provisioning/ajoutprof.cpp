@@ -1,14 +1,13 @@
 #include "ajoutprof.h"
 
-#include "accountsteps.h"
 #include "dialogs/dialogopening.h"
-#include "directory/directory.h"
-#include "directory/dirpaths.h"
+#include "directory/newaccount.h"
 #include "enrolsupport.h"
 #include "journal/actionjournal.h"
 #include "program/mainvalues.h"
 #include "program/services.h"
 #include "provisioningfolders.h"
+#include "pupilnaming.h"
 #include "shell/shell.h"
 #include "teachers.h"
 #include "text/fieldreader.h"
@@ -115,12 +114,19 @@ void AjoutProf::create()
     const QString discipline = cboMat->currentText();
 
     const Status folderMade = makeFolder(m_services, folder);
-    const Status created = createAccount(login, surname + u' ' + firstName, discipline);
-    // Passed over when they fail, as the enrolment goes on: the message tells whether the account
-    // exists, the journal what became of each step.
-    const Status homeAndScript
-        = AccountSteps::setHomeAndScript(m_services, m_server, login, QStringLiteral("profslogon.bat"));
-    const Status joined = AccountSteps::joinGroup(m_services, m_server, login, QStringLiteral("profs"));
+    NewAccount account;
+    account.login = login;
+    account.fullName = surname + u' ' + firstName;
+    account.description = QStringLiteral("Professeur de : ") + discipline;
+    account.homeDirectory = PupilNaming::homeDirectory(m_server, login);
+    account.logonScript = QStringLiteral("profslogon.bat");
+    account.groups = {QStringLiteral("profs")};
+    // The steps after the account are passed over when they fail, as the enrolment goes on: the
+    // message tells whether the account exists, the journal what became of each step.
+    const AccountReport made = makeAccount(*m_services.directory, m_server, account);
+    const Status &created = made.created;
+    const Status &homeAndScript = made.properties;
+    const Status &joined = made.groups.at(0).joined;
     const Status listed = Teachers::append(m_services, login);
     const Status shared = m_services.shell->start(
         m_services.programFolder() + QStringLiteral("\\prof.bat ") + folder + u' ' + login, WindowStyle::Minimized);
@@ -140,22 +146,4 @@ void AjoutProf::create()
     txtNom->clear();
     txtPrenom->clear();
     cboMat->setEditText(QString());
-}
-
-Status AjoutProf::createAccount(const QString &login, const QString &fullName, const QString &discipline)
-{
-    auto container = m_services.directory->bind(DirPaths::container(m_server));
-    if (!container)
-        return container.status();
-    auto user = (*container)->create(DirKind::User, login);
-    if (!user)
-        return user.status();
-    // A property refused leaves the account unwritten, and the message says it was not created.
-    if (Status named = (*user)->put(DirProperty::FullName, fullName); !named)
-        return named;
-    if (Status described
-        = (*user)->put(DirProperty::Description, QString(QStringLiteral("Professeur de : ") + discipline));
-        !described)
-        return described;
-    return (*user)->setInfo();
 }

@@ -38,8 +38,6 @@ public:
     static QString caption();
 
 private:
-    Status createAccount(const QString &login, const QString &fullName, const QString &discipline);
-
     Services &m_services;
     QString m_server;
 };

@@ -1,8 +1,6 @@
 #include "pupilaccount.h"
 
-#include "accountsteps.h"
-#include "directory/directory.h"
-#include "directory/dirpaths.h"
+#include "directory/newaccount.h"
 #include "journal/actionjournal.h"
 #include "passwords/passwordgenerator.h"
 #include "program/services.h"
@@ -10,12 +8,6 @@
 #include "pupilnaming.h"
 #include "shell/shell.h"
 #include "text/textwriter.h"
-
-namespace {
-
-const QString notMade = QStringLiteral("le compte n'a pas été créé");
-
-} // namespace
 
 PupilAccountSteps::PupilAccountSteps(Services &services, QString serverName, QString homeRoot)
     : m_services(services)
@@ -49,39 +41,29 @@ PupilAccount PupilAccountSteps::make(const PupilRecord &pupil, bool existing)
         ? makeFolder(m_services, PupilNaming::personalFolder(m_homeRoot, pupil.className, report.login))
         : Status::failure(QStringLiteral("Nom de dossier refusé pour ") + report.login);
 
-    // Made without a password, the account stays disabled until the last step gives it one.
-    DirObjectPtr user;
-    auto container = m_services.directory->bind(DirPaths::container(m_serverName));
-    auto made = !container ? Result<DirObjectPtr>(container.status())
-        : existing         ? m_services.directory->bind(DirPaths::object(m_serverName, report.login, DirKind::User))
-                           : (*container)->create(DirKind::User, report.login);
-    if (made) {
-        user = std::move(*made);
-        report.account = user->put(DirProperty::FullName, QString(pupil.surname + u' ' + pupil.firstNames));
-        if (report.account)
-            report.account = user->put(DirProperty::Description, description(pupil.className));
-        if (report.account)
-            report.account = user->setInfo();
-    } else {
-        report.account = made.status();
-    }
-    // Drawn whatever happened, so that each pupil takes one password from the sequence.
+    // Drawn whatever happens, so that each pupil takes one password from the sequence.
     report.password = m_services.passwords->getpass(PasswordGenerator::kPupilPasswordLength);
 
-    // On an account that was there before, these set its home directory, logon script and groups
-    // again, as they always have; its password stays its own.
-    report.homeAndScript = AccountSteps::setHomeAndScript(
-        m_services, m_serverName, report.login, pupil.className + QStringLiteral(".bat"));
-    report.classGroup = AccountSteps::joinGroup(m_services, m_serverName, report.login, pupil.className);
-    report.pupilsGroup = AccountSteps::joinGroup(m_services, m_serverName, report.login, QStringLiteral("eleves"));
+    // Made without a password, the account stays disabled until the last step gives it one. On an
+    // account that was there before, the home directory, logon script and groups are set again, as
+    // they always have been; its password stays its own.
+    NewAccount account;
+    account.login = report.login;
+    account.fullName = pupil.surname + u' ' + pupil.firstNames;
+    account.description = description(pupil.className);
+    account.password = report.password;
+    account.passwordTime = NewAccount::PasswordTime::Last;
+    account.homeDirectory = PupilNaming::homeDirectory(m_serverName, report.login);
+    account.logonScript = pupil.className + QStringLiteral(".bat");
+    account.groups = {pupil.className, QStringLiteral("eleves")};
+    account.existing = existing;
+    const AccountReport made = makeAccount(*m_services.directory, m_serverName, account);
 
-    if (!report.created()) {
-        report.passwordSet = Status::failure(notMade);
-        return report;
-    }
-    report.passwordSet = user->setPassword(report.password);
-    if (report.passwordSet)
-        report.passwordSet = user->setInfo();
+    report.account = made.created;
+    report.passwordSet = made.passwordSet;
+    report.homeAndScript = made.properties;
+    report.classGroup = made.groups.at(0).joined;
+    report.pupilsGroup = made.groups.at(1).joined;
     return report;
 }
 

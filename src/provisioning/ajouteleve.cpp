@@ -95,9 +95,8 @@ Status AjoutEleve::load()
 
 QString AjoutEleve::createdMessage(const QString &login, const QString &password)
 {
-    return QStringLiteral("Vous venez d'ajouter l' utilisateur: ") + login
-        + QStringLiteral(" ses droits et répertoires ont été créés.") + u'\r'
-        + QStringLiteral(" ATTENTION SON MOT DE PASSE EST : ") + password + QStringLiteral("  notez le !!");
+    return addedMessage(login) + u'\r' + QStringLiteral(" ATTENTION SON MOT DE PASSE EST : ") + password
+        + QStringLiteral("  notez le !!");
 }
 
 void AjoutEleve::create()

@@ -135,8 +135,7 @@ void AjoutProf::create()
             {QStringLiteral("groupe profs"), joined}, {QStringLiteral("dossier"), folderMade},
             {QStringLiteral("partage"), shared}, {QStringLiteral("liste"), listed}}));
 
-    QString text = created ? QStringLiteral("Vous venez d'ajouter l' utilisateur: ") + login
-            + QStringLiteral(" ses droits et répertoires ont été créés.")
+    QString text = created ? addedMessage(login)
                            : QStringLiteral("Le compte ") + login
             + QStringLiteral(" n'a pas pu être créé : un compte de ce nom existe peut-être déjà.");
     if (!listed)

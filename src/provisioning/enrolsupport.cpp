@@ -15,4 +15,10 @@ Result<DomainNames> readNames(const Services &services)
     return names;
 }
 
+QString addedMessage(const QString &login)
+{
+    return QStringLiteral("Vous venez d'ajouter l' utilisateur: ") + login
+        + QStringLiteral(" ses droits et répertoires ont été créés.");
+}
+
 } // namespace EnrolSupport

@@ -102,7 +102,7 @@ int runOnce(int count, bool runScripts)
     SilentPrompts prompts;
     PasswordGenerator passwords(7);
     Services services;
-    services.paths = const_cast<PathResolver *>(&paths);
+    services.paths = &paths;
     services.directory = directory.get();
     services.shell = runScripts ? static_cast<Shell *>(&shell) : &idleShell;
     services.prompts = &prompts;

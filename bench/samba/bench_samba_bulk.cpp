@@ -149,7 +149,7 @@ double velmar(const QList<Pupil> &all, Scripts scripts, double *untilShared)
     SilentPrompts prompts;
     PasswordGenerator passwords(7);
     Services services;
-    services.paths = const_cast<PathResolver *>(&paths);
+    services.paths = &paths;
     services.directory = directory.get();
     services.shell = &shell;
     services.prompts = &prompts;

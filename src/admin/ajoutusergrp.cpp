@@ -24,7 +24,7 @@ const QString kCaption = QStringLiteral("Ajout d'utilisateur dans un groupe");
 AjoutUserGrp *AjoutUserGrp::make(Services &services)
 {
     auto *dialog = new AjoutUserGrp(services);
-    return keepIfLoaded(services, dialog, dialog->load(), kCaption);
+    return keepIfLoaded(*services.prompts, dialog, dialog->load(), kCaption);
 }
 
 AjoutUserGrp::AjoutUserGrp(Services &services)

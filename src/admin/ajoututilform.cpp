@@ -33,7 +33,7 @@ void hideCharacters(QLineEdit *box)
 AjoutUtilForm *AjoutUtilForm::make(Services &services)
 {
     auto *dialog = new AjoutUtilForm(services);
-    return keepIfLoaded(services, dialog, dialog->load(), kCaption);
+    return keepIfLoaded(*services.prompts, dialog, dialog->load(), kCaption);
 }
 
 AjoutUtilForm::AjoutUtilForm(Services &services)

@@ -21,7 +21,7 @@ const QString kCaption = QStringLiteral("Suppression d'un utilisateur");
 SupUtilForm *SupUtilForm::make(Services &services)
 {
     auto *dialog = new SupUtilForm(services);
-    return keepIfLoaded(services, dialog, dialog->load(), kCaption);
+    return keepIfLoaded(*services.prompts, dialog, dialog->load(), kCaption);
 }
 
 SupUtilForm::SupUtilForm(Services &services)

@@ -1,6 +1,5 @@
 #include "dialogopening.h"
 
-#include "program/services.h"
 #include "ui/prompts.h"
 
 #include <QWidget>
@@ -13,11 +12,11 @@ QString cannotOpenMessage(const QString &caption, const Status &why)
     return text;
 }
 
-QWidget *keepIfLoaded(Services &services, QWidget *dialog, const Status &loaded, const QString &caption)
+QWidget *keepIfLoaded(Prompts &prompts, QWidget *dialog, const Status &loaded, const QString &caption)
 {
     if (loaded)
         return dialog;
     delete dialog;
-    services.prompts->message(cannotOpenMessage(caption, loaded));
+    prompts.message(cannotOpenMessage(caption, loaded));
     return nullptr;
 }

@@ -5,16 +5,16 @@
 #include <QString>
 
 class QWidget;
-struct Services;
+class Prompts;
 
 // A dialog that reads its settings or the directory when it opens, and cannot be used without them,
 // is shown only once that reading succeeded; otherwise it is dropped and one box says which window
 // could not open and why.
-QWidget *keepIfLoaded(Services &services, QWidget *dialog, const Status &loaded, const QString &caption);
+QWidget *keepIfLoaded(Prompts &prompts, QWidget *dialog, const Status &loaded, const QString &caption);
 template <class Dialog>
-Dialog *keepIfLoaded(Services &services, Dialog *dialog, const Status &loaded, const QString &caption)
+Dialog *keepIfLoaded(Prompts &prompts, Dialog *dialog, const Status &loaded, const QString &caption)
 {
-    return static_cast<Dialog *>(keepIfLoaded(services, static_cast<QWidget *>(dialog), loaded, caption));
+    return static_cast<Dialog *>(keepIfLoaded(prompts, static_cast<QWidget *>(dialog), loaded, caption));
 }
 
 // "La fenêtre « caption » ne peut pas s'ouvrir.", then the reason on a line of its own.

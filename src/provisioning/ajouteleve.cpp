@@ -29,7 +29,7 @@ QString AjoutEleve::caption()
 AjoutEleve *AjoutEleve::make(Services &services)
 {
     auto *dialog = new AjoutEleve(services);
-    return keepIfLoaded(services, dialog, dialog->load(), caption());
+    return keepIfLoaded(*services.prompts, dialog, dialog->load(), caption());
 }
 
 AjoutEleve::AjoutEleve(Services &services)
@@ -74,7 +74,7 @@ AjoutEleve::AjoutEleve(Services &services)
 
 Status AjoutEleve::load()
 {
-    const auto names = readNames(m_services);
+    const auto names = readNames(*m_services.paths);
     if (!names)
         return names.status();
     m_server = names->server;

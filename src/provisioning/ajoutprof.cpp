@@ -31,7 +31,7 @@ QString AjoutProf::caption()
 AjoutProf *AjoutProf::make(Services &services)
 {
     auto *dialog = new AjoutProf(services);
-    return keepIfLoaded(services, dialog, dialog->load(), caption());
+    return keepIfLoaded(*services.prompts, dialog, dialog->load(), caption());
 }
 
 AjoutProf::AjoutProf(Services &services)
@@ -77,7 +77,7 @@ Status AjoutProf::load()
     cboMat->setCurrentIndex(-1);
     cboMat->setEditText(QString());
 
-    const auto names = readNames(m_services);
+    const auto names = readNames(*m_services.paths);
     if (!names)
         return names.status();
     m_server = names->server;
@@ -113,7 +113,7 @@ void AjoutProf::create()
     const QString folder = Teachers::folder(homeRoot, login);
     const QString discipline = cboMat->currentText();
 
-    const Status folderMade = makeFolder(m_services, folder);
+    const Status folderMade = makeFolder(*m_services.paths, folder);
     NewAccount account;
     account.login = login;
     account.fullName = surname + u' ' + firstName;
@@ -127,7 +127,7 @@ void AjoutProf::create()
     const Status &created = made.created;
     const Status &homeAndScript = made.properties;
     const Status &joined = made.groups.at(0).joined;
-    const Status listed = Teachers::append(m_services, login);
+    const Status listed = Teachers::append(*m_services.paths, login);
     const Status shared = m_services.shell->start(
         m_services.programFolder() + QStringLiteral("\\prof.bat ") + folder + u' ' + login, WindowStyle::Minimized);
     m_services.journal->record(QStringLiteral("ajout d'un professeur"), login,

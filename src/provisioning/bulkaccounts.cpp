@@ -52,9 +52,9 @@ struct Pass
 
 // The accounts of the directory whose names are logins of the file, in one listing: no question to
 // the directory for each pupil. None when the directory cannot list its accounts.
-std::optional<QSet<QString>> accountsNamed(Services &services, const QString &serverName, const QStringList &logins)
+std::optional<QSet<QString>> accountsNamed(Directory &directory, const QString &serverName, const QStringList &logins)
 {
-    auto container = services.directory->bind(DirPaths::container(serverName));
+    auto container = directory.bind(DirPaths::container(serverName));
     if (!container)
         return std::nullopt;
     QSet<QString> accounts;
@@ -162,7 +162,7 @@ bool goOn(Services &services, const QString &serverName, const QString &sheetWin
         pass.existing.insert(key(login));
     // An account that was not there when the run began, and is no done pupil's, was being made when
     // the run stopped.
-    if (const auto now = accountsNamed(services, serverName, pass.logins)) {
+    if (const auto now = accountsNamed(*services.directory, serverName, pass.logins)) {
         for (const QString &login : *now) {
             if (!pass.existing.contains(login) && !doneLogins.contains(login))
                 pass.takeOver.insert(login);
@@ -190,7 +190,7 @@ bool begin(Services &services, const QString &serverName, const QString &sheetWi
     }
     pass.started = QDateTime::currentDateTime();
     CreationJournal::Header header {file, sheetWindowsPath, pass.started, int(pass.pupils.size()), std::nullopt};
-    if (const auto named = accountsNamed(services, serverName, pass.logins)) {
+    if (const auto named = accountsNamed(*services.directory, serverName, pass.logins)) {
         pass.existing = *named;
         QStringList existing;
         QSet<QString> listed;

@@ -51,13 +51,13 @@ void ClassGroups::run(const Input &input)
     }
 
     // The step can be run again: folders and groups already there fail to be made, and are passed over.
-    skipAndContinue(makeFolder(m_services, m_services.programFolder() + QStringLiteral("\\scripts")));
+    skipAndContinue(makeFolder(*m_services.paths, m_services.programFolder() + QStringLiteral("\\scripts")));
     if (input.createPublic)
-        skipAndContinue(makeFolder(m_services, input.publicFolder));
+        skipAndContinue(makeFolder(*m_services.paths, input.publicFolder));
     if (input.createHomes) {
-        skipAndContinue(makeFolder(m_services, input.homeRoot));
-        skipAndContinue(makeFolder(m_services, input.homeRoot + QStringLiteral("\\profs")));
-        skipAndContinue(makeFolder(m_services, input.homeRoot + QStringLiteral("\\eleves")));
+        skipAndContinue(makeFolder(*m_services.paths, input.homeRoot));
+        skipAndContinue(makeFolder(*m_services.paths, input.homeRoot + QStringLiteral("\\profs")));
+        skipAndContinue(makeFolder(*m_services.paths, input.homeRoot + QStringLiteral("\\eleves")));
     }
 
     if (auto parent = m_services.directory->bind(DirPaths::container(input.serverName))) {
@@ -96,9 +96,9 @@ void ClassGroups::handleRecord(const Input &input, const QString &className)
     skipAndContinue(
         replaceFile(m_services.programFile(QStringLiteral("scripts\\") + className + QStringLiteral(".bat")),
             logonScript(input.serverName, className)));
-    skipAndContinue(makeFolder(m_services, PupilNaming::classHomeFolder(input.homeRoot, className)));
+    skipAndContinue(makeFolder(*m_services.paths, PupilNaming::classHomeFolder(input.homeRoot, className)));
     const QString classPublic = input.publicFolder + QLatin1Char('\\') + className;
-    skipAndContinue(makeFolder(m_services, classPublic));
+    skipAndContinue(makeFolder(*m_services.paths, classPublic));
 
     const QString programFolder = m_services.programFolder();
     Shell &shell = *m_services.shell;

@@ -1,12 +1,12 @@
 #include "enrolsupport.h"
 
-#include "program/services.h"
+#include "text/pathresolver.h"
 
 namespace EnrolSupport {
 
-Result<DomainNames> readNames(const Services &services)
+Result<DomainNames> readNames(const PathResolver &paths)
 {
-    auto names = SettingsFiles::readDomainNames(*services.paths);
+    auto names = SettingsFiles::readDomainNames(paths);
     if (!names)
         return names.status();
     if (names->server.trimmed().isEmpty())

@@ -1,14 +1,13 @@
 #include "provisioningfolders.h"
 
-#include "program/services.h"
 #include "text/pathresolver.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-Status makeFolder(const Services &services, const QString &windowsPath)
+Status makeFolder(const PathResolver &paths, const QString &windowsPath)
 {
-    const QString host = services.paths->toHost(windowsPath);
+    const QString host = paths.toHost(windowsPath);
     const QFileInfo info(host);
     if (info.exists())
         return Status::failure(QStringLiteral("Le dossier %1 existe déjà.").arg(windowsPath));

@@ -38,7 +38,7 @@ PupilAccount PupilAccountSteps::make(const PupilRecord &pupil, bool existing)
     report.folderSafe = PupilNaming::hasFolderNames(pupil.className, report.login);
 
     report.folder = report.folderSafe
-        ? makeFolder(m_services, PupilNaming::personalFolder(m_homeRoot, pupil.className, report.login))
+        ? makeFolder(*m_services.paths, PupilNaming::personalFolder(m_homeRoot, pupil.className, report.login))
         : Status::failure(QStringLiteral("Nom de dossier refusé pour ") + report.login);
 
     // Drawn whatever happens, so that each pupil takes one password from the sequence.

@@ -16,14 +16,14 @@ void SubjectFolders::run(const Input &input)
     // Folders there already, and scripts or a share made before, are passed over: the step can be run
     // again, and nothing of it is reported.
     if (input.createFolders) {
-        skipAndContinue(makeFolder(m_services, folder));
+        skipAndContinue(makeFolder(*m_services.paths, folder));
         for (const QString &subject : input.subjects) {
             // An empty entry names the subjects folder itself, as it always has; a subject that would
             // climb out of the subjects folder gets neither folder nor script.
             if (!subject.isEmpty() && !WindowsNames::isFolderName(subject))
                 continue;
             const QString subjectFolder = folder + QLatin1Char('\\') + subject;
-            skipAndContinue(makeFolder(m_services, subjectFolder));
+            skipAndContinue(makeFolder(*m_services.paths, subjectFolder));
             skipAndContinue(m_services.shell->start(m_services.programFolder() + QStringLiteral("\\matiere.bat ")
                     + subjectFolder + QLatin1Char(' ') + subject,
                 WindowStyle::Minimized));

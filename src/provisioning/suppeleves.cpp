@@ -56,9 +56,9 @@ Result<ReadList> readFields(const QString &hostPath, int perRecord, int kept)
     return list;
 }
 
-Status start(Services &services, const QString &line)
+Status start(Shell &shell, const QString &line)
 {
-    return services.shell->start(line, WindowStyle::Minimized);
+    return shell.start(line, WindowStyle::Minimized);
 }
 
 // The first lines of the removal's journal: the account list it read, its size and checksum.
@@ -78,7 +78,7 @@ QString SuppEleves::caption()
 SuppEleves *SuppEleves::make(Services &services)
 {
     auto *dialog = new SuppEleves(services);
-    return keepIfLoaded(services, dialog, dialog->load(), caption());
+    return keepIfLoaded(*services.prompts, dialog, dialog->load(), caption());
 }
 
 SuppEleves::SuppEleves(Services &services)
@@ -108,7 +108,7 @@ SuppEleves::SuppEleves(Services &services)
 
 Status SuppEleves::load()
 {
-    const auto names = readNames(m_services);
+    const auto names = readNames(*m_services.paths);
     if (!names)
         return names.status();
     m_server = names->server;
@@ -130,7 +130,7 @@ QString SuppEleves::removeFolder(
         journal.write(box + below + QStringLiteral(" : laissé (chemin vide ou racine d'un lecteur)"));
         return leftAlone;
     }
-    journal.write(ActionJournal::stepsText({{box + below, start(m_services, command + box + below)}}));
+    journal.write(ActionJournal::stepsText({{box + below, start(*m_services.shell, command + box + below)}}));
     return {};
 }
 
@@ -155,7 +155,7 @@ void SuppEleves::eraseAll()
     shares << QStringLiteral("public") << QStringLiteral("matieres");
     for (const QString &share : std::as_const(shares)) {
         journal.write(ActionJournal::stepsText({{QStringLiteral("partage ") + share,
-            start(m_services, QStringLiteral("cmd.exe /c net share ") + share + QStringLiteral(" /del /y"))}}));
+            start(*m_services.shell, QStringLiteral("cmd.exe /c net share ") + share + QStringLiteral(" /del /y"))}}));
     }
 
     auto container = m_services.directory->bind(DirPaths::container(m_server));
@@ -173,7 +173,7 @@ void SuppEleves::eraseAll()
                 remaining.append(login);
         }
         const Status unshared
-            = start(m_services, QStringLiteral("cmd.exe /c net share ") + login + QStringLiteral("$ /del /y"));
+            = start(*m_services.shell, QStringLiteral("cmd.exe /c net share ") + login + QStringLiteral("$ /del /y"));
         journal.write(QString::number(processed) + QStringLiteral(" ; ") + login + QStringLiteral(" ; ")
             + ActionJournal::stepsText({{QStringLiteral("compte"), deleted}, {QStringLiteral("partage"), unshared}}));
         bar1->setValue(processed);
@@ -227,7 +227,7 @@ void SuppEleves::eraseAll()
 
     if (remaining.isEmpty() && listed) {
         journal.write(ActionJournal::stepsText({{QStringLiteral("liste utilisateurs.txt supprimée"),
-            start(m_services, QStringLiteral("cmd.exe /c del ") + listPath)}}));
+            start(*m_services.shell, QStringLiteral("cmd.exe /c del ") + listPath)}}));
     }
     journal.write(QStringLiteral("fin"));
     if (journal.failed() && !journalTold)

@@ -28,7 +28,7 @@ QString SuppProf::caption()
 SuppProf *SuppProf::make(Services &services)
 {
     auto *dialog = new SuppProf(services);
-    return keepIfLoaded(services, dialog, dialog->load(), caption());
+    return keepIfLoaded(*services.prompts, dialog, dialog->load(), caption());
 }
 
 SuppProf::SuppProf(Services &services)
@@ -58,12 +58,12 @@ SuppProf::SuppProf(Services &services)
 
 Status SuppProf::load()
 {
-    const auto names = readNames(m_services);
+    const auto names = readNames(*m_services.paths);
     if (!names)
         return names.status();
     m_server = names->server;
 
-    const auto teachers = Teachers::read(m_services);
+    const auto teachers = Teachers::read(*m_services.paths);
     if (!teachers)
         return teachers.status();
     cboProf->addItems(*teachers);
@@ -100,7 +100,7 @@ void SuppProf::remove()
 
     // The list is written anew in one step, so that no earlier leftover and no interrupted rewrite
     // can add or lose a teacher.
-    const Status rewritten = Teachers::remove(m_services, login);
+    const Status rewritten = Teachers::remove(*m_services.paths, login);
     m_services.journal->record(QStringLiteral("suppression d'un professeur"), login,
         ActionJournal::stepsText({{QStringLiteral("compte"), deleted}, {QStringLiteral("partage"), unshared},
             {QStringLiteral("dossier"), removed}, {QStringLiteral("liste"), rewritten}}));

@@ -1,16 +1,16 @@
 #include "teachers.h"
 
-#include "program/services.h"
 #include "text/fieldreader.h"
+#include "text/pathresolver.h"
 #include "text/textwriter.h"
 
 #include <QFileInfo>
 
 namespace {
 
-QString listFile(const Services &services)
+QString listFile(const PathResolver &paths)
 {
-    return services.programFile(QStringLiteral("profsliste.txt"));
+    return paths.toHost(paths.programFolder() + QStringLiteral("\\profsliste.txt"));
 }
 
 } // namespace
@@ -22,9 +22,9 @@ QString folder(const QString &homeRoot, const QString &login)
     return homeRoot + QStringLiteral("\\profs\\") + login;
 }
 
-Result<QStringList> read(const Services &services)
+Result<QStringList> read(const PathResolver &paths)
 {
-    const QString path = listFile(services);
+    const QString path = listFile(paths);
     if (!QFileInfo::exists(path))
         return QStringList();
     auto reader = FieldReader::open(path);
@@ -36,15 +36,15 @@ Result<QStringList> read(const Services &services)
     return entries;
 }
 
-Status append(const Services &services, const QString &login)
+Status append(const PathResolver &paths, const QString &login)
 {
-    return appendLines(listFile(services), {login});
+    return appendLines(listFile(paths), {login});
 }
 
-Status remove(const Services &services, const QString &login)
+Status remove(const PathResolver &paths, const QString &login)
 {
     // A list not written yet reads as empty, so nothing is removed and nothing is written.
-    auto entries = read(services);
+    auto entries = read(paths);
     if (!entries)
         return entries.status();
     QStringList kept;
@@ -54,7 +54,7 @@ Status remove(const Services &services, const QString &login)
     }
     if (kept.size() == entries->size())
         return {};
-    return replaceFile(listFile(services), kept);
+    return replaceFile(listFile(paths), kept);
 }
 
 } // namespace Teachers

@@ -14,7 +14,7 @@ class Shell;
 // The collaborators every window is given when it is made: nothing is reached through a global.
 struct Services
 {
-    PathResolver *paths = nullptr;
+    const PathResolver *paths = nullptr;
     Directory *directory = nullptr;
     Shell *shell = nullptr;
     Prompts *prompts = nullptr;

@@ -57,6 +57,43 @@ Result<QString> DirObjectBase::classToDelete(Kind kind)
     return classNameOf(kind);
 }
 
+Result<QVariant> DirObjectBase::get(DirProperty property)
+{
+    if (Status s = carries(property); !s)
+        return s;
+    if (const auto own = ownValue(property))
+        return *own;
+    const QHash<DirProperty, QVariant> &pending = pendingValues();
+    if (const auto found = pending.constFind(property); found != pending.cend())
+        return *found;
+    if (!isStored())
+        return defaultValue(property);
+    return storedValue(property);
+}
+
+Status DirObjectBase::put(DirProperty property, const QVariant &value)
+{
+    if (Status s = carries(property); !s)
+        return s;
+    const auto kept = valueToPut(property, value);
+    if (!kept)
+        return kept.status();
+    pendingValues().insert(property, *kept);
+    return {};
+}
+
+QList<DirListed> DirObjectBase::listing(const QList<DirListed> &filter)
+{
+    if (filter.isEmpty())
+        return {DirListed::User, DirListed::Group};
+    QList<DirListed> classes;
+    for (const DirListed wanted : filter) {
+        if (!classes.contains(wanted))
+            classes.append(wanted);
+    }
+    return classes;
+}
+
 std::optional<QVariant> DirObjectBase::ownValue(DirProperty property) const
 {
     switch (property) {

@@ -3,6 +3,9 @@
 #include "directory.h"
 #include "dirproperties.h"
 
+#include <QHash>
+#include <QList>
+
 #include <optional>
 
 // What a handle of either backend answers from itself, before its store is asked: its name, class and
@@ -17,7 +20,23 @@ public:
     QString className() const override { return classNameOf(m_kind); }
     QString adsPath() const override;
 
+    // The handle's own name, class and path first, then a value put and not stored yet, then what a new
+    // object answers; only a stored object's other properties are asked of the backend.
+    Result<QVariant> get(DirProperty property) final;
+    // Keeps the value until setInfo(), once the property and the value follow the domain's rules.
+    Status put(DirProperty property, const QVariant &value) final;
+
 protected:
+    // What a listing asks for, each once, in the order asked: no filter asks for accounts and groups.
+    static QList<DirListed> listing(const QList<DirListed> &filter);
+
+    // The values put since the last setInfo() that stored them.
+    virtual QHash<DirProperty, QVariant> &pendingValues() = 0;
+    // False while a created object waits for its first setInfo().
+    virtual bool isStored() const = 0;
+    // A property of a stored object as the backend keeps it.
+    virtual Result<QVariant> storedValue(DirProperty property) = 0;
+
     DirObjectBase(QString server, Kind kind, QString name);
 
     Status needContainer() const;

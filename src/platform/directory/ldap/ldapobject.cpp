@@ -49,8 +49,6 @@ const QString globalGroupFilter
 // The search filter for what a container lists.
 QString filterFor(const QList<DirListed> &listed)
 {
-    if (listed.isEmpty())
-        return QStringLiteral("(|%1%2)").arg(userFilter, groupFilter);
     QStringList parts;
     for (const DirListed wanted : listed) {
         switch (wanted) {
@@ -65,7 +63,6 @@ QString filterFor(const QList<DirListed> &listed)
             break;
         }
     }
-    parts.removeDuplicates();
     if (parts.size() == 1)
         return parts.first();
     return QStringLiteral("(|%1)").arg(parts.join(QString()));
@@ -135,7 +132,7 @@ Status LdapObject::enumerate(const QList<DirListed> &filter, const DirVisitor &v
 {
     if (Status s = needContainer(); !s)
         return s;
-    const QString ldapFilter = filterFor(filter);
+    const QString ldapFilter = filterFor(listing(filter));
     // Everything is read before the first visit: the visitor may well call the directory again.
     QList<LdapEntry> entries;
     const LdapReply reply = m_session->connection().search(m_session->config().base, LdapConnection::Scope::Subtree,
@@ -199,17 +196,8 @@ Status LdapObject::deleteObject(DirKind kind, const QString &name)
     return {};
 }
 
-Result<QVariant> LdapObject::get(DirProperty property)
+Result<QVariant> LdapObject::storedValue(DirProperty property)
 {
-    if (Status s = carries(property); !s)
-        return s;
-    if (const auto own = ownValue(property))
-        return *own;
-    if (const auto pending = m_pending.constFind(property); pending != m_pending.cend())
-        return *pending;
-    if (!m_stored)
-        return defaultValue(property);
-
     switch (property) {
     case Property::GroupType: {
         auto entry = read({QStringLiteral("groupType")});
@@ -243,17 +231,6 @@ Result<QVariant> LdapObject::get(DirProperty property)
         return QVariant(entry->text(attribute));
     }
     }
-}
-
-Status LdapObject::put(DirProperty property, const QVariant &value)
-{
-    if (Status s = carries(property); !s)
-        return s;
-    const auto kept = valueToPut(property, value);
-    if (!kept)
-        return kept.status();
-    m_pending.insert(property, *kept);
-    return {};
 }
 
 Status LdapObject::setPassword(const QString &password)

@@ -24,8 +24,6 @@ public:
     Result<DirObjectPtr> create(DirKind kind, const QString &name) override;
     Status deleteObject(DirKind kind, const QString &name) override;
 
-    Result<QVariant> get(DirProperty property) override;
-    Status put(DirProperty property, const QVariant &value) override;
     Status setPassword(const QString &password) override;
     Status setInfo() override;
 
@@ -34,6 +32,11 @@ public:
     Status remove(const QString &memberAdsPath) override;
 
     using Property = DirProperty;
+
+protected:
+    QHash<DirProperty, QVariant> &pendingValues() override { return m_pending; }
+    bool isStored() const override { return m_stored; }
+    Result<QVariant> storedValue(DirProperty property) override;
 
 private:
     LdapObject(std::shared_ptr<LdapSession> session, QString server, Kind kind, QString name);

@@ -5,7 +5,7 @@
 
 namespace {
 
-QVariant storedValue(const StoredObject &object, DirProperty property)
+QVariant valueOf(const StoredObject &object, DirProperty property)
 {
     switch (property) {
     case DirProperty::FullName:
@@ -29,8 +29,6 @@ QVariant storedValue(const StoredObject &object, DirProperty property)
 
 bool matchesFilter(const StoredEntry &entry, DirKind kind, const QList<DirListed> &filter)
 {
-    if (filter.isEmpty())
-        return true;
     for (const DirListed wanted : filter) {
         switch (wanted) {
         case DirListed::User:
@@ -78,9 +76,10 @@ Status SqliteObject::enumerate(const QList<DirListed> &filter, const DirVisitor 
     auto entries = m_store->list();
     if (!entries)
         return entries.status();
+    const QList<DirListed> wanted = listing(filter);
     for (const StoredEntry &entry : std::as_const(*entries)) {
         const DirKind kind = kindOf(entry.className);
-        if (matchesFilter(entry, kind, filter))
+        if (matchesFilter(entry, kind, wanted))
             visit(DirEntry {entry.name, kind, DirNames::objectPath(m_server, entry.name)});
     }
     return {};
@@ -111,33 +110,14 @@ Status SqliteObject::deleteObject(DirKind kind, const QString &name)
     return m_store->remove(*canonical, name);
 }
 
-Result<QVariant> SqliteObject::get(DirProperty property)
+Result<QVariant> SqliteObject::storedValue(DirProperty property)
 {
-    if (Status s = carries(property); !s)
-        return s;
-    if (const auto own = ownValue(property))
-        return *own;
-    if (const auto pending = m_pending.values.constFind(property); pending != m_pending.values.cend())
-        return *pending;
-    if (m_id == 0)
-        return defaultValue(property);
     auto object = m_store->findById(m_id);
     if (!object)
         return object.status();
     if (!object->has_value())
         return Result<QVariant>::failure(QStringLiteral("« %1 » n'existe plus dans l'annuaire.").arg(m_name));
-    return storedValue(**object, property);
-}
-
-Status SqliteObject::put(DirProperty property, const QVariant &value)
-{
-    if (Status s = carries(property); !s)
-        return s;
-    const auto kept = valueToPut(property, value);
-    if (!kept)
-        return kept.status();
-    m_pending.values.insert(property, *kept);
-    return {};
+    return valueOf(**object, property);
 }
 
 Status SqliteObject::setPassword(const QString &password)

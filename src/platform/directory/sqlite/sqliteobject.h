@@ -17,14 +17,17 @@ public:
     Result<DirObjectPtr> create(DirKind kind, const QString &name) override;
     Status deleteObject(DirKind kind, const QString &name) override;
 
-    Result<QVariant> get(DirProperty property) override;
-    Status put(DirProperty property, const QVariant &value) override;
     Status setPassword(const QString &password) override;
     Status setInfo() override;
 
     Status members(const DirVisitor &visit) override;
     Status add(const QString &memberAdsPath) override;
     Status remove(const QString &memberAdsPath) override;
+
+protected:
+    QHash<DirProperty, QVariant> &pendingValues() override { return m_pending.values; }
+    bool isStored() const override { return m_id != 0; }
+    Result<QVariant> storedValue(DirProperty property) override;
 
 private:
     SqliteObject(std::shared_ptr<SqliteStore> store, QString server, Kind kind, qint64 id, QString name);

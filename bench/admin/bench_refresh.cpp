@@ -7,8 +7,8 @@
 
 #include "admin/groupspanel.h"
 #include "directory/directoryfactory.h"
-#include "program/mainvalues.h"
 #include "program/services.h"
+#include "support/standins.h"
 #include "text/pathresolver.h"
 #include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
@@ -28,30 +28,6 @@
 namespace {
 
 const QString P = QStringLiteral("WinNT://SERVEUR1");
-
-class BenchMain : public MainValues
-{
-public:
-    QListWidget *groups = nullptr;
-    QString domainName() const override { return QStringLiteral("ECOLE"); }
-    QString serverName() const override { return QStringLiteral("SERVEUR1"); }
-    QString systemVolume() const override { return {}; }
-    QString publicFolder() const override { return {}; }
-    QString subjectsFolder() const override { return {}; }
-    QString homeRoot() const override { return {}; }
-    QString pupilFile() const override { return {}; }
-    QString chosenGroup() const override { return groups->currentItem() ? groups->currentItem()->text() : QString(); }
-};
-
-class SilentPrompts : public Prompts
-{
-public:
-    QStringList shown;
-    void showMessage(const QString &text, const QString &) override { shown << text; }
-    bool askConfirm(const QString &, const QString &) override { return true; }
-    bool askYesNo(const QString &, const QString &) override { return true; }
-    std::optional<QString> askInput(const QString &, const QString &, const QString &) override { return {}; }
-};
 
 bool check(const Status &status)
 {
@@ -125,7 +101,7 @@ int main(int argc, char *argv[])
 
     SilentPrompts prompts;
     DialogHost dialogs;
-    BenchMain main;
+    BenchMainValues main;
     Services services;
     services.paths = &paths;
     services.directory = directory.get();
@@ -152,8 +128,8 @@ int main(int argc, char *argv[])
     clock.restart();
     panel.showDetails();
     std::printf("details: %.1f ms\n", clock.nsecsElapsed() / 1e6);
-    if (!prompts.shown.isEmpty())
-        std::printf("  %s\n", qPrintable(prompts.shown.last().replace(u'\r', QStringLiteral(" | "))));
+    if (!prompts.last.isEmpty())
+        std::printf("  %s\n", qPrintable(prompts.last.replace(u'\r', QStringLiteral(" | "))));
 
     std::printf("peak memory: %ld KiB after filling the store, %ld KiB after the panel's actions\n", peakBefore,
         peakKilobytes());

@@ -12,6 +12,7 @@
 //
 //   bench_samba_pupilcheck [ACCOUNTS]      (default: 2000; the pupil file holds as many pupils)
 #include "directory/ldap/ldapdirectory.h"
+#include "ldaptools.h"
 #include "provisioning/pupilcheck.h"
 #include "provisioning/pupilnaming.h"
 #include "support/benchfolder.h"
@@ -22,7 +23,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -51,24 +51,13 @@ QString className(int pupil)
     return QStringLiteral("C%1").arg(pupil / kPupilsPerClass);
 }
 
-// Runs ldapadd or ldapsearch against the DC, its output dropped; false when it fails.
+// Runs ldapadd or ldapsearch against the DC, its output dropped; false, and said, when it fails.
 bool ldapTool(const LdapConfig &config, const QString &program, const QStringList &arguments)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LDAPTLS_CACERT"), config.caFile);
-    process.setProcessEnvironment(environment);
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.start(program,
-        QStringList {QStringLiteral("-x"), QStringLiteral("-H"), config.uri, QStringLiteral("-D"), config.bindDn,
-            QStringLiteral("-y"), config.passwordFile}
-            + arguments);
-    process.waitForFinished(10 * 60 * 1000);
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        fail(program + QStringLiteral(" failed: ") + QString::fromUtf8(process.readAllStandardError()));
-        return false;
-    }
-    return true;
+    const Status run = runLdapTool(config, program, arguments);
+    if (!run)
+        fail(run.message());
+    return run.ok();
 }
 
 // The accounts (disabled, without a password) and the class groups, as one LDIF.

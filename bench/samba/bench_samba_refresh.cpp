@@ -12,7 +12,7 @@
 //   bench_samba_refresh [ACCOUNTS GROUPS]      (defaults: 2000 70)
 #include "admin/groupspanel.h"
 #include "directory/ldap/ldapdirectory.h"
-#include "program/mainvalues.h"
+#include "ldaptools.h"
 #include "program/services.h"
 #include "support/dcfixture.h"
 #include "support/standins.h"
@@ -24,7 +24,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -47,37 +46,13 @@ void stop(DcFixture &dc)
         fail(QStringLiteral("the domain controller did not stop: ") + stopped.message());
 }
 
-class BenchMain : public MainValues
-{
-public:
-    QString domainName() const override { return QStringLiteral("ECOLE"); }
-    QString serverName() const override { return QStringLiteral("SERVEUR1"); }
-    QString systemVolume() const override { return {}; }
-    QString publicFolder() const override { return {}; }
-    QString subjectsFolder() const override { return {}; }
-    QString homeRoot() const override { return {}; }
-    QString pupilFile() const override { return {}; }
-    QString chosenGroup() const override { return {}; }
-};
-
-// Runs ldapadd or ldapsearch against the DC, its output dropped; false when it fails.
+// Runs ldapadd or ldapsearch against the DC, its output dropped; false, and said, when it fails.
 bool ldapTool(const LdapConfig &config, const QString &program, const QStringList &arguments)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LDAPTLS_CACERT"), config.caFile);
-    process.setProcessEnvironment(environment);
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.start(program,
-        QStringList {QStringLiteral("-x"), QStringLiteral("-H"), config.uri, QStringLiteral("-D"), config.bindDn,
-            QStringLiteral("-y"), config.passwordFile}
-            + arguments);
-    process.waitForFinished(10 * 60 * 1000);
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        fail(program + QStringLiteral(" failed: ") + QString::fromUtf8(process.readAllStandardError()));
-        return false;
-    }
-    return true;
+    const Status run = runLdapTool(config, program, arguments);
+    if (!run)
+        fail(run.message());
+    return run.ok();
 }
 
 QByteArray groupName(int i)
@@ -146,7 +121,7 @@ int main(int argc, char *argv[])
 
     SilentPrompts prompts;
     DialogHost dialogs;
-    BenchMain main;
+    BenchMainValues main;
     Services services;
     services.directory = connected->get();
     services.prompts = &prompts;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "program/mainvalues.h"
 #include "shell/shell.h"
 #include "ui/prompts.h"
+
+#include <QListWidget>
 
 // Takes every line and runs none: the action's own cost, without its scripts.
 class IdleShell : public Shell
@@ -22,4 +25,23 @@ public:
     bool askYesNo(const QString &, const QString &) override { return true; }
     std::optional<QString> askInput(const QString &, const QString &, const QString &) override { return {}; }
     QString last;
+};
+
+// The main window's values for the groups panel: domain ECOLE, server SERVEUR1, and the group
+// chosen in the panel's list once it is given.
+class BenchMainValues : public MainValues
+{
+public:
+    QListWidget *groups = nullptr;
+    QString domainName() const override { return QStringLiteral("ECOLE"); }
+    QString serverName() const override { return QStringLiteral("SERVEUR1"); }
+    QString systemVolume() const override { return {}; }
+    QString publicFolder() const override { return {}; }
+    QString subjectsFolder() const override { return {}; }
+    QString homeRoot() const override { return {}; }
+    QString pupilFile() const override { return {}; }
+    QString chosenGroup() const override
+    {
+        return groups && groups->currentItem() ? groups->currentItem()->text() : QString();
+    }
 };

@@ -2,9 +2,9 @@
 
 #include "text/cp1252.h"
 #include "text/fieldreader.h"
+#include "text/textwriter.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -56,12 +56,6 @@ QString quoted(const QString &field)
 Status lockFailure(const QString &lockFile)
 {
     return Status::failure(QStringLiteral("Impossible de verrouiller la liste des partages (%1).").arg(lockFile));
-}
-
-Status writeFailure(const QString &path, const QFileDevice &file)
-{
-    return Status::failure(
-        QStringLiteral("Impossible d'écrire la liste des partages %1 : %2").arg(path, file.errorString()));
 }
 
 } // namespace
@@ -164,16 +158,7 @@ Result<QList<Share>> FileShareStore::read() const
 
 Status FileShareStore::write(const QList<QByteArray> &lines) const
 {
-    QSaveFile file(m_file);
-    if (!file.open(QIODevice::WriteOnly))
-        return writeFailure(m_file, file);
-    QByteArray bytes;
-    for (const QByteArray &line : lines)
-        bytes += line + "\r\n";
-    file.write(bytes);
-    if (!file.commit())
-        return writeFailure(m_file, file);
-    return {};
+    return replaceFileWithEncodedLines(m_file, lines);
 }
 
 Status FileShareStore::add(const Share &share)
@@ -200,11 +185,7 @@ Status FileShareStore::add(const Share &share)
         kept.append(Cp1252::encode(record));
         return write(kept);
     }
-    QFile file(m_file);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(Cp1252::encode(record) + "\r\n") < 0
-        || !file.flush())
-        return writeFailure(m_file, file);
-    return {};
+    return appendLines(m_file, {record});
 }
 
 Status FileShareStore::remove(const QString &name)

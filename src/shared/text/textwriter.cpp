@@ -108,7 +108,9 @@ Status replaceFile(const QString &hostPath, const QStringList &lines)
     return replaceFile(hostPath, lines, QFileDevice::Permissions());
 }
 
-Status replaceFile(const QString &hostPath, const QStringList &lines, QFileDevice::Permissions permissions)
+namespace {
+
+Status replaceWithBytes(const QString &hostPath, const QByteArray &bytes, QFileDevice::Permissions permissions)
 {
     QSaveFile file(hostPath);
     if (!file.open(QIODevice::WriteOnly))
@@ -116,13 +118,28 @@ Status replaceFile(const QString &hostPath, const QStringList &lines, QFileDevic
     // Set on the new file before it holds anything, and so kept when it takes the old one's place.
     if (permissions && !file.setPermissions(permissions))
         return cannotWrite(hostPath, file);
-    QByteArray bytes;
-    for (const QString &line : lines)
-        bytes += TextWriter::encodeLine(line);
     file.write(bytes);
     if (!file.commit())
         return cannotWrite(hostPath, file);
     return {};
+}
+
+} // namespace
+
+Status replaceFile(const QString &hostPath, const QStringList &lines, QFileDevice::Permissions permissions)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += TextWriter::encodeLine(line);
+    return replaceWithBytes(hostPath, bytes, permissions);
+}
+
+Status replaceFileWithEncodedLines(const QString &hostPath, const QList<QByteArray> &encodedLines)
+{
+    QByteArray bytes;
+    for (const QByteArray &line : encodedLines)
+        bytes += line + "\r\n";
+    return replaceWithBytes(hostPath, bytes, QFileDevice::Permissions());
 }
 
 Status appendLines(const QString &hostPath, const QStringList &lines)

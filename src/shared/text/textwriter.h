@@ -45,5 +45,7 @@ QString csvLine(const QStringList &fields);
 Status replaceFile(const QString &hostPath, const QStringList &lines);
 // The same for a file that only its owner may read: it holds these permissions before its first line.
 Status replaceFile(const QString &hostPath, const QStringList &lines, QFileDevice::Permissions permissions);
+// The same for lines already in the files' encoding, kept as they were read back: each gets its CR LF.
+Status replaceFileWithEncodedLines(const QString &hostPath, const QList<QByteArray> &encodedLines);
 // Appends lines to a file, creating it when missing, and closes it again.
 Status appendLines(const QString &hostPath, const QStringList &lines);

@@ -7,6 +7,8 @@
 
 #include "admin/groupspanel.h"
 #include "directory/directoryfactory.h"
+#include "journal/actionjournal.h"
+#include "passwords/passwordgenerator.h"
 #include "program/services.h"
 #include "support/standins.h"
 #include "text/pathresolver.h"
@@ -102,12 +104,18 @@ int main(int argc, char *argv[])
     SilentPrompts prompts;
     DialogHost dialogs;
     BenchMainValues main;
-    Services services;
-    services.paths = &paths;
-    services.directory = directory.get();
-    services.prompts = &prompts;
-    services.dialogs = &dialogs;
-    services.main = &main;
+    // The panel's refresh starts no line and draws no password.
+    IdleShell shell;
+    PasswordGenerator passwords(7);
+    ActionJournal journal(paths, prompts);
+    Services services {.paths = paths,
+        .directory = *directory,
+        .shell = shell,
+        .prompts = prompts,
+        .passwords = passwords,
+        .dialogs = dialogs,
+        .main = main,
+        .journal = journal};
     QWidget host;
     FormBuilder form(&host);
     GroupsPanel panel(form, services, &host);

@@ -10,6 +10,7 @@
 // Then it writes the run's journal again, line by line as the run does, and gives what that costs
 // as a share of the action's time.
 #include "directory/directoryfactory.h"
+#include "journal/actionjournal.h"
 #include "journal/journalfile.h"
 #include "journal/runjournal.h"
 #include "passwords/passwordgenerator.h"
@@ -20,6 +21,7 @@
 #include "support/quietoutput.h"
 #include "support/standins.h"
 #include "text/pathresolver.h"
+#include "ui/dialoghost.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -101,12 +103,18 @@ int runOnce(int count, bool runScripts)
     IdleShell idleShell;
     SilentPrompts prompts;
     PasswordGenerator passwords(7);
-    Services services;
-    services.paths = &paths;
-    services.directory = directory.get();
-    services.shell = runScripts ? static_cast<Shell *>(&shell) : &idleShell;
-    services.prompts = &prompts;
-    services.passwords = &passwords;
+    // The run is given its input directly and opens no dialog.
+    DialogHost dialogs;
+    BenchMainValues main;
+    ActionJournal journal(paths, prompts);
+    Services services {.paths = paths,
+        .directory = *directory,
+        .shell = runScripts ? static_cast<Shell &>(shell) : idleShell,
+        .prompts = prompts,
+        .passwords = passwords,
+        .dialogs = dialogs,
+        .main = main,
+        .journal = journal};
 
     // The scripts' own messages would drown the figures.
     QuietOutput quiet(QuietOutput::OutputAndErrors);

@@ -14,6 +14,7 @@
 //
 //   bench_samba_bulk [COUNT...]      (default: 500; say 500 2000 for the two sizes side by side)
 #include "directory/directoryfactory.h"
+#include "journal/actionjournal.h"
 #include "passwords/passwordgenerator.h"
 #include "program/services.h"
 #include "provisioning/bulkaccounts.h"
@@ -25,6 +26,7 @@
 #include "support/quietoutput.h"
 #include "support/standins.h"
 #include "text/pathresolver.h"
+#include "ui/dialoghost.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -148,12 +150,18 @@ double velmar(const QList<Pupil> &all, Scripts scripts, double *untilShared)
     Shell &shell = scripts == Scripts::None ? static_cast<Shell &>(idle) : processes;
     SilentPrompts prompts;
     PasswordGenerator passwords(7);
-    Services services;
-    services.paths = &paths;
-    services.directory = directory.get();
-    services.shell = &shell;
-    services.prompts = &prompts;
-    services.passwords = &passwords;
+    // The run is given its input directly and opens no dialog.
+    DialogHost dialogs;
+    BenchMainValues main;
+    ActionJournal journal(paths, prompts);
+    Services services {.paths = paths,
+        .directory = *directory,
+        .shell = shell,
+        .prompts = prompts,
+        .passwords = passwords,
+        .dialogs = dialogs,
+        .main = main,
+        .journal = journal};
 
     // The scripts' own messages would drown the figures.
     QuietOutput quiet;

@@ -24,7 +24,7 @@ const QString kCaption = QStringLiteral("Ajout d'utilisateur dans un groupe");
 AjoutUserGrp *AjoutUserGrp::make(Services &services)
 {
     auto *dialog = new AjoutUserGrp(services);
-    return keepIfLoaded(*services.prompts, dialog, dialog->load(), kCaption);
+    return keepIfLoaded(services.prompts, dialog, dialog->load(), kCaption);
 }
 
 AjoutUserGrp::AjoutUserGrp(Services &services)
@@ -65,12 +65,12 @@ AjoutUserGrp::AjoutUserGrp(Services &services)
 
 Status AjoutUserGrp::load()
 {
-    const auto names = SettingsFiles::readDomainNames(*m_services.paths);
+    const auto names = SettingsFiles::readDomainNames(m_services.paths);
     if (!names)
         return names.status();
     m_server = names->server;
 
-    auto server = m_services.directory->bind(DirPaths::container(m_server));
+    auto server = m_services.directory.bind(DirPaths::container(m_server));
     if (!server)
         return server.status();
     return (*server)->enumerate({DirListed::User}, [this](const DirEntry &account) { tsutil->addItem(account.name); });
@@ -82,28 +82,28 @@ void AjoutUserGrp::addAll()
     for (int i = 0; i < finalList->count(); ++i) {
         const QString entry = finalList->item(i)->text();
         // The group is the one chosen in the main window at the moment of each addition.
-        const QString group = m_services.main->chosenGroup();
+        const QString group = m_services.main.chosenGroup();
 
         Status failed;
         if (group.isEmpty()) {
             failed = Status::failure(QStringLiteral("Aucun groupe n'est choisi dans la fenêtre principale."));
-        } else if (auto user = m_services.directory->bind(DirPaths::object(m_server, entry, DirKind::User)); !user) {
+        } else if (auto user = m_services.directory.bind(DirPaths::object(m_server, entry, DirKind::User)); !user) {
             failed = user.status();
-        } else if (auto bound = m_services.directory->bind(DirPaths::object(m_server, group, DirKind::Group)); !bound) {
+        } else if (auto bound = m_services.directory.bind(DirPaths::object(m_server, group, DirKind::Group)); !bound) {
             failed = bound.status();
         } else if (const Status added = (*bound)->add((*user)->adsPath()); !added) {
             failed = added;
         } else if (const Status stored = (*bound)->setInfo(); !stored) {
             failed = stored;
         }
-        m_services.journal->record(
+        m_services.journal.record(
             QStringLiteral("ajout à un groupe"), entry + QStringLiteral(" dans ") + group, failed);
         if (!failed.ok()) {
             busy.restore();
             const QString before = i == 0 ? QStringLiteral("Aucun compte n'a été ajouté.")
                 : i == 1                  ? QStringLiteral("Le compte placé avant lui dans la liste a été ajouté.")
                          : QStringLiteral("Les %1 comptes placés avant lui dans la liste ont été ajoutés.").arg(i);
-            m_services.prompts->message(
+            m_services.prompts.message(
                 stopMessage(
                     QStringLiteral("Le compte %1 n'a pas été ajouté au groupe %2.").arg(quoted(entry), quoted(group)),
                     failed)

@@ -33,7 +33,7 @@ void hideCharacters(QLineEdit *box)
 AjoutUtilForm *AjoutUtilForm::make(Services &services)
 {
     auto *dialog = new AjoutUtilForm(services);
-    return keepIfLoaded(*services.prompts, dialog, dialog->load(), kCaption);
+    return keepIfLoaded(services.prompts, dialog, dialog->load(), kCaption);
 }
 
 AjoutUtilForm::AjoutUtilForm(Services &services)
@@ -92,7 +92,7 @@ Status AjoutUtilForm::load()
 {
     cmdOk->setEnabled(false);
     labelok->setEnabled(false);
-    const auto names = SettingsFiles::readDomainNames(*m_services.paths);
+    const auto names = SettingsFiles::readDomainNames(m_services.paths);
     if (!names)
         return names.status();
     m_server = names->server;
@@ -115,7 +115,7 @@ void AjoutUtilForm::createAccount()
     // Blanks count as filled; the password fields are not part of the check.
     if (txtNom->text().isEmpty() || txtPrenom->text().isEmpty() || txtDesc->text().isEmpty()) {
         busy.restore();
-        m_services.prompts->message(QStringLiteral("Tous les champs ne sont pas remplis !!"));
+        m_services.prompts.message(QStringLiteral("Tous les champs ne sont pas remplis !!"));
         return;
     }
     const QString account = txtNom->text();
@@ -125,22 +125,22 @@ void AjoutUtilForm::createAccount()
     request.description = txtDesc->text();
     request.password = m_password;
     request.passwordTime = NewAccount::PasswordTime::WithAccount;
-    const AccountReport made = makeAccount(*m_services.directory, m_server, request);
+    const AccountReport made = makeAccount(m_services.directory, m_server, request);
     // A password refused leaves an account without it; the first failure is the one told.
     const bool stored = made.made();
     const Status first = !made.created ? made.created : made.passwordSet;
     busy.restore();
-    m_services.journal->record(QStringLiteral("création d'un compte"), account,
+    m_services.journal.record(QStringLiteral("création d'un compte"), account,
         stored && !first.ok() ? QStringLiteral("fait en partie : ") + first.message()
                               : ActionJournal::outcomeText(first));
     if (!stored) {
         // What was typed stays in the dialog, to be corrected and tried again.
-        m_services.prompts->message(
+        m_services.prompts.message(
             stopMessage(QStringLiteral("Le compte %1 n'a pas été créé.").arg(quoted(account)), first));
         return;
     }
     if (!first.ok())
-        m_services.prompts->message(
+        m_services.prompts.message(
             stopMessage(QStringLiteral("Le compte %1 a été créé, mais pas entièrement.").arg(quoted(account)), first));
     close();
 }

@@ -48,9 +48,9 @@ Deverouillage::Deverouillage(Services &services)
 
 void Deverouillage::load()
 {
-    if (const auto names = SettingsFiles::readDomainNames(*m_services.paths))
+    if (const auto names = SettingsFiles::readDomainNames(m_services.paths))
         m_server = names->server;
-    if (auto server = m_services.directory->bind(DirPaths::container(m_server))) {
+    if (auto server = m_services.directory.bind(DirPaths::container(m_server))) {
         // Without the directory the list stays short or empty; a name can still be typed.
         skipAndContinue((*server)->enumerate({}, [this](const DirEntry &child) {
             if (child.kind == DirKind::User)
@@ -69,7 +69,7 @@ void Deverouillage::unlock()
     QString shown;
     QString outcome;
     // A name typed by hand goes into the path as it is.
-    auto account = m_services.directory->bind(DirPaths::object(m_server, name));
+    auto account = m_services.directory.bind(DirPaths::object(m_server, name));
     const auto locked = account ? (*account)->get(DirProperty::IsAccountLocked) : Result<QVariant>(account.status());
     if (!account) {
         shown = stopMessage(QStringLiteral("Aucun compte %1 n'a été trouvé : rien n'a été changé.").arg(quoted(name)),
@@ -93,8 +93,8 @@ void Deverouillage::unlock()
         shown = QStringLiteral("Cet utilisateur n'est pas vérouillé !");
         outcome = QStringLiteral("rien à faire : le compte n'était pas verrouillé");
     }
-    m_services.journal->record(QStringLiteral("déverrouillage"), name, outcome);
+    m_services.journal.record(QStringLiteral("déverrouillage"), name, outcome);
     busy.restore();
-    m_services.prompts->message(shown);
+    m_services.prompts.message(shown);
     close();
 }

@@ -92,9 +92,9 @@ void GroupsPanel::connectActions()
     connect(grpmoins, &QPushButton::clicked, this, &GroupsPanel::deleteGroup);
     connect(utilmoins, &QPushButton::clicked, this, &GroupsPanel::removeMember);
 
-    connect(utilplus, &QPushButton::clicked, this, [this] { m_services.dialogs->open<AjoutUserGrp>(m_services); });
-    connect(ajoututil, &QPushButton::clicked, this, [this] { m_services.dialogs->open<AjoutUtilForm>(m_services); });
-    connect(suputil, &QPushButton::clicked, this, [this] { m_services.dialogs->open<SupUtilForm>(m_services); });
+    connect(utilplus, &QPushButton::clicked, this, [this] { m_services.dialogs.open<AjoutUserGrp>(m_services); });
+    connect(ajoututil, &QPushButton::clicked, this, [this] { m_services.dialogs.open<AjoutUtilForm>(m_services); });
+    connect(suputil, &QPushButton::clicked, this, [this] { m_services.dialogs.open<SupUtilForm>(m_services); });
 }
 
 bool GroupsPanel::eventFilter(QObject *watched, QEvent *event)

@@ -33,7 +33,7 @@ QString logonText(const QVariant &value)
 
 QString GroupsPanel::serverPath() const
 {
-    return DirPaths::container(m_services.main->serverName());
+    return DirPaths::container(m_services.main.serverName());
 }
 
 QString GroupsPanel::chosenGroupText() const
@@ -56,7 +56,7 @@ void GroupsPanel::refresh()
     paintNow(grputil);
     int count = 0;
 
-    if (auto server = m_services.directory->bind(serverPath())) {
+    if (auto server = m_services.directory.bind(serverPath())) {
         // The groups read before a failure stay listed; the count is still taken.
         skipAndContinue((*server)->enumerate(
             {DirListed::GlobalGroup}, [this](const DirEntry &group) { grp->addItem(group.name); }));
@@ -65,7 +65,7 @@ void GroupsPanel::refresh()
     paintNow(grputil);
 
     // Only the count binds the domain rather than the server; only accounts count as users.
-    if (auto domain = m_services.directory->bind(DirPaths::container(m_services.main->domainName()))) {
+    if (auto domain = m_services.directory.bind(DirPaths::container(m_services.main.domainName()))) {
         // The accounts counted before a failure are shown.
         skipAndContinue((*domain)->enumerate({}, [this, &count](const DirEntry &child) {
             if (child.kind == DirKind::User && count < m_userCountCap)
@@ -90,13 +90,13 @@ void GroupsPanel::chooseGroup()
     const QString group = chosenGroupText();
     const QString what = QStringLiteral("Les membres du groupe %1 n'ont pas pu être lus.").arg(quoted(group));
     if (group.isEmpty()) {
-        m_services.prompts->message(
+        m_services.prompts.message(
             stopMessage(what, Status::failure(QStringLiteral("Aucun groupe n'est choisi dans la liste des groupes."))));
         return;
     }
-    auto bound = m_services.directory->bind(DirPaths::object(m_services.main->serverName(), group));
+    auto bound = m_services.directory.bind(DirPaths::object(m_services.main.serverName(), group));
     if (!bound) {
-        m_services.prompts->message(stopMessage(what, bound.status()));
+        m_services.prompts.message(stopMessage(what, bound.status()));
         return;
     }
     const Status listed = (*bound)->members([this](const DirEntry &member) {
@@ -104,7 +104,7 @@ void GroupsPanel::chooseGroup()
             util->addItem(member.name);
     });
     if (!listed)
-        m_services.prompts->message(stopMessage(what, listed));
+        m_services.prompts.message(stopMessage(what, listed));
 }
 
 void GroupsPanel::chooseMember()
@@ -120,7 +120,7 @@ void GroupsPanel::showDetails()
     QString name;
     QString lastLogon;
     QString accountPath;
-    if (auto server = m_services.directory->bind(serverPath())) {
+    if (auto server = m_services.directory.bind(serverPath())) {
         // An account not reached leaves the details empty, which the message shows.
         skipAndContinue((*server)->enumerate({}, [&](const DirEntry &child) {
             if (accountPath.isEmpty() && child.kind == DirKind::User && child.name == wanted) {
@@ -130,24 +130,24 @@ void GroupsPanel::showDetails()
         }));
     }
     if (!accountPath.isEmpty()) {
-        if (auto account = m_services.directory->bind(accountPath)) {
+        if (auto account = m_services.directory.bind(accountPath)) {
             if (auto when = (*account)->get(DirProperty::LastLogin))
                 lastLogon = logonText(*when);
         }
     }
-    m_services.prompts->message(
+    m_services.prompts.message(
         QStringLiteral("Nom :") + name + u'\r' + QStringLiteral("Derniere session :") + lastLogon);
 }
 
 void GroupsPanel::createGroup()
 {
     // A cancelled or empty name creates nothing; the snapshot is fetched again in every case.
-    const std::optional<QString> typed = m_services.prompts->input(QStringLiteral("Nom du groupe global à créer: "));
+    const std::optional<QString> typed = m_services.prompts.input(QStringLiteral("Nom du groupe global à créer: "));
     const QString name = typed.value_or(QString());
     if (!name.isEmpty()) {
         // Each step is tried as before; the journal keeps the first that failed.
         Status made;
-        auto server = m_services.directory->bind(serverPath());
+        auto server = m_services.directory.bind(serverPath());
         auto group = server ? (*server)->create(DirKind::Group, name) : Result<DirObjectPtr>(server.status());
         if (group) {
             made = (*group)->put(DirProperty::GroupType, globalGroupType);
@@ -157,27 +157,27 @@ void GroupsPanel::createGroup()
         } else {
             made = group.status();
         }
-        m_services.journal->record(QStringLiteral("création d'un groupe"), name, made);
+        m_services.journal.record(QStringLiteral("création d'un groupe"), name, made);
     }
     refresh();
 }
 
 void GroupsPanel::deleteGroup()
 {
-    if (!m_services.prompts->confirm(QStringLiteral("Etes vous sûr de vouloir supprimer ?"), QStringLiteral("Velmar")))
+    if (!m_services.prompts.confirm(QStringLiteral("Etes vous sûr de vouloir supprimer ?"), QStringLiteral("Velmar")))
         return;
     const QString group = chosenGroupText();
     const QString what = QStringLiteral("Le groupe %1 n'a pas été supprimé.").arg(quoted(group));
     if (group.isEmpty()) {
-        m_services.prompts->message(
+        m_services.prompts.message(
             stopMessage(what, Status::failure(QStringLiteral("Aucun groupe n'est choisi dans la liste des groupes."))));
         return;
     }
-    auto server = m_services.directory->bind(serverPath());
+    auto server = m_services.directory.bind(serverPath());
     const Status deleted = server ? (*server)->deleteObject(DirKind::Group, group) : server.status();
-    m_services.journal->record(QStringLiteral("suppression d'un groupe"), group, deleted);
+    m_services.journal.record(QStringLiteral("suppression d'un groupe"), group, deleted);
     if (!deleted) {
-        m_services.prompts->message(stopMessage(what, deleted));
+        m_services.prompts.message(stopMessage(what, deleted));
         return;
     }
     refresh();
@@ -185,12 +185,12 @@ void GroupsPanel::deleteGroup()
 
 void GroupsPanel::removeMember()
 {
-    if (!m_services.prompts->confirm(QStringLiteral("Etes vous sûr de vouloir supprimer ?"), QStringLiteral("Velmar")))
+    if (!m_services.prompts.confirm(QStringLiteral("Etes vous sûr de vouloir supprimer ?"), QStringLiteral("Velmar")))
         return;
     // A step that fails is passed over; the member list read again shows what the directory holds.
-    const QString server = m_services.main->serverName();
-    auto user = m_services.directory->bind(DirPaths::object(server, chosenMemberText(), DirKind::User));
-    auto group = m_services.directory->bind(DirPaths::object(server, chosenGroupText(), DirKind::Group));
+    const QString server = m_services.main.serverName();
+    auto user = m_services.directory.bind(DirPaths::object(server, chosenMemberText(), DirKind::User));
+    auto group = m_services.directory.bind(DirPaths::object(server, chosenGroupText(), DirKind::Group));
     Status removed = group ? (user ? Status() : user.status()) : group.status();
     if (group) {
         if (user)
@@ -199,7 +199,7 @@ void GroupsPanel::removeMember()
         if (removed)
             removed = stored;
     }
-    m_services.journal->record(QStringLiteral("retrait d'un groupe"),
+    m_services.journal.record(QStringLiteral("retrait d'un groupe"),
         chosenMemberText() + QStringLiteral(" de ") + chosenGroupText(), removed);
     chooseGroup();
 }

@@ -21,7 +21,7 @@ const QString kCaption = QStringLiteral("Suppression d'un utilisateur");
 SupUtilForm *SupUtilForm::make(Services &services)
 {
     auto *dialog = new SupUtilForm(services);
-    return keepIfLoaded(*services.prompts, dialog, dialog->load(), kCaption);
+    return keepIfLoaded(services.prompts, dialog, dialog->load(), kCaption);
 }
 
 SupUtilForm::SupUtilForm(Services &services)
@@ -55,11 +55,11 @@ SupUtilForm::SupUtilForm(Services &services)
 
 Status SupUtilForm::load()
 {
-    const auto names = SettingsFiles::readDomainNames(*m_services.paths);
+    const auto names = SettingsFiles::readDomainNames(m_services.paths);
     if (!names)
         return names.status();
     m_server = names->server;
-    auto server = m_services.directory->bind(DirPaths::container(m_server));
+    auto server = m_services.directory.bind(DirPaths::container(m_server));
     if (!server)
         return server.status();
     return (*server)->enumerate({DirListed::User}, [this](const DirEntry &account) { lstUser->addItem(account.name); });
@@ -73,8 +73,8 @@ void SupUtilForm::deleteSelection()
         // An entry that names no account (empty, or already deleted above) is passed over.
         if (entry.isEmpty())
             continue;
-        auto server = m_services.directory->bind(DirPaths::container(m_server));
-        m_services.journal->record(QStringLiteral("suppression d'un compte"), entry,
+        auto server = m_services.directory.bind(DirPaths::container(m_server));
+        m_services.journal.record(QStringLiteral("suppression d'un compte"), entry,
             server ? (*server)->deleteObject(DirKind::User, entry) : server.status());
     }
     lstSelec->clear();

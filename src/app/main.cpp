@@ -2,7 +2,6 @@
 #include "journal/actionjournal.h"
 #include "passwords/passwordgenerator.h"
 #include "principale.h"
-#include "program/services.h"
 #include "shell/processshell.h"
 #include "splash.h"
 #include "text/pathresolver.h"
@@ -36,17 +35,7 @@ int main(int argc, char *argv[])
     DialogHost dialogs;
     ActionJournal journal(paths, prompts);
 
-    Services services;
-    services.paths = &paths;
-    services.directory = directory.get();
-    services.shell = &shell;
-    services.prompts = &prompts;
-    services.passwords = &passwords;
-    services.dialogs = &dialogs;
-    services.journal = &journal;
-
-    Principale principale(services);
-    services.main = &principale;
+    Principale principale(paths, *directory, shell, prompts, passwords, dialogs, journal);
 
     Splash splash;
     QObject::connect(&splash, &Splash::finished, &principale, [&] { principale.showLoaded(); });

@@ -53,24 +53,24 @@ Parametre::Parametre(Services &services, Principale &principale)
 void Parametre::load()
 {
     QStringList missing;
-    if (const auto names = SettingsFiles::readDomainNames(*m_services.paths)) {
+    if (const auto names = SettingsFiles::readDomainNames(m_services.paths)) {
         domaine->setText(names->domain);
         serveur->setText(names->server);
     } else {
         missing << QStringLiteral("parametres.txt");
     }
-    if (const auto mode = SettingsFiles::readModeField(*m_services.paths)) {
+    if (const auto mode = SettingsFiles::readModeField(m_services.paths)) {
         option1->setChecked(*mode == 1);
         option2->setChecked(*mode == 2);
     } else {
         missing << QStringLiteral("mode.txt");
     }
-    if (const auto volume = SettingsFiles::readSystemVolume(*m_services.paths))
+    if (const auto volume = SettingsFiles::readSystemVolume(m_services.paths))
         text1->setText(*volume);
     else
         missing << QStringLiteral("system.txt");
     if (!missing.isEmpty())
-        m_services.prompts->message(
+        m_services.prompts.message(
             QStringLiteral("Fichier de paramètres introuvable : %1. Les champs correspondants sont vides.")
                 .arg(missing.join(QStringLiteral(", "))));
 }
@@ -79,10 +79,10 @@ void Parametre::accept()
 {
     const int mode = option1->isChecked() ? 1 : option2->isChecked() ? 2 : 0;
     const Status written
-        = SettingsFiles::write(*m_services.paths, {domaine->text(), serveur->text()}, mode, text1->text());
+        = SettingsFiles::write(m_services.paths, {domaine->text(), serveur->text()}, mode, text1->text());
     if (!written) {
         // Nothing is rebuilt on a failed write: the files still hold the settings in use.
-        m_services.prompts->message(
+        m_services.prompts.message(
             QStringLiteral("Les paramètres n'ont pas pu être enregistrés.\r") + written.message());
         return;
     }

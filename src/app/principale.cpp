@@ -31,9 +31,17 @@
 #include <QPainter>
 #include <QScreen>
 
-Principale::Principale(Services &services, QWidget *parent)
+Principale::Principale(const PathResolver &paths, Directory &directory, Shell &shell, Prompts &prompts,
+    PasswordGenerator &passwords, DialogHost &dialogs, ActionJournal &journal, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
-    , m_services(services)
+    , m_services {.paths = paths,
+          .directory = directory,
+          .shell = shell,
+          .prompts = prompts,
+          .passwords = passwords,
+          .dialogs = dialogs,
+          .main = *this,
+          .journal = journal}
     , m_background(Artwork::mainWindow())
 {
     // No close box, no minimize or maximize: "Quitter" is the only way out.
@@ -63,7 +71,7 @@ QAction *Principale::addEntry(QMenu *menu, const char *name, const QString &text
 
 template <class Dialog> void Principale::opens(QAction *action)
 {
-    connect(action, &QAction::triggered, this, [this] { m_services.dialogs->open<Dialog>(m_services); });
+    connect(action, &QAction::triggered, this, [this] { m_services.dialogs.open<Dialog>(m_services); });
 }
 
 void Principale::buildMenus()
@@ -75,7 +83,7 @@ void Principale::buildMenus()
     fichier->setObjectName(QStringLiteral("MENUFichier"));
     // The settings dialog rebuilds this window when it is accepted.
     connect(addEntry(fichier, "MENUparam", QStringLiteral("Paramètres")), &QAction::triggered, this,
-        [this] { m_services.dialogs->open<Parametre>(m_services, *this); });
+        [this] { m_services.dialogs.open<Parametre>(m_services, *this); });
     separator(fichier, "separator");
     connect(addEntry(fichier, "MENUquitter", QStringLiteral("Quitter")), &QAction::triggered, this, &Principale::quit);
 
@@ -104,8 +112,8 @@ void Principale::buildMenus()
 
 void Principale::startProgram(const QString &commandLine)
 {
-    if (Status started = m_services.shell->start(commandLine, WindowStyle::Normal); !started)
-        m_services.prompts->message(QStringLiteral("Impossible de lancer %1.\r%2").arg(commandLine, started.message()));
+    if (Status started = m_services.shell.start(commandLine, WindowStyle::Normal); !started)
+        m_services.prompts.message(QStringLiteral("Impossible de lancer %1.\r%2").arg(commandLine, started.message()));
 }
 
 QString Principale::load()
@@ -134,19 +142,19 @@ QString Principale::load()
     }
 
     // A new key for the password generator at each load.
-    m_services.passwords->reseed();
+    m_services.passwords.reseed();
 
     QStringList missing;
-    const auto volume = SettingsFiles::readSystemVolume(*m_services.paths);
+    const auto volume = SettingsFiles::readSystemVolume(m_services.paths);
     m_systemVolume = volume ? *volume : QString();
     if (!volume)
         missing << QStringLiteral("system.txt");
-    const auto names = SettingsFiles::readDomainNames(*m_services.paths);
+    const auto names = SettingsFiles::readDomainNames(m_services.paths);
     m_domain = names ? names->domain : QString();
     m_server = names ? names->server : QString();
     if (!names)
         missing << QStringLiteral("parametres.txt");
-    const auto mode = SettingsFiles::readModeLine(*m_services.paths);
+    const auto mode = SettingsFiles::readModeLine(m_services.paths);
     m_modeLine = mode ? *mode : QString();
     if (!mode)
         missing << QStringLiteral("mode.txt");
@@ -191,7 +199,7 @@ void Principale::showLoaded()
     if (isNarrow())
         applyNarrowSize();
     if (!problem.isEmpty())
-        m_services.prompts->message(problem);
+        m_services.prompts.message(problem);
 }
 
 void Principale::reload()
@@ -203,7 +211,7 @@ void Principale::reload()
 void Principale::quit()
 {
     m_quitting = true;
-    m_services.dialogs->closeAll();
+    m_services.dialogs.closeAll();
     qApp->quit();
 }
 

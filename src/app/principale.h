@@ -1,6 +1,7 @@
 #pragma once
 
 #include "program/mainvalues.h"
+#include "program/services.h"
 
 #include <QMainWindow>
 #include <QPixmap>
@@ -10,7 +11,6 @@ class GroupsPanel;
 class ProvisioningPanel;
 class QAction;
 class QMenu;
-struct Services;
 
 // The main window: the groups panel on the left, the panel "Création d'un SI" on the right, the
 // menus "Fichier" and "Outils". It keeps the names and volume read from the settings at load and
@@ -25,7 +25,9 @@ public:
     static constexpr int kNarrowWidth = 8610;
     static constexpr int kNarrowHeight = 8835;
 
-    explicit Principale(Services &services, QWidget *parent = nullptr);
+    // The window is itself the services' main values: it builds them from its collaborators.
+    Principale(const PathResolver &paths, Directory &directory, Shell &shell, Prompts &prompts,
+        PasswordGenerator &passwords, DialogHost &dialogs, ActionJournal &journal, QWidget *parent = nullptr);
 
     // Builds the window from its design state and reads the settings files. Returns the message to
     // show when settings files are missing, or an empty text.
@@ -41,6 +43,8 @@ public:
     GroupsPanel *groupsPanel() const { return m_groups; }
     ProvisioningPanel *provisioningPanel() const { return m_provisioning; }
     QString modeLine() const { return m_modeLine; }
+    // What the window gives the dialogs it opens.
+    Services &services() { return m_services; }
 
     QString domainName() const override { return m_domain; }
     QString serverName() const override { return m_server; }
@@ -65,7 +69,7 @@ private:
     void startProgram(const QString &commandLine);
     void quit();
 
-    Services &m_services;
+    Services m_services;
     // Drawn once: the window repaints whenever an action shows its progress.
     const QPixmap m_background;
     QPointer<QWidget> m_client;

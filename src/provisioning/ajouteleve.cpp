@@ -29,7 +29,7 @@ QString AjoutEleve::caption()
 AjoutEleve *AjoutEleve::make(Services &services)
 {
     auto *dialog = new AjoutEleve(services);
-    return keepIfLoaded(*services.prompts, dialog, dialog->load(), caption());
+    return keepIfLoaded(services.prompts, dialog, dialog->load(), caption());
 }
 
 AjoutEleve::AjoutEleve(Services &services)
@@ -74,12 +74,12 @@ AjoutEleve::AjoutEleve(Services &services)
 
 Status AjoutEleve::load()
 {
-    const auto names = readNames(*m_services.paths);
+    const auto names = readNames(m_services.paths);
     if (!names)
         return names.status();
     m_server = names->server;
 
-    auto server = m_services.directory->bind(DirPaths::container(m_server));
+    auto server = m_services.directory.bind(DirPaths::container(m_server));
     if (!server)
         return server.status();
     // Every group of the server is offered, not only the class groups.
@@ -105,29 +105,29 @@ void AjoutEleve::create()
     // An account named after the class alone, or without a class, is never what was meant.
     if (pupil.surname.trimmed().isEmpty() || pupil.firstNames.trimmed().isEmpty()
         || pupil.className.trimmed().isEmpty()) {
-        m_services.prompts->message(QStringLiteral("Veuillez indiquer le nom, les prénoms et le groupe de l'élève : "
-                                                   "aucun compte n'a été créé."));
+        m_services.prompts.message(QStringLiteral("Veuillez indiquer le nom, les prénoms et le groupe de l'élève : "
+                                                  "aucun compte n'a été créé."));
         return;
     }
 
     BusyCaption busy(cmdCrer, QStringLiteral("En cours ..."));
     // Nothing is written when the share would not be served or the domain would refuse the password.
-    if (Status served = m_services.shell->checkSharesServed(); !served) {
-        m_services.prompts->message(served.message() + QStringLiteral("\rAucun compte n'a été créé."));
+    if (Status served = m_services.shell.checkSharesServed(); !served) {
+        m_services.prompts.message(served.message() + QStringLiteral("\rAucun compte n'a été créé."));
         return;
     }
-    if (Status admitted = PupilPolicy::check(*m_services.directory); !admitted) {
-        m_services.prompts->message(admitted.message());
+    if (Status admitted = PupilPolicy::check(m_services.directory); !admitted) {
+        m_services.prompts.message(admitted.message());
         return;
     }
-    PupilAccountSteps steps(m_services, m_server, m_services.main->homeRoot());
+    PupilAccountSteps steps(m_services, m_server, m_services.main.homeRoot());
     PupilAccount account = steps.create(pupil);
     // The list line comes before the share script, so that the list holds the pupil whatever the
     // script does.
     account.listed = steps.recordLogin(account);
     account.shareScript = steps.startShareScript(pupil, account);
     const Status &listed = account.listed;
-    m_services.journal->record(QStringLiteral("ajout d'un élève"), account.login, account.stepsText(pupil.className));
+    m_services.journal.record(QStringLiteral("ajout d'un élève"), account.login, account.stepsText(pupil.className));
 
     QString text;
     if (account.holdsPassword()) {
@@ -146,7 +146,7 @@ void AjoutEleve::create()
     // Without its line the account would escape the removal of all pupils at the end of the year.
     if (!listed)
         text += u'\r' + PupilAccountSteps::unlistedMessage({account.login}, listed);
-    m_services.prompts->message(text);
+    m_services.prompts.message(text);
     text.clear();
     account.password.clear();
 

@@ -31,7 +31,7 @@ QString AjoutProf::caption()
 AjoutProf *AjoutProf::make(Services &services)
 {
     auto *dialog = new AjoutProf(services);
-    return keepIfLoaded(*services.prompts, dialog, dialog->load(), caption());
+    return keepIfLoaded(services.prompts, dialog, dialog->load(), caption());
 }
 
 AjoutProf::AjoutProf(Services &services)
@@ -77,7 +77,7 @@ Status AjoutProf::load()
     cboMat->setCurrentIndex(-1);
     cboMat->setEditText(QString());
 
-    const auto names = readNames(*m_services.paths);
+    const auto names = readNames(m_services.paths);
     if (!names)
         return names.status();
     m_server = names->server;
@@ -89,15 +89,15 @@ void AjoutProf::create()
     const QString surname = txtNom->text();
     const QString firstName = txtPrenom->text();
     if (surname.trimmed().isEmpty() || firstName.trimmed().isEmpty()) {
-        m_services.prompts->message(QStringLiteral("Veuillez indiquer le nom et le prénom du professeur : "
-                                                   "aucun compte n'a été créé."));
+        m_services.prompts.message(QStringLiteral("Veuillez indiquer le nom et le prénom du professeur : "
+                                                  "aucun compte n'a été créé."));
         return;
     }
     const QString login = WindowsNames::teacherLogin(surname, firstName);
     // The login names the folder, the share and a line of the teacher list: a space, a comma or a
     // backslash in it would make the commands address another folder or share.
     if (!WindowsNames::isCommandWord(login)) {
-        m_services.prompts->message(QStringLiteral("Le nom de compte ") + login
+        m_services.prompts.message(QStringLiteral("Le nom de compte ") + login
             + QStringLiteral(" ne peut pas servir de nom de dossier.") + u'\r'
             + QStringLiteral("Entrez le nom et le prénom sans espaces, virgules ni barres "
                              "obliques (utilisez des tirets) : aucun compte n'a été créé."));
@@ -105,15 +105,15 @@ void AjoutProf::create()
     }
 
     BusyCaption busy(cmdCreer, QStringLiteral("En cours ..."));
-    if (Status served = m_services.shell->checkSharesServed(); !served) {
-        m_services.prompts->message(served.message() + QStringLiteral("\rAucun compte n'a été créé."));
+    if (Status served = m_services.shell.checkSharesServed(); !served) {
+        m_services.prompts.message(served.message() + QStringLiteral("\rAucun compte n'a été créé."));
         return;
     }
-    const QString homeRoot = m_services.main->homeRoot();
+    const QString homeRoot = m_services.main.homeRoot();
     const QString folder = Teachers::folder(homeRoot, login);
     const QString discipline = cboMat->currentText();
 
-    const Status folderMade = makeFolder(*m_services.paths, folder);
+    const Status folderMade = makeFolder(m_services.paths, folder);
     NewAccount account;
     account.login = login;
     account.fullName = surname + u' ' + firstName;
@@ -123,14 +123,14 @@ void AjoutProf::create()
     account.groups = {QStringLiteral("profs")};
     // The steps after the account are passed over when they fail, as the enrolment goes on: the
     // message tells whether the account exists, the journal what became of each step.
-    const AccountReport made = makeAccount(*m_services.directory, m_server, account);
+    const AccountReport made = makeAccount(m_services.directory, m_server, account);
     const Status &created = made.created;
     const Status &homeAndScript = made.properties;
     const Status &joined = made.groups.at(0).joined;
-    const Status listed = Teachers::append(*m_services.paths, login);
-    const Status shared = m_services.shell->start(
+    const Status listed = Teachers::append(m_services.paths, login);
+    const Status shared = m_services.shell.start(
         m_services.programFolder() + QStringLiteral("\\prof.bat ") + folder + u' ' + login, WindowStyle::Minimized);
-    m_services.journal->record(QStringLiteral("ajout d'un professeur"), login,
+    m_services.journal.record(QStringLiteral("ajout d'un professeur"), login,
         ActionJournal::stepsText({{QStringLiteral("compte"), created}, {QStringLiteral("propriétés"), homeAndScript},
             {QStringLiteral("groupe profs"), joined}, {QStringLiteral("dossier"), folderMade},
             {QStringLiteral("partage"), shared}, {QStringLiteral("liste"), listed}}));
@@ -140,7 +140,7 @@ void AjoutProf::create()
             + QStringLiteral(" n'a pas pu être créé : un compte de ce nom existe peut-être déjà.");
     if (!listed)
         text += u'\r' + QStringLiteral("Il n'a pas été ajouté à la liste des professeurs : ") + listed.message();
-    m_services.prompts->message(text);
+    m_services.prompts.message(text);
 
     txtNom->clear();
     txtPrenom->clear();

@@ -134,9 +134,9 @@ std::optional<Stopped> stoppedRun(
 bool goOn(Services &services, const QString &serverName, const QString &sheetWindowsPath, AccountSheet &sheet,
     const Stopped &stopped, Pass &pass)
 {
-    const PathResolver &paths = *services.paths;
+    const PathResolver &paths = services.paths;
     if (Status restored = sheet.restore(stopped.sheetRows); !restored) {
-        services.prompts->message(QStringLiteral("La feuille ") + sheetWindowsPath
+        services.prompts.message(QStringLiteral("La feuille ") + sheetWindowsPath
             + QStringLiteral(" de la création arrêtée n'a pas pu être reprise : ") + restored.message()
             + kNoAccountMade);
         return false;
@@ -162,7 +162,7 @@ bool goOn(Services &services, const QString &serverName, const QString &sheetWin
         pass.existing.insert(key(login));
     // An account that was not there when the run began, and is no done pupil's, was being made when
     // the run stopped.
-    if (const auto now = accountsNamed(*services.directory, serverName, pass.logins)) {
+    if (const auto now = accountsNamed(services.directory, serverName, pass.logins)) {
         for (const QString &login : *now) {
             if (!pass.existing.contains(login) && !doneLogins.contains(login))
                 pass.takeOver.insert(login);
@@ -176,21 +176,21 @@ bool goOn(Services &services, const QString &serverName, const QString &sheetWin
 bool begin(Services &services, const QString &serverName, const QString &sheetWindowsPath, AccountSheet &sheet,
     const PupilFileIdentity &file, Pass &pass)
 {
-    const PathResolver &paths = *services.paths;
+    const PathResolver &paths = services.paths;
     // The sheet is the only place the passwords are written: the last one is kept, and without a new
     // one no account is made.
     if (auto kept = KeptFile::keepAside(paths, sheetWindowsPath); !kept) {
-        services.prompts->message(kept.message() + kNoAccountMade);
+        services.prompts.message(kept.message() + kNoAccountMade);
         return false;
     }
     if (Status begun = sheet.begin(); !begun) {
-        services.prompts->message(QStringLiteral("Impossible de créer le fichier ") + sheetWindowsPath
+        services.prompts.message(QStringLiteral("Impossible de créer le fichier ") + sheetWindowsPath
             + QStringLiteral(", où les mots de passe sont notés.") + kNoAccountMade);
         return false;
     }
     pass.started = QDateTime::currentDateTime();
     CreationJournal::Header header {file, sheetWindowsPath, pass.started, int(pass.pupils.size()), std::nullopt};
-    if (const auto named = accountsNamed(*services.directory, serverName, pass.logins)) {
+    if (const auto named = accountsNamed(services.directory, serverName, pass.logins)) {
         pass.existing = *named;
         QStringList existing;
         QSet<QString> listed;
@@ -246,8 +246,8 @@ QString BulkAccounts::resumeQuestion(const QDateTime &started, int done, int tot
 
 int BulkAccounts::run(const Input &input, const Progress &progress)
 {
-    Prompts &prompts = *m_services.prompts;
-    const PathResolver &paths = *m_services.paths;
+    Prompts &prompts = m_services.prompts;
+    const PathResolver &paths = m_services.paths;
     // The file is read once: the count, the records and the checksum all come from the same bytes.
     auto file = PupilFile::open(input.pupilFile, paths);
     if (!file) {
@@ -257,11 +257,11 @@ int BulkAccounts::run(const Input &input, const Progress &progress)
 
     // Nothing is written when the shares would not be served or the domain would refuse every
     // password: the administrator mends that first.
-    if (Status served = m_services.shell->checkSharesServed(); !served) {
+    if (Status served = m_services.shell.checkSharesServed(); !served) {
         prompts.message(served.message() + kNoAccountMade);
         return 0;
     }
-    if (Status admitted = PupilPolicy::check(*m_services.directory); !admitted) {
+    if (Status admitted = PupilPolicy::check(m_services.directory); !admitted) {
         prompts.message(admitted.message());
         return 0;
     }

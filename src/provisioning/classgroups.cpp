@@ -36,7 +36,7 @@ QStringList ClassGroups::logonScript(const QString &serverName, const QString &c
 
 Status ClassGroups::createGroup(const QString &serverName, const QString &name)
 {
-    auto parent = m_services.directory->bind(DirPaths::container(serverName));
+    auto parent = m_services.directory.bind(DirPaths::container(serverName));
     if (!parent)
         return parent.status();
     return createGroupIn(**parent, name);
@@ -45,35 +45,35 @@ Status ClassGroups::createGroup(const QString &serverName, const QString &name)
 void ClassGroups::run(const Input &input)
 {
     // Shares that would not be served are worth nothing: the configuration is mended first.
-    if (Status served = m_services.shell->checkSharesServed(); !served) {
-        m_services.prompts->message(served.message() + QStringLiteral("\rAucun groupe ni dossier n'a été créé."));
+    if (Status served = m_services.shell.checkSharesServed(); !served) {
+        m_services.prompts.message(served.message() + QStringLiteral("\rAucun groupe ni dossier n'a été créé."));
         return;
     }
 
     // The step can be run again: folders and groups already there fail to be made, and are passed over.
-    skipAndContinue(makeFolder(*m_services.paths, m_services.programFolder() + QStringLiteral("\\scripts")));
+    skipAndContinue(makeFolder(m_services.paths, m_services.programFolder() + QStringLiteral("\\scripts")));
     if (input.createPublic)
-        skipAndContinue(makeFolder(*m_services.paths, input.publicFolder));
+        skipAndContinue(makeFolder(m_services.paths, input.publicFolder));
     if (input.createHomes) {
-        skipAndContinue(makeFolder(*m_services.paths, input.homeRoot));
-        skipAndContinue(makeFolder(*m_services.paths, input.homeRoot + QStringLiteral("\\profs")));
-        skipAndContinue(makeFolder(*m_services.paths, input.homeRoot + QStringLiteral("\\eleves")));
+        skipAndContinue(makeFolder(m_services.paths, input.homeRoot));
+        skipAndContinue(makeFolder(m_services.paths, input.homeRoot + QStringLiteral("\\profs")));
+        skipAndContinue(makeFolder(m_services.paths, input.homeRoot + QStringLiteral("\\eleves")));
     }
 
-    if (auto parent = m_services.directory->bind(DirPaths::container(input.serverName))) {
+    if (auto parent = m_services.directory.bind(DirPaths::container(input.serverName))) {
         skipAndContinue(createGroupIn(**parent, QStringLiteral("eleves")));
         skipAndContinue(createGroupIn(**parent, QStringLiteral("profs")));
     }
     // The pupils' generated passwords need a policy of their own on a domain that asks for more.
     const auto ensured
-        = m_services.directory->ensureGroupPasswordPolicy(QStringLiteral("eleves"), PupilPolicy::settings());
+        = m_services.directory.ensureGroupPasswordPolicy(QStringLiteral("eleves"), PupilPolicy::settings());
     if (!ensured)
-        m_services.prompts->message(QStringLiteral("La stratégie de mots de passe des élèves n'a pas pu être créée : ")
+        m_services.prompts.message(QStringLiteral("La stratégie de mots de passe des élèves n'a pas pu être créée : ")
             + ensured.message() + QStringLiteral("\rSans elle, le domaine refusera peut-être leurs mots de passe."));
 
-    auto pupils = PupilFile::open(input.pupilFile, *m_services.paths);
+    auto pupils = PupilFile::open(input.pupilFile, m_services.paths);
     if (!pupils) {
-        m_services.prompts->message(pupils.message()
+        m_services.prompts.message(pupils.message()
             + QStringLiteral("\rLes groupes eleves et profs et les dossiers de base ont été "
                              "créés ; aucun groupe de classe n'a été créé."));
         return;
@@ -96,12 +96,12 @@ void ClassGroups::handleRecord(const Input &input, const QString &className)
     skipAndContinue(
         replaceFile(m_services.programFile(QStringLiteral("scripts\\") + className + QStringLiteral(".bat")),
             logonScript(input.serverName, className)));
-    skipAndContinue(makeFolder(*m_services.paths, PupilNaming::classHomeFolder(input.homeRoot, className)));
+    skipAndContinue(makeFolder(m_services.paths, PupilNaming::classHomeFolder(input.homeRoot, className)));
     const QString classPublic = input.publicFolder + QLatin1Char('\\') + className;
-    skipAndContinue(makeFolder(*m_services.paths, classPublic));
+    skipAndContinue(makeFolder(m_services.paths, classPublic));
 
     const QString programFolder = m_services.programFolder();
-    Shell &shell = *m_services.shell;
+    Shell &shell = m_services.shell;
     skipAndContinue(
         shell.start(programFolder + QStringLiteral("\\public.bat ") + classPublic + QLatin1Char(' ') + className,
             WindowStyle::Minimized));

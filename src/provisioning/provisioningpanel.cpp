@@ -156,7 +156,7 @@ QStringList ProvisioningPanel::subjects() const
 
 void ProvisioningPanel::addSubject()
 {
-    const auto typed = m_services.prompts->input(QStringLiteral("Nom de la matière à ajouter:"));
+    const auto typed = m_services.prompts.input(QStringLiteral("Nom de la matière à ajouter:"));
     matiere->addItem(typed.value_or(QString()));
 }
 
@@ -177,14 +177,14 @@ void ProvisioningPanel::removeSubject()
 void ProvisioningPanel::saveSubjects()
 {
     if (Status saved = SubjectList::save(subjectListFile(), subjects()); !saved)
-        m_services.prompts->message(
+        m_services.prompts.message(
             QStringLiteral("La liste des matières n'a pas pu être enregistrée.\r") + saved.message());
 }
 
 void ProvisioningPanel::createGroups()
 {
     BusyCaption busy(cmdCreergrp, QStringLiteral("En cours ..."));
-    const MainValues &main = *m_services.main;
+    const MainValues &main = m_services.main;
     ClassGroups(m_services)
         .run({main.serverName(), check1->isChecked(), check3->isChecked(), main.publicFolder(), main.subjectsFolder(),
             main.homeRoot(), main.pupilFile()});
@@ -193,14 +193,14 @@ void ProvisioningPanel::createGroups()
 void ProvisioningPanel::createSubjectFolders()
 {
     BusyCaption busy(cmdCreerrep, QStringLiteral("En cours ..."));
-    SubjectFolders(m_services).run({check2->isChecked(), m_services.main->subjectsFolder(), subjects()});
+    SubjectFolders(m_services).run({check2->isChecked(), m_services.main.subjectsFolder(), subjects()});
 }
 
 void ProvisioningPanel::createAccounts()
 {
     bar1->show();
     BusyCaption busy(cmdCreerutil, QStringLiteral("En cours ..."));
-    const MainValues &main = *m_services.main;
+    const MainValues &main = m_services.main;
 
     // The bar is painted a few times a second, not once per pupil: a school has thousands.
     QElapsedTimer sincePaint;

@@ -38,11 +38,11 @@ PupilAccount PupilAccountSteps::make(const PupilRecord &pupil, bool existing)
     report.folderSafe = PupilNaming::hasFolderNames(pupil.className, report.login);
 
     report.folder = report.folderSafe
-        ? makeFolder(*m_services.paths, PupilNaming::personalFolder(m_homeRoot, pupil.className, report.login))
+        ? makeFolder(m_services.paths, PupilNaming::personalFolder(m_homeRoot, pupil.className, report.login))
         : Status::failure(QStringLiteral("Nom de dossier refusé pour ") + report.login);
 
     // Drawn whatever happens, so that each pupil takes one password from the sequence.
-    report.password = m_services.passwords->getpass(PasswordGenerator::kPupilPasswordLength);
+    report.password = m_services.passwords.getpass(PasswordGenerator::kPupilPasswordLength);
 
     // Made without a password, the account stays disabled until the last step gives it one. On an
     // account that was there before, the home directory, logon script and groups are set again, as
@@ -57,7 +57,7 @@ PupilAccount PupilAccountSteps::make(const PupilRecord &pupil, bool existing)
     account.logonScript = pupil.className + QStringLiteral(".bat");
     account.groups = {pupil.className, QStringLiteral("eleves")};
     account.existing = existing;
-    const AccountReport made = makeAccount(*m_services.directory, m_serverName, account);
+    const AccountReport made = makeAccount(m_services.directory, m_serverName, account);
 
     report.account = made.created;
     report.passwordSet = made.passwordSet;
@@ -88,7 +88,7 @@ Status PupilAccountSteps::startShareScript(const PupilRecord &pupil, const Pupil
 {
     if (!account.folderSafe)
         return Status::failure(QStringLiteral("Nom de dossier refusé pour ") + account.login);
-    return m_services.shell->start(m_services.programFolder() + QStringLiteral("\\perso.bat ")
+    return m_services.shell.start(m_services.programFolder() + QStringLiteral("\\perso.bat ")
             + PupilNaming::personalFolder(m_homeRoot, pupil.className, account.login) + QLatin1Char(' ')
             + account.login,
         WindowStyle::Minimized);

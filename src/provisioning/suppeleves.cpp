@@ -78,7 +78,7 @@ QString SuppEleves::caption()
 SuppEleves *SuppEleves::make(Services &services)
 {
     auto *dialog = new SuppEleves(services);
-    return keepIfLoaded(*services.prompts, dialog, dialog->load(), caption());
+    return keepIfLoaded(services.prompts, dialog, dialog->load(), caption());
 }
 
 SuppEleves::SuppEleves(Services &services)
@@ -108,7 +108,7 @@ SuppEleves::SuppEleves(Services &services)
 
 Status SuppEleves::load()
 {
-    const auto names = readNames(*m_services.paths);
+    const auto names = readNames(m_services.paths);
     if (!names)
         return names.status();
     m_server = names->server;
@@ -130,14 +130,14 @@ QString SuppEleves::removeFolder(
         journal.write(box + below + QStringLiteral(" : laissé (chemin vide ou racine d'un lecteur)"));
         return leftAlone;
     }
-    journal.write(ActionJournal::stepsText({{box + below, start(*m_services.shell, command + box + below)}}));
+    journal.write(ActionJournal::stepsText({{box + below, start(m_services.shell, command + box + below)}}));
     return {};
 }
 
 void SuppEleves::eraseAll()
 {
     BusyCaption busy(cmdOk, QStringLiteral("En cours ..."));
-    if (!m_services.prompts->confirm(QStringLiteral("Attention, êtes vous sûre ?"))) {
+    if (!m_services.prompts.confirm(QStringLiteral("Attention, êtes vous sûre ?"))) {
         busy.restore();
         close();
         return;
@@ -145,20 +145,20 @@ void SuppEleves::eraseAll()
 
     // The journal names the account list first: it is read before anything is removed.
     const QString listPath = m_services.programFolder() + QStringLiteral("\\utilisateurs.txt");
-    const auto listed = readFields(m_services.paths->toHost(listPath), 1, 0);
+    const auto listed = readFields(m_services.paths.toHost(listPath), 1, 0);
     const QStringList pupils = listed ? listed->values : QStringList();
     const QDateTime started = QDateTime::currentDateTime();
-    RunJournal journal = RunJournal::start(*m_services.paths, QStringLiteral("suppression"), started);
+    RunJournal journal = RunJournal::start(m_services.paths, QStringLiteral("suppression"), started);
     journal.write(journalHeader(listPath, listed ? listed->bytes : QByteArray(), int(pupils.size()), started));
 
     QStringList shares = classNames();
     shares << QStringLiteral("public") << QStringLiteral("matieres");
     for (const QString &share : std::as_const(shares)) {
         journal.write(ActionJournal::stepsText({{QStringLiteral("partage ") + share,
-            start(*m_services.shell, QStringLiteral("cmd.exe /c net share ") + share + QStringLiteral(" /del /y"))}}));
+            start(m_services.shell, QStringLiteral("cmd.exe /c net share ") + share + QStringLiteral(" /del /y"))}}));
     }
 
-    auto container = m_services.directory->bind(DirPaths::container(m_server));
+    auto container = m_services.directory.bind(DirPaths::container(m_server));
     // A range of 0 to 0 would show a busy bar instead of an empty one.
     bar1->setRange(0, qMax<int>(1, pupils.size()));
     bar1->setValue(0);
@@ -169,28 +169,28 @@ void SuppEleves::eraseAll()
         const Status deleted = container ? (*container)->deleteObject(DirKind::User, login) : container.status();
         if (!deleted) {
             // An account removed by hand earlier is gone all the same; one still there stays listed.
-            if (!container || m_services.directory->bind(DirPaths::object(m_server, login, DirKind::User)))
+            if (!container || m_services.directory.bind(DirPaths::object(m_server, login, DirKind::User)))
                 remaining.append(login);
         }
         const Status unshared
-            = start(*m_services.shell, QStringLiteral("cmd.exe /c net share ") + login + QStringLiteral("$ /del /y"));
+            = start(m_services.shell, QStringLiteral("cmd.exe /c net share ") + login + QStringLiteral("$ /del /y"));
         journal.write(QString::number(processed) + QStringLiteral(" ; ") + login + QStringLiteral(" ; ")
             + ActionJournal::stepsText({{QStringLiteral("compte"), deleted}, {QStringLiteral("partage"), unshared}}));
         bar1->setValue(processed);
     }
 
-    const QString homeRoot = m_services.main->homeRoot();
+    const QString homeRoot = m_services.main.homeRoot();
     QStringList leftAlone;
     leftAlone << removeFolder(QStringLiteral("cmd.exe /c rd /s/q "), homeRoot, QStringLiteral("\\eleves"),
         QStringLiteral("Les répertoires personnels des élèves n'ont pas été supprimés : "
                        "le chemin des répertoires personnels est vide ou désigne la racine "
                        "d'un lecteur."),
         journal);
-    leftAlone << removeFolder(QStringLiteral("cmd.exe /c del /s/q "), m_services.main->subjectsFolder(), {},
+    leftAlone << removeFolder(QStringLiteral("cmd.exe /c del /s/q "), m_services.main.subjectsFolder(), {},
         QStringLiteral("Les fichiers des matières n'ont pas été supprimés : le chemin du "
                        "répertoire des matières est vide ou désigne la racine d'un lecteur."),
         journal);
-    leftAlone << removeFolder(QStringLiteral("cmd.exe /c rd /s/q "), m_services.main->publicFolder(), {},
+    leftAlone << removeFolder(QStringLiteral("cmd.exe /c rd /s/q "), m_services.main.publicFolder(), {},
         QStringLiteral("Le répertoire public n'a pas été supprimé : son chemin est vide ou "
                        "désigne la racine d'un lecteur."),
         journal);
@@ -222,15 +222,15 @@ void SuppEleves::eraseAll()
     const bool journalTold = journal.failed();
     if (journalTold)
         text += u'\r' + journal.failureMessage(journalConsequence);
-    m_services.prompts->message(text);
+    m_services.prompts.message(text);
     busy.restore();
 
     if (remaining.isEmpty() && listed) {
         journal.write(ActionJournal::stepsText({{QStringLiteral("liste utilisateurs.txt supprimée"),
-            start(*m_services.shell, QStringLiteral("cmd.exe /c del ") + listPath)}}));
+            start(m_services.shell, QStringLiteral("cmd.exe /c del ") + listPath)}}));
     }
     journal.write(QStringLiteral("fin"));
     if (journal.failed() && !journalTold)
-        m_services.prompts->message(journal.failureMessage(journalConsequence));
+        m_services.prompts.message(journal.failureMessage(journalConsequence));
     close();
 }

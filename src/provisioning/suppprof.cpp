@@ -28,7 +28,7 @@ QString SuppProf::caption()
 SuppProf *SuppProf::make(Services &services)
 {
     auto *dialog = new SuppProf(services);
-    return keepIfLoaded(*services.prompts, dialog, dialog->load(), caption());
+    return keepIfLoaded(services.prompts, dialog, dialog->load(), caption());
 }
 
 SuppProf::SuppProf(Services &services)
@@ -58,12 +58,12 @@ SuppProf::SuppProf(Services &services)
 
 Status SuppProf::load()
 {
-    const auto names = readNames(*m_services.paths);
+    const auto names = readNames(m_services.paths);
     if (!names)
         return names.status();
     m_server = names->server;
 
-    const auto teachers = Teachers::read(*m_services.paths);
+    const auto teachers = Teachers::read(m_services.paths);
     if (!teachers)
         return teachers.status();
     cboProf->addItems(*teachers);
@@ -77,38 +77,38 @@ void SuppProf::remove()
     const QString login = cboProf->currentText();
     if (login.trimmed().isEmpty()) {
         // The share "$" and the whole teachers' folder are never meant.
-        m_services.prompts->message(QStringLiteral("Veuillez choisir le professeur à supprimer : rien n'a été "
-                                                   "supprimé."));
+        m_services.prompts.message(QStringLiteral("Veuillez choisir le professeur à supprimer : rien n'a été "
+                                                  "supprimé."));
         return;
     }
     if (!WindowsNames::isCommandWord(login)) {
-        m_services.prompts->message(QStringLiteral("Le nom ") + login
+        m_services.prompts.message(QStringLiteral("Le nom ") + login
             + QStringLiteral(" ne désigne pas un seul dossier ni un seul partage : rien n'a "
                              "été supprimé."));
         return;
     }
 
     BusyCaption busy(cmdSupp, QStringLiteral("En cours ..."));
-    const QString homeRoot = m_services.main->homeRoot();
+    const QString homeRoot = m_services.main.homeRoot();
 
-    auto container = m_services.directory->bind(DirPaths::container(m_server));
+    auto container = m_services.directory.bind(DirPaths::container(m_server));
     const Status deleted = container ? (*container)->deleteObject(DirKind::User, login) : container.status();
-    const Status unshared = m_services.shell->start(
+    const Status unshared = m_services.shell.start(
         QStringLiteral("cmd.exe /c net share ") + login + QStringLiteral("$ /delete /y"), WindowStyle::Minimized);
-    const Status removed = m_services.shell->start(
+    const Status removed = m_services.shell.start(
         QStringLiteral("cmd.exe /c rd /s/q ") + Teachers::folder(homeRoot, login), WindowStyle::Minimized);
 
     // The list is written anew in one step, so that no earlier leftover and no interrupted rewrite
     // can add or lose a teacher.
-    const Status rewritten = Teachers::remove(*m_services.paths, login);
-    m_services.journal->record(QStringLiteral("suppression d'un professeur"), login,
+    const Status rewritten = Teachers::remove(m_services.paths, login);
+    m_services.journal.record(QStringLiteral("suppression d'un professeur"), login,
         ActionJournal::stepsText({{QStringLiteral("compte"), deleted}, {QStringLiteral("partage"), unshared},
             {QStringLiteral("dossier"), removed}, {QStringLiteral("liste"), rewritten}}));
 
     QString text = QStringLiteral("Vous avez supprimé le professeur : ") + login;
     if (!rewritten)
         text += u'\r' + QStringLiteral("La liste des professeurs n'a pas été modifiée : ") + rewritten.message();
-    m_services.prompts->message(text);
+    m_services.prompts.message(text);
 
     cboProf->setEditText(QString());
     busy.restore();

@@ -47,7 +47,7 @@ VerifEleves::VerifEleves(Services &services)
     setUpFixedWindow(this, "verifeleves", caption(), 12300, 7680);
     FormBuilder form(this);
     form.label(this, "Label1", QStringLiteral("Base Orvo des élèves convertie :"), 240, 285, 2535, 195);
-    txtOrvo = form.textBox(this, "txt_orvo", m_services.main->pupilFile(), 2880, 240, 6660, 285);
+    txtOrvo = form.textBox(this, "txt_orvo", m_services.main.pupilFile(), 2880, 240, 6660, 285);
     cmdVerifier = form.button(this, "cmd_verifier", QStringLiteral("Vérifier"), 9780, 195, 2280, 375);
     check1 = form.checkBox(this, "Check1", QStringLiteral("Afficher seulement les problèmes"), 240, 720, 4215, 255);
     lstVerif = form.table(this, "lst_verif", PupilCheck::columns(), 240, 1080, 11820, 5415);
@@ -78,12 +78,12 @@ void VerifEleves::check()
     lblResume->clear();
     cmdRapport->setEnabled(false);
 
-    const MainValues &main = *m_services.main;
-    auto rows = PupilCheck(*m_services.directory, *m_services.paths)
-                    .run({main.serverName(), main.homeRoot(), txtOrvo->text()});
+    const MainValues &main = m_services.main;
+    auto rows
+        = PupilCheck(m_services.directory, m_services.paths).run({main.serverName(), main.homeRoot(), txtOrvo->text()});
     if (!rows) {
         busy.restore();
-        m_services.prompts->message(rows.message());
+        m_services.prompts.message(rows.message());
         return;
     }
     m_rows = std::move(*rows);
@@ -158,18 +158,18 @@ void VerifEleves::fitColumns()
 
 void VerifEleves::saveReport()
 {
-    const QString volume = m_services.main->systemVolume();
+    const QString volume = m_services.main.systemVolume();
     const QString path = PupilCheck::reportPath(volume);
     // Without a system volume the report would land at the top of drive C:.
     if (volume.trimmed().isEmpty()) {
-        m_services.prompts->message(QStringLiteral("Le rapport n'a pas été enregistré : le volume système n'est pas "
-                                                   "renseigné dans les paramètres."));
+        m_services.prompts.message(QStringLiteral("Le rapport n'a pas été enregistré : le volume système n'est pas "
+                                                  "renseigné dans les paramètres."));
         return;
     }
-    const Status saved = replaceFile(m_services.paths->toHost(path), PupilCheck::reportLines(m_rows));
+    const Status saved = replaceFile(m_services.paths.toHost(path), PupilCheck::reportLines(m_rows));
     if (saved)
-        m_services.prompts->message(QStringLiteral("Le rapport a été enregistré dans le fichier ") + path);
+        m_services.prompts.message(QStringLiteral("Le rapport a été enregistré dans le fichier ") + path);
     else
-        m_services.prompts->message(
+        m_services.prompts.message(
             QStringLiteral("Le rapport n'a pas pu être enregistré dans le fichier ") + path + u'\r' + saved.message());
 }

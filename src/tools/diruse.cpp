@@ -46,8 +46,8 @@ DirUse::DirUse(Services &services, int waitBudgetMs)
     connect(annul, &QPushButton::clicked, this, &QWidget::close);
 
     // The settings file decides; the main window's copy of it stands in when the file cannot be read.
-    const Result<QString> volume = SettingsFiles::readSystemVolume(*m_services.paths);
-    m_systemVolume = volume ? *volume : m_services.main->systemVolume();
+    const Result<QString> volume = SettingsFiles::readSystemVolume(m_services.paths);
+    m_systemVolume = volume ? *volume : m_services.main.systemVolume();
     m_list->clear();
     m_pupils->setChecked(true);
     deleteLog();
@@ -79,7 +79,7 @@ void DirUse::deleteLog()
     // Without a system volume the log would name a file at the top of the machine: leave it be.
     if (m_systemVolume.trimmed().isEmpty())
         return;
-    QFile::remove(m_services.paths->toHost(logPath()));
+    QFile::remove(m_services.paths.toHost(logPath()));
 }
 
 void DirUse::switchUserType()
@@ -92,7 +92,7 @@ QStringList DirUse::commandLines(QStringList &notes) const
 {
     const QString head = QStringLiteral("cmd.exe /c diruse /M /q:") + m_limit->text() + QStringLiteral(" /D ");
     const QString tail = QStringLiteral(" /* >> ") + logPath();
-    const QString homeRoot = m_services.main->homeRoot();
+    const QString homeRoot = m_services.main.homeRoot();
     if (m_teachers->isChecked())
         return {head + homeRoot + QStringLiteral("\\profs\\") + tail};
 
@@ -116,7 +116,7 @@ QStringList DirUse::commandLines(QStringList &notes) const
 
 void DirUse::check()
 {
-    Prompts &prompts = *m_services.prompts;
+    Prompts &prompts = m_services.prompts;
     const QString limit = m_limit->text();
     // Words of the limit would become words of the command line, a second redirection among them.
     if (limit.contains(u' ')) {
@@ -147,7 +147,7 @@ void DirUse::check()
             ++notReached;
             continue;
         }
-        const Status done = m_services.shell->startAndWait(line, WindowStyle::Hidden, int(remaining));
+        const Status done = m_services.shell.startAndWait(line, WindowStyle::Hidden, int(remaining));
         ++started;
         if (!done)
             notes << done.message();
@@ -160,7 +160,7 @@ void DirUse::check()
     m_list->addItem(QStringLiteral("Voici la liste des dossiers qui dépassent ") + limit + QStringLiteral(" Mo"));
     m_list->addItem(QStringLiteral(" "));
     m_list->addItem(QStringLiteral("      Taille(Mo)"));
-    if (auto log = FieldReader::open(m_services.paths->toHost(logPath()))) {
+    if (auto log = FieldReader::open(m_services.paths.toHost(logPath()))) {
         while (!log->atEnd()) {
             const QString line = log->line();
             if (line.startsWith(u'!'))

@@ -45,7 +45,7 @@ Mails::Mails(Services &services)
     // The introduction takes the height its lines need, which the space above the first box allows.
     form.setGrowth(label1, FormBuilder::Growth::Downward);
     form.label(this, "Label2", QStringLiteral("Orvo converti"), 1200, 960, 1575, 255);
-    m_orvo = form.textBox(this, "txt_orvo", m_services.main->pupilFile(), 2280, 960, 2535, 285);
+    m_orvo = form.textBox(this, "txt_orvo", m_services.main.pupilFile(), 2280, 960, 2535, 285);
     QLabel *label3
         = form.label(this, "Label3", QStringLiteral("Répertoire des listes de diffustion"), 720, 1440, 1455, 615);
     label3->setWordWrap(true);
@@ -62,8 +62,8 @@ Mails::Mails(Services &services)
 
 void Mails::generate()
 {
-    Prompts &prompts = *m_services.prompts;
-    const PathResolver &paths = *m_services.paths;
+    Prompts &prompts = m_services.prompts;
+    const PathResolver &paths = m_services.paths;
     BusyCaption busy(m_gener, QStringLiteral("En cours..."));
 
     // Emptying a drive root, or the current folder for an empty box, would wipe far more than lists.
@@ -81,7 +81,7 @@ void Mails::generate()
         return;
     }
     // The old lists must be gone before the new ones are appended, or every address would be doubled.
-    const Status emptied = m_services.shell->startAndWait(
+    const Status emptied = m_services.shell.startAndWait(
         QStringLiteral("cmd.exe /c del /s/q ") + folder, WindowStyle::Minimized, kEmptyingTimeoutMs);
     if (!emptied) {
         busy.restore();

@@ -38,7 +38,7 @@ SuppMail::SuppMail(Services &services)
 
 void SuppMail::clearStore()
 {
-    Prompts &prompts = *m_services.prompts;
+    Prompts &prompts = m_services.prompts;
     const QString folder = m_path->text();
     // "rd /s/q" on an empty path or a drive root would take the whole drive with it.
     if (PathResolver::isDriveRootOrEmpty(folder)) {
@@ -47,17 +47,17 @@ void SuppMail::clearStore()
         return;
     }
     // The folder is made again only once the removal has ended.
-    const Status removed = m_services.shell->startAndWait(
+    const Status removed = m_services.shell.startAndWait(
         QStringLiteral("cmd.exe /c rd /s/q ") + folder, WindowStyle::Minimized, kCommandTimeoutMs);
     if (!removed) {
-        m_services.journal->record(kAction, folder, removed);
+        m_services.journal.record(kAction, folder, removed);
         prompts.message(QStringLiteral("Les boites mail de ") + folder + QStringLiteral(" n'ont pas pu être vidées.\r")
             + removed.message());
         return;
     }
-    const Status made = m_services.shell->startAndWait(
+    const Status made = m_services.shell.startAndWait(
         QStringLiteral("cmd.exe /c md ") + folder, WindowStyle::Minimized, kCommandTimeoutMs);
-    m_services.journal->record(kAction, folder,
+    m_services.journal.record(kAction, folder,
         made ? ActionJournal::outcomeText(made)
              : QStringLiteral("vidées, mais dossier non recréé : ") + made.message());
     if (!made) {

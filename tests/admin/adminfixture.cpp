@@ -60,22 +60,31 @@ Result<DirObjectPtr> ObservingDirectory::bind(const QString &adsPath)
     return DirObjectPtr(new FaultyObject(std::move(*bound), faultyOperation));
 }
 
-AdminFixture::AdminFixture()
+// The settings first: the directory is opened as they say.
+static std::unique_ptr<Directory> openWithSettings(TempProgramFolder &folder)
 {
     folder.writeSettings(QStringLiteral("ECOLE"), QStringLiteral("SERVEUR1"));
-    main.domain = QStringLiteral("ECOLE");
-    main.server = QStringLiteral("SERVEUR1");
     QString problem;
-    directory = openDirectory(folder.paths(), &problem);
+    auto directory = openDirectory(folder.paths(), &problem);
     if (!problem.isEmpty())
         qFatal("%s", qPrintable(problem));
-    observer = std::make_unique<ObservingDirectory>(*directory);
-    services = FixtureHelpers::wireServices({.folder = folder,
-        .directory = observer.get(),
-        .prompts = &prompts,
-        .dialogs = &dialogs,
-        .main = &main,
-        .journal = &journal});
+    return directory;
+}
+
+AdminFixture::AdminFixture()
+    : directory(openWithSettings(folder))
+    , observer(std::make_unique<ObservingDirectory>(*directory))
+    , services(FixtureHelpers::wireServices({.folder = folder,
+          .directory = *observer,
+          .shell = shell,
+          .prompts = prompts,
+          .passwords = passwords,
+          .dialogs = dialogs,
+          .main = main,
+          .journal = journal}))
+{
+    main.domain = QStringLiteral("ECOLE");
+    main.server = QStringLiteral("SERVEUR1");
 }
 
 AdminFixture::~AdminFixture()

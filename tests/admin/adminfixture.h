@@ -2,8 +2,10 @@
 
 #include "directory/directory.h"
 #include "journal/actionjournal.h"
+#include "passwords/passwordgenerator.h"
 #include "program/services.h"
 #include "support/fakemainvalues.h"
+#include "support/recordingshell.h"
 #include "support/scriptedprompts.h"
 #include "support/tempprogramfolder.h"
 #include "ui/dialoghost.h"
@@ -49,7 +51,8 @@ private:
 };
 
 // A program folder with its settings, the embedded directory store inside it, scripted message
-// boxes and a dialog host, wired as the program wires them.
+// boxes and a dialog host, wired as the program wires them. The administration windows start no
+// line and draw no password: the shell records, the generator has a fixed seed.
 class AdminFixture
 {
 public:
@@ -63,6 +66,8 @@ public:
     DialogHost dialogs;
     FakeMainValues main;
     ActionJournal journal {folder.paths(), prompts};
+    RecordingShell shell;
+    PasswordGenerator passwords {1};
     Services services;
 
     // The single actions' journal, a line per action as "action ; name ; " and the first word of its

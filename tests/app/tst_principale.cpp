@@ -15,7 +15,6 @@
 #include "provisioning/suppeleves.h"
 #include "provisioning/suppprof.h"
 #include "provisioning/verifeleves.h"
-#include "support/fixturehelpers.h"
 #include "support/recordingshell.h"
 #include "support/scriptedprompts.h"
 #include "support/tempprogramfolder.h"
@@ -100,7 +99,6 @@ private:
     std::unique_ptr<PasswordGenerator> m_passwords;
     std::unique_ptr<DialogHost> m_dialogs;
     std::unique_ptr<ActionJournal> m_journal;
-    Services m_services;
     std::unique_ptr<Principale> m_principale;
 };
 
@@ -115,15 +113,8 @@ void TestPrincipale::init()
     m_passwords = std::make_unique<PasswordGenerator>(7);
     m_dialogs = std::make_unique<DialogHost>();
     m_journal = std::make_unique<ActionJournal>(m_folder->paths(), m_prompts);
-    m_services = FixtureHelpers::wireServices({.folder = *m_folder,
-        .directory = m_directory.get(),
-        .shell = &m_shell,
-        .prompts = &m_prompts,
-        .passwords = m_passwords.get(),
-        .dialogs = m_dialogs.get(),
-        .journal = m_journal.get()});
-    m_principale = std::make_unique<Principale>(m_services);
-    m_services.main = m_principale.get();
+    m_principale = std::make_unique<Principale>(
+        m_folder->paths(), *m_directory, m_shell, m_prompts, *m_passwords, *m_dialogs, *m_journal);
 }
 
 void TestPrincipale::cleanup()
@@ -545,7 +536,7 @@ void TestPrincipale::windowsToAssistiveTools()
     QFETCH(OpenDialog, open);
     const QString window = QString::fromLatin1(QTest::currentDataTag());
     m_principale->showLoaded();
-    QWidget *dialog = open(*m_dialogs, m_services, *m_principale);
+    QWidget *dialog = open(*m_dialogs, m_principale->services(), *m_principale);
     QVERIFY(dialog);
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
     QCOMPARE(dialog->objectName(), window);
@@ -561,7 +552,7 @@ void TestPrincipale::windowsToAssistiveTools()
     QCOMPARE(dialog->windowModality(), Qt::NonModal);
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(m_principale->isEnabled());
-    QCOMPARE(open(*m_dialogs, m_services, *m_principale), dialog);
+    QCOMPARE(open(*m_dialogs, m_principale->services(), *m_principale), dialog);
     QCOMPARE(QAccessible::queryAccessibleInterface(dialog)->role(), QAccessible::Dialog);
     QVERIFY(m_prompts.shown.isEmpty());
 }

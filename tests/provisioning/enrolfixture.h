@@ -9,6 +9,8 @@
 #include "support/fixturehelpers.h"
 #include "support/recordingshell.h"
 #include "support/scriptedprompts.h"
+#include "support/switchabledirectory.h"
+#include "support/switchableshell.h"
 #include "support/tempprogramfolder.h"
 #include "ui/dialoghost.h"
 
@@ -64,7 +66,8 @@ public:
 };
 
 // One program folder with the settings, the embedded store, a recording shell, scripted boxes and a
-// password generator on a known seed, wired into the services the dialogs are given.
+// password generator on a known seed, wired into the services the dialogs are given. A test that puts
+// another shell or directory behind the dialogs switches shellSwitch or directorySwitch.
 struct EnrolFixture
 {
     static constexpr std::uint64_t kSeed = 20240901;
@@ -73,7 +76,9 @@ struct EnrolFixture
     TempProgramFolder folder;
     std::unique_ptr<Directory> store;
     std::unique_ptr<RefusingDirectory> directory;
+    SwitchableDirectory directorySwitch {*directory};
     RecordingShell shell;
+    SwitchableShell shellSwitch {shell};
     ScriptedPrompts prompts;
     PasswordGenerator passwords {kSeed};
     DialogHost dialogs;
@@ -84,19 +89,18 @@ struct EnrolFixture
     // The embedded store of the folder unless another directory is given, reached by that server name.
     explicit EnrolFixture(std::unique_ptr<Directory> other = {}, QString serverName = QStringLiteral("SRVPEDA"))
         : server(std::move(serverName))
+        , store(withSettings(folder, server, std::move(other)))
+        , directory(std::make_unique<RefusingDirectory>(*store))
+        , services(FixtureHelpers::wireServices({.folder = folder,
+              .directory = directorySwitch,
+              .shell = shellSwitch,
+              .prompts = prompts,
+              .passwords = passwords,
+              .dialogs = dialogs,
+              .main = main,
+              .journal = journal}))
     {
-        folder.writeSettings(QStringLiteral("LYCEE"), server);
-        store = other ? std::move(other) : openDirectory(folder.paths());
-        directory = std::make_unique<RefusingDirectory>(*store);
         main.server = server;
-        services = FixtureHelpers::wireServices({.folder = folder,
-            .directory = directory.get(),
-            .shell = &shell,
-            .prompts = &prompts,
-            .passwords = &passwords,
-            .dialogs = &dialogs,
-            .main = &main,
-            .journal = &journal});
     }
 
     // The host folder of a Windows path of the test drives.
@@ -115,4 +119,13 @@ struct EnrolFixture
     bool passwordIs(const QString &account, const QString &password);
     // Asks another directory than the embedded store whether a password opens an account.
     std::function<bool(const QString &account, const QString &password)> checkPassword;
+
+private:
+    // The settings first: the folder's own store is opened as they say.
+    static std::unique_ptr<Directory> withSettings(
+        TempProgramFolder &folder, const QString &server, std::unique_ptr<Directory> other)
+    {
+        folder.writeSettings(QStringLiteral("LYCEE"), server);
+        return other ? std::move(other) : openDirectory(folder.paths());
+    }
 };

@@ -59,19 +59,26 @@ static std::unique_ptr<ProcessShell> realShellFor(TempProgramFolder &folder, boo
     return std::make_unique<ProcessShell>(folder.paths());
 }
 
-PanelFixture::PanelFixture(std::unique_ptr<Directory> givenDirectory, bool realShell)
-    : processShell(realShellFor(folder, realShell))
-    , shell(processShell.get())
+// The settings first: the folder's own store is opened as they say.
+static std::unique_ptr<Directory> withSettings(TempProgramFolder &folder, std::unique_ptr<Directory> given)
 {
     folder.writeSettings();
-    directory = givenDirectory ? std::move(givenDirectory) : openDirectory(folder.paths());
-    services = FixtureHelpers::wireServices({.folder = folder,
-        .directory = directory.get(),
-        .shell = &shell,
-        .prompts = &prompts,
-        .passwords = &passwords,
-        .main = &main,
-        .journal = &journal});
+    return given ? std::move(given) : openDirectory(folder.paths());
+}
+
+PanelFixture::PanelFixture(std::unique_ptr<Directory> givenDirectory, bool realShell)
+    : processShell(realShellFor(folder, realShell))
+    , directory(withSettings(folder, std::move(givenDirectory)))
+    , shell(processShell.get())
+    , services(FixtureHelpers::wireServices({.folder = folder,
+          .directory = directorySwitch,
+          .shell = shell,
+          .prompts = prompts,
+          .passwords = passwords,
+          .dialogs = dialogs,
+          .main = main,
+          .journal = journal}))
+{
 
     window.resize(870, 564);
     FormBuilder form(&window);
@@ -82,6 +89,7 @@ PanelFixture::PanelFixture(std::unique_ptr<Directory> givenDirectory, bool realS
 
 PanelFixture::~PanelFixture()
 {
+    dialogs.closeAll();
     // Scripts still running write into the folder: let them end before it goes.
     if (processShell)
         processShell->waitForIdle(60000);

@@ -8,7 +8,9 @@
 #include "shell/processshell.h"
 #include "support/recordingshell.h"
 #include "support/scriptedprompts.h"
+#include "support/switchabledirectory.h"
 #include "support/tempprogramfolder.h"
+#include "ui/dialoghost.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -57,7 +59,8 @@ protected:
 };
 
 // The panel "Création d'un SI" on a plain window, with a temporary program folder (drives C: to H:
-// inside it), the embedded directory store of that folder, a recording shell and scripted boxes.
+// inside it), the embedded directory store of that folder, a recording shell, scripted boxes and a
+// dialog host. A test that puts another directory in front of the store switches directorySwitch.
 // With realShell, the program folder gets the built interpreter and scripts, and the recording shell
 // hands every line on to a real shell that runs them.
 class PanelFixture
@@ -69,11 +72,13 @@ public:
     mutable TempProgramFolder folder; // its resolver is not const
     std::unique_ptr<ProcessShell> processShell;
     std::unique_ptr<Directory> directory;
+    SwitchableDirectory directorySwitch {*directory}; // what the panel is given
     ProbingShell shell;
     ProbingPrompts prompts;
     PasswordGenerator passwords {20240901};
     PanelMainValues main;
     ActionJournal journal {folder.paths(), prompts};
+    DialogHost dialogs;
     Services services;
     QWidget window;
     ProvisioningPanel *panel = nullptr;

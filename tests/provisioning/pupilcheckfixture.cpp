@@ -130,8 +130,7 @@ void checkPupilFileThroughTheDialog(PanelFixture &f)
     const QStringList directoryBefore = directorySnapshot(f);
     const QStringList foldersBefore = folderSnapshot(f.folder.path());
 
-    DialogHost host;
-    f.services.dialogs = &host;
+    DialogHost &host = f.dialogs;
     auto *dialog = host.open<VerifEleves>(f.services);
     QVERIFY(dialog);
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
@@ -196,5 +195,4 @@ void checkPupilFileThroughTheDialog(PanelFixture &f)
     QCOMPARE(f.shell.lines(), QStringList());
 
     host.closeAll();
-    f.services.dialogs = nullptr;
 }

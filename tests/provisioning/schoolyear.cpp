@@ -68,7 +68,7 @@ void runSchoolYear(EnrolFixture &f)
     QVERIFY2(f.folder.exists(QStringLiteral("cmd")), "the interpreter is built into the program folder");
     ProcessShell real(f.folder.paths());
     RecordingShell shell(&real);
-    f.services.shell = &shell;
+    f.shellSwitch.switchTo(shell);
 
     // The start of the year: the three steps of the panel on a converted pupil file of two classes.
     QVERIFY(f.makeFolders(QStringLiteral("E:\\")));

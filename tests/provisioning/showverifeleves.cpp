@@ -22,9 +22,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "showverifeleves: %s\n", qPrintable(prepared.message()));
         return 1;
     }
-    DialogHost dialogs;
-    school.services.dialogs = &dialogs;
-    auto *dialog = dialogs.open<VerifEleves>(school.services);
+    auto *dialog = school.dialogs.open<VerifEleves>(school.services);
     if (!dialog)
         return 1;
     dialog->cmdVerifier->click();

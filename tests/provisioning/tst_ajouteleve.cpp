@@ -162,7 +162,7 @@ void TestAjoutEleve::createsTheAccount()
 {
     WatchingShell watcher;
     RecordingShell shell(&watcher);
-    f->services.shell = &shell;
+    f->shellSwitch.switchTo(shell);
     QVERIFY(openDialog());
     QStringList listAtScript;
     QString captionAtScript;
@@ -286,7 +286,7 @@ void TestAjoutEleve::passwordRefusedShowsNoPassword()
 {
     PolicyDirectory domain(*f->directory);
     domain.refusePasswords = true;
-    f->services.directory = &domain;
+    f->directorySwitch.switchTo(domain);
     QVERIFY(openDialog());
     enter(QStringLiteral("MARTIN"), QStringLiteral("Paul"), QStringLiteral("TS8"));
     QTest::mouseClick(m_dialog->cmdCrer, Qt::LeftButton);
@@ -340,7 +340,7 @@ void TestAjoutEleve::refusedBeforeWriting()
     strict.minimumLength = 7;
     strict.complexity = true;
     domain.memberPolicy = strict;
-    f->services.directory = &domain;
+    f->directorySwitch.switchTo(domain);
     if (!sharesServed)
         f->shell.sharesServed = Status::failure(QStringLiteral("Samba ne sert pas les partages : ajoutez la ligne "
                                                                "« registry shares = yes »."));

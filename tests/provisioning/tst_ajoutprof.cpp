@@ -136,7 +136,7 @@ void TestAjoutProf::createsTheAccount()
 {
     WatchingShell watcher;
     RecordingShell shell(&watcher);
-    f->services.shell = &shell;
+    f->shellSwitch.switchTo(shell);
     f->folder.writeFile(QStringLiteral("mat.txt"), QStringLiteral("Anglais\r\nMathématiques\r\n").toLatin1());
     QVERIFY(openDialog());
     QString captionAtScript;

@@ -442,7 +442,7 @@ void TestBulkAccounts::moreThan32767Records()
 void TestBulkAccounts::passwordRefusedByTheDomain()
 {
     PolicyDirectory domain(*f->directory);
-    f->services.directory = &domain;
+    f->directorySwitch.switchTo(domain);
     writePupils({QStringLiteral("MARTIN,Paul,TS8"), QStringLiteral("DURAND,Léa,TS8")});
     prepareGroups();
     domain.refusePasswords = true;
@@ -495,7 +495,7 @@ void TestBulkAccounts::domainThatRefusesGeneratedPasswords()
     QFETCH(QString, unreadable);
     QFETCH(QStringList, said);
     PolicyDirectory domain(*f->directory);
-    f->services.directory = &domain;
+    f->directorySwitch.switchTo(domain);
     writePupils({QStringLiteral("MARTIN,Paul,TS8")});
     prepareGroups();
     PasswordPolicy policy;

@@ -211,7 +211,7 @@ void TestClassGroups::runTwice()
 void TestClassGroups::pupilsPasswordPolicy()
 {
     PolicyDirectory domain(*f->directory);
-    f->services.directory = &domain;
+    f->directorySwitch.switchTo(domain);
     writePupils({QStringLiteral("DUPONT,Jean,TS8")});
     p->cmdCreergrp->click();
 

@@ -137,7 +137,7 @@ void TestSuppEleves::removesAllPupils()
 
     WatchingShell watcher;
     RecordingShell shell(&watcher);
-    f->services.shell = &shell;
+    f->shellSwitch.switchTo(shell);
     QVERIFY(openDialog());
     QStringList captions;
     int messagesAtListDeletion = -1;

@@ -120,7 +120,7 @@ void TestSuppProf::removesTheTeacher()
 {
     WatchingShell watcher;
     RecordingShell shell(&watcher);
-    f->services.shell = &shell;
+    f->shellSwitch.switchTo(shell);
     QString captionAtCommand;
     watcher.onStart = [&](const QString &) { captionAtCommand = m_dialog->cmdSupp->text(); };
 

@@ -55,16 +55,14 @@ QStringList memberNames(Directory &directory, const QString &groupAdsPath)
 
 Services wireServices(const ServiceParts &parts)
 {
-    Services services;
-    services.paths = &parts.folder.paths();
-    services.directory = parts.directory;
-    services.shell = parts.shell;
-    services.prompts = parts.prompts;
-    services.passwords = parts.passwords;
-    services.dialogs = parts.dialogs;
-    services.main = parts.main;
-    services.journal = parts.journal;
-    return services;
+    return {.paths = parts.folder.paths(),
+        .directory = parts.directory,
+        .shell = parts.shell,
+        .prompts = parts.prompts,
+        .passwords = parts.passwords,
+        .dialogs = parts.dialogs,
+        .main = parts.main,
+        .journal = parts.journal};
 }
 
 } // namespace FixtureHelpers

@@ -35,18 +35,18 @@ QVariant property(Directory &directory, const QString &adsPath, DirProperty prop
 // so that it never passes for a short list.
 QStringList memberNames(Directory &directory, const QString &groupAdsPath);
 
-// The services as the program wires them, over a fixture's own folder and doubles. What a fixture
-// does not give (null) stays null, as the windows under test never reach it.
+// The services as the program wires them, over a fixture's own folder and doubles. A fixture gives
+// every part: one that the windows under test never reach is a stand-in all the same.
 struct ServiceParts
 {
     TempProgramFolder &folder;
-    Directory *directory = nullptr;
-    Shell *shell = nullptr;
-    Prompts *prompts = nullptr;
-    PasswordGenerator *passwords = nullptr;
-    DialogHost *dialogs = nullptr;
-    MainValues *main = nullptr;
-    ActionJournal *journal = nullptr;
+    Directory &directory;
+    Shell &shell;
+    Prompts &prompts;
+    PasswordGenerator &passwords;
+    DialogHost &dialogs;
+    MainValues &main;
+    ActionJournal &journal;
 };
 Services wireServices(const ServiceParts &parts);
 

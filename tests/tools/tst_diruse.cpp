@@ -191,7 +191,7 @@ void TestDirUse::realToolOnAPreparedTree()
     m_folder->installPrograms();
     QVERIFY2(m_folder->exists(QStringLiteral("cmd")), "the interpreter is built into the program folder");
     ProcessShell real(m_folder->paths());
-    m_services.shell = &real;
+    m_shellSwitch.switchTo(real);
 
     // Sparse files: their size counts, their blocks cost nothing.
     const auto makeFile = [this](const QString &relative, qint64 megabytes) {
@@ -330,7 +330,7 @@ void TestDirUse::waitIsBounded()
     m_folder->writeFile(QStringLiteral("div.txt"), "A,A\r\nB,B\r\nC,C\r\n");
     m_shell.millisecondsPerCommand = 300;
     m_shell.reports = {"!  A\r\n", "!  B\r\n", "!  C\r\n"};
-    DirUse dialog(m_services, 100);
+    DirUse dialog(*m_services, 100);
     m_dialog = &dialog;
     click("cmd_verif");
     // The first command used the whole budget; the others were not started.

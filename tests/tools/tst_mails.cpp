@@ -124,7 +124,7 @@ void TestMails::window()
         QStringLiteral("Répertoire des listes de diffustion"));
 
     // The dialog exists once: showing it again brings the same window forward.
-    QCOMPARE(m_dialogs->open<Mails>(m_services), dialog);
+    QCOMPARE(m_dialogs->open<Mails>(*m_services), dialog);
 }
 
 void TestMails::listsFromTheThreeFiles()
@@ -161,7 +161,7 @@ void TestMails::generatingTwiceGivesTheSameLists()
     m_folder->installPrograms();
     QVERIFY2(m_folder->exists(QStringLiteral("cmd")), "the interpreter is built into the program folder");
     ProcessShell real(m_folder->paths());
-    m_services.shell = &real;
+    m_shellSwitch.switchTo(real);
     writeSources();
     m_folder->writeFile(QStringLiteral("drives/f/mailinglistes/ancien/vieux.txt"), "x\r\n");
 

@@ -130,7 +130,7 @@ void TestSuppMail::storeIsEmptyAfterwards()
     m_folder->installPrograms();
     QVERIFY2(m_folder->exists(QStringLiteral("cmd")), "the interpreter is built into the program folder");
     ProcessShell real(m_folder->paths());
-    m_services.shell = &real;
+    m_shellSwitch.switchTo(real);
     if (filled)
         fillStore();
     m_folder->writeFile(QStringLiteral("drives/f/voisin.txt"), "garder");

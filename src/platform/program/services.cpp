@@ -4,10 +4,10 @@
 
 QString Services::programFolder() const
 {
-    return paths->programFolder();
+    return paths.programFolder();
 }
 
 QString Services::programFile(const QString &name) const
 {
-    return paths->toHost(paths->programFolder() + QLatin1Char('\\') + name);
+    return paths.toHost(paths.programFolder() + QLatin1Char('\\') + name);
 }

@@ -12,16 +12,17 @@ class Prompts;
 class Shell;
 
 // The collaborators every window is given when it is made: nothing is reached through a global.
+// Made once, every member given: there is no window that finds one of them missing.
 struct Services
 {
-    const PathResolver *paths = nullptr;
-    Directory *directory = nullptr;
-    Shell *shell = nullptr;
-    Prompts *prompts = nullptr;
-    PasswordGenerator *passwords = nullptr;
-    DialogHost *dialogs = nullptr;
-    MainValues *main = nullptr;
-    ActionJournal *journal = nullptr; // the single actions' journal
+    const PathResolver &paths;
+    Directory &directory;
+    Shell &shell;
+    Prompts &prompts;
+    PasswordGenerator &passwords;
+    DialogHost &dialogs;
+    MainValues &main;
+    ActionJournal &journal; // the single actions' journal
 
     QString programFolder() const;
     // A program-folder file as a host path: programFolder() + "\" + name, resolved.

@@ -131,12 +131,11 @@ std::optional<Stopped> stoppedRun(
 
 // Goes on with a stopped run: its sheet made whole again, its journal, and what it knew of the
 // accounts there before it. False, with the message shown, when its sheet cannot be taken up.
-bool goOn(Services &services, const QString &serverName, const QString &sheetWindowsPath, AccountSheet &sheet,
-    const Stopped &stopped, Pass &pass)
+bool goOn(const PathResolver &paths, Directory &directory, Prompts &prompts, const QString &serverName,
+    const QString &sheetWindowsPath, AccountSheet &sheet, const Stopped &stopped, Pass &pass)
 {
-    const PathResolver &paths = services.paths;
     if (Status restored = sheet.restore(stopped.sheetRows); !restored) {
-        services.prompts.message(QStringLiteral("La feuille ") + sheetWindowsPath
+        prompts.message(QStringLiteral("La feuille ") + sheetWindowsPath
             + QStringLiteral(" de la création arrêtée n'a pas pu être reprise : ") + restored.message()
             + kNoAccountMade);
         return false;
@@ -162,7 +161,7 @@ bool goOn(Services &services, const QString &serverName, const QString &sheetWin
         pass.existing.insert(key(login));
     // An account that was not there when the run began, and is no done pupil's, was being made when
     // the run stopped.
-    if (const auto now = accountsNamed(services.directory, serverName, pass.logins)) {
+    if (const auto now = accountsNamed(directory, serverName, pass.logins)) {
         for (const QString &login : *now) {
             if (!pass.existing.contains(login) && !doneLogins.contains(login))
                 pass.takeOver.insert(login);
@@ -173,24 +172,23 @@ bool goOn(Services &services, const QString &serverName, const QString &sheetWin
 
 // Begins a new run: the last sheet kept, a new one, the accounts already there, the journal. False,
 // with the message shown, when the sheet cannot be written.
-bool begin(Services &services, const QString &serverName, const QString &sheetWindowsPath, AccountSheet &sheet,
-    const PupilFileIdentity &file, Pass &pass)
+bool begin(const PathResolver &paths, Directory &directory, Prompts &prompts, const QString &serverName,
+    const QString &sheetWindowsPath, AccountSheet &sheet, const PupilFileIdentity &file, Pass &pass)
 {
-    const PathResolver &paths = services.paths;
     // The sheet is the only place the passwords are written: the last one is kept, and without a new
     // one no account is made.
     if (auto kept = KeptFile::keepAside(paths, sheetWindowsPath); !kept) {
-        services.prompts.message(kept.message() + kNoAccountMade);
+        prompts.message(kept.message() + kNoAccountMade);
         return false;
     }
     if (Status begun = sheet.begin(); !begun) {
-        services.prompts.message(QStringLiteral("Impossible de créer le fichier ") + sheetWindowsPath
+        prompts.message(QStringLiteral("Impossible de créer le fichier ") + sheetWindowsPath
             + QStringLiteral(", où les mots de passe sont notés.") + kNoAccountMade);
         return false;
     }
     pass.started = QDateTime::currentDateTime();
     CreationJournal::Header header {file, sheetWindowsPath, pass.started, int(pass.pupils.size()), std::nullopt};
-    if (const auto named = accountsNamed(services.directory, serverName, pass.logins)) {
+    if (const auto named = accountsNamed(directory, serverName, pass.logins)) {
         pass.existing = *named;
         QStringList existing;
         QSet<QString> listed;
@@ -287,8 +285,10 @@ int BulkAccounts::run(const Input &input, const Progress &progress)
                                  .arg(stopped->run.journal, given.message());
         stopped.reset();
     }
-    const bool ready = stopped ? goOn(m_services, input.serverName, sheetWindowsPath, sheet, *stopped, pass)
-                               : begin(m_services, input.serverName, sheetWindowsPath, sheet, file->identity(), pass);
+    const bool ready = stopped
+        ? goOn(paths, m_services.directory, prompts, input.serverName, sheetWindowsPath, sheet, *stopped, pass)
+        : begin(
+            paths, m_services.directory, prompts, input.serverName, sheetWindowsPath, sheet, file->identity(), pass);
     if (!ready)
         return 0;
 

@@ -7,12 +7,8 @@
 
 #include "admin/groupspanel.h"
 #include "directory/directoryfactory.h"
-#include "journal/actionjournal.h"
-#include "passwords/passwordgenerator.h"
-#include "program/services.h"
-#include "support/standins.h"
+#include "support/benchservices.h"
 #include "text/pathresolver.h"
-#include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
 #include "ui/prompts.h"
 
@@ -101,25 +97,12 @@ int main(int argc, char *argv[])
     std::printf("store filled: %d accounts, %d groups in %.1f s\n", accounts, groups, clock.elapsed() / 1000.0);
     const long peakBefore = peakKilobytes();
 
-    SilentPrompts prompts;
-    DialogHost dialogs;
-    BenchMainValues main;
     // The panel's refresh starts no line and draws no password.
-    IdleShell shell;
-    PasswordGenerator passwords(7);
-    ActionJournal journal(paths, prompts);
-    Services services {.paths = paths,
-        .directory = *directory,
-        .shell = shell,
-        .prompts = prompts,
-        .passwords = passwords,
-        .dialogs = dialogs,
-        .main = main,
-        .journal = journal};
+    BenchServices bench(paths, *directory);
     QWidget host;
     FormBuilder form(&host);
-    GroupsPanel panel(form, services, &host);
-    main.groups = panel.grp;
+    GroupsPanel panel(form, bench.services, &host);
+    bench.mainValues.groups = panel.grp;
 
     for (int round = 1; round <= 3; ++round) {
         clock.restart();
@@ -136,8 +119,8 @@ int main(int argc, char *argv[])
     clock.restart();
     panel.showDetails();
     std::printf("details: %.1f ms\n", clock.nsecsElapsed() / 1e6);
-    if (!prompts.last.isEmpty())
-        std::printf("  %s\n", qPrintable(prompts.last.replace(u'\r', QStringLiteral(" | "))));
+    if (!bench.prompts.last.isEmpty())
+        std::printf("  %s\n", qPrintable(bench.prompts.last.replace(u'\r', QStringLiteral(" | "))));
 
     std::printf("peak memory: %ld KiB after filling the store, %ld KiB after the panel's actions\n", peakBefore,
         peakKilobytes());

@@ -10,18 +10,14 @@
 // Then it writes the run's journal again, line by line as the run does, and gives what that costs
 // as a share of the action's time.
 #include "directory/directoryfactory.h"
-#include "journal/actionjournal.h"
 #include "journal/journalfile.h"
 #include "journal/runjournal.h"
-#include "passwords/passwordgenerator.h"
-#include "program/services.h"
 #include "provisioning/bulkaccounts.h"
 #include "shell/processshell.h"
 #include "support/benchfolder.h"
+#include "support/benchservices.h"
 #include "support/quietoutput.h"
-#include "support/standins.h"
 #include "text/pathresolver.h"
-#include "ui/dialoghost.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -100,28 +96,16 @@ int runOnce(int count, bool runScripts)
     }
 
     ProcessShell shell(paths);
-    IdleShell idleShell;
-    SilentPrompts prompts;
-    PasswordGenerator passwords(7);
     // The run is given its input directly and opens no dialog.
-    DialogHost dialogs;
-    BenchMainValues main;
-    ActionJournal journal(paths, prompts);
-    Services services {.paths = paths,
-        .directory = *directory,
-        .shell = runScripts ? static_cast<Shell &>(shell) : idleShell,
-        .prompts = prompts,
-        .passwords = passwords,
-        .dialogs = dialogs,
-        .main = main,
-        .journal = journal};
+    BenchServices bench(paths, *directory, runScripts ? &shell : nullptr);
 
     // The scripts' own messages would drown the figures.
     QuietOutput quiet(QuietOutput::OutputAndErrors);
     QElapsedTimer timer;
     timer.start();
-    const int handled = BulkAccounts(services).run({QStringLiteral("SERVEUR1"), QStringLiteral("C:"),
-        QStringLiteral("E:\\Perso"), QStringLiteral("C:\\ORVO.txt")});
+    const int handled = BulkAccounts(bench.services)
+                            .run({QStringLiteral("SERVEUR1"), QStringLiteral("C:"), QStringLiteral("E:\\Perso"),
+                                QStringLiteral("C:\\ORVO.txt")});
     const qint64 actionMs = timer.elapsed();
     const bool idle = shell.waitForIdle(60 * 60 * 1000);
     const qint64 totalMs = timer.elapsed();

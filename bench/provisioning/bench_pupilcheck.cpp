@@ -11,18 +11,14 @@
 // Each figure is the median of several runs. Half the pupils have a login the store holds already,
 // so that the rows carry problems as a real file's would. The aim is the check under one second.
 #include "directory/directoryfactory.h"
-#include "journal/actionjournal.h"
-#include "passwords/passwordgenerator.h"
 #include "program/mainvalues.h"
-#include "program/services.h"
 #include "provisioning/pupilcheck.h"
 #include "provisioning/pupilfile.h"
 #include "provisioning/pupilnaming.h"
 #include "provisioning/verifeleves.h"
 #include "support/benchfolder.h"
-#include "support/standins.h"
+#include "support/benchservices.h"
 #include "text/pathresolver.h"
-#include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
 
 #include <QApplication>
@@ -164,20 +160,8 @@ int main(int argc, char *argv[])
 
     BenchMain main;
     // The check starts no line, draws no password and opens no dialog.
-    IdleShell shell;
-    SilentPrompts prompts;
-    PasswordGenerator passwords(7);
-    DialogHost dialogs;
-    ActionJournal journal(paths, prompts);
-    Services services {.paths = paths,
-        .directory = *directory,
-        .shell = shell,
-        .prompts = prompts,
-        .passwords = passwords,
-        .dialogs = dialogs,
-        .main = main,
-        .journal = journal};
-    VerifEleves dialog(services);
+    BenchServices bench(paths, *directory, nullptr, &main);
+    VerifEleves dialog(bench.services);
     dialog.show();
     const double clicking = median([&] {
         dialog.cmdVerifier->click();

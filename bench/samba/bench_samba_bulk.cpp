@@ -14,19 +14,15 @@
 //
 //   bench_samba_bulk [COUNT...]      (default: 500; say 500 2000 for the two sizes side by side)
 #include "directory/directoryfactory.h"
-#include "journal/actionjournal.h"
-#include "passwords/passwordgenerator.h"
-#include "program/services.h"
 #include "provisioning/bulkaccounts.h"
 #include "provisioning/pupilnaming.h"
 #include "provisioning/pupilpolicy.h"
 #include "shell/processshell.h"
 #include "support/benchfolder.h"
+#include "support/benchservices.h"
 #include "support/dcfixture.h"
 #include "support/quietoutput.h"
-#include "support/standins.h"
 #include "text/pathresolver.h"
-#include "ui/dialoghost.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -146,29 +142,16 @@ double velmar(const QList<Pupil> &all, Scripts scripts, double *untilShared)
     file.close();
 
     ProcessShell processes(paths);
-    IdleShell idle;
-    Shell &shell = scripts == Scripts::None ? static_cast<Shell &>(idle) : processes;
-    SilentPrompts prompts;
-    PasswordGenerator passwords(7);
     // The run is given its input directly and opens no dialog.
-    DialogHost dialogs;
-    BenchMainValues main;
-    ActionJournal journal(paths, prompts);
-    Services services {.paths = paths,
-        .directory = *directory,
-        .shell = shell,
-        .prompts = prompts,
-        .passwords = passwords,
-        .dialogs = dialogs,
-        .main = main,
-        .journal = journal};
+    BenchServices bench(paths, *directory, scripts == Scripts::None ? nullptr : &processes);
 
     // The scripts' own messages would drown the figures.
     QuietOutput quiet;
     QElapsedTimer timer;
     timer.start();
-    const int handled = BulkAccounts(services).run({QStringLiteral("SERVEUR1"), QStringLiteral("C:"),
-        QStringLiteral("E:\\Perso"), QStringLiteral("C:\\ORVO.txt")});
+    const int handled = BulkAccounts(bench.services)
+                            .run({QStringLiteral("SERVEUR1"), QStringLiteral("C:"), QStringLiteral("E:\\Perso"),
+                                QStringLiteral("C:\\ORVO.txt")});
     const qint64 actionMs = timer.elapsed();
     const bool finished = processes.waitForIdle(30 * 60 * 1000);
     const qint64 totalMs = timer.elapsed();

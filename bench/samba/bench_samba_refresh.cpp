@@ -12,14 +12,10 @@
 //   bench_samba_refresh [ACCOUNTS GROUPS]      (defaults: 2000 70)
 #include "admin/groupspanel.h"
 #include "directory/ldap/ldapdirectory.h"
-#include "journal/actionjournal.h"
 #include "ldaptools.h"
-#include "passwords/passwordgenerator.h"
-#include "program/services.h"
+#include "support/benchservices.h"
 #include "support/dcfixture.h"
-#include "support/standins.h"
 #include "text/pathresolver.h"
-#include "ui/dialoghost.h"
 #include "ui/formbuilder.h"
 
 #include <QApplication>
@@ -122,25 +118,12 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    SilentPrompts prompts;
-    DialogHost dialogs;
-    BenchMainValues main;
     // The panel's refresh reads no program file, starts no line and draws no password.
     const PathResolver paths(dir.path());
-    IdleShell shell;
-    PasswordGenerator passwords(7);
-    ActionJournal journal(paths, prompts);
-    Services services {.paths = paths,
-        .directory = **connected,
-        .shell = shell,
-        .prompts = prompts,
-        .passwords = passwords,
-        .dialogs = dialogs,
-        .main = main,
-        .journal = journal};
+    BenchServices bench(paths, **connected);
     QWidget host;
     FormBuilder form(&host);
-    GroupsPanel panel(form, services, &host);
+    GroupsPanel panel(form, bench.services, &host);
     const QString expected = QStringLiteral("Utilisateurs : ") + QString::number(accounts);
     const auto refresh = [&] {
         panel.refresh();

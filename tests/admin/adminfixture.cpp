@@ -54,7 +54,7 @@ Result<DirObjectPtr> ObservingDirectory::bind(const QString &adsPath)
     binds << adsPath;
     if (onBind)
         onBind(adsPath);
-    auto bound = m_real.bind(adsPath);
+    auto bound = ForwardingDirectory::bind(adsPath);
     if (!bound || adsPath != faultyPath)
         return bound;
     return DirObjectPtr(new FaultyObject(std::move(*bound), faultyOperation));

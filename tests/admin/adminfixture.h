@@ -5,6 +5,7 @@
 #include "passwords/passwordgenerator.h"
 #include "program/services.h"
 #include "support/fakemainvalues.h"
+#include "support/forwardingdirectory.h"
 #include "support/recordingshell.h"
 #include "support/scriptedprompts.h"
 #include "support/tempprogramfolder.h"
@@ -22,22 +23,14 @@ class SqliteDirectory;
 // Passes every call on to the real directory, and lets a test look at the screen at each bind
 // (what a button reads while its work runs) or make one operation of one object fail, as a
 // directory out of reach or refusing a change would.
-class ObservingDirectory : public Directory
+class ObservingDirectory : public ForwardingDirectory
 {
 public:
     explicit ObservingDirectory(Directory &real)
-        : m_real(real)
+        : ForwardingDirectory(real)
     {
     }
     Result<DirObjectPtr> bind(const QString &adsPath) override;
-    Result<PasswordPolicy> passwordPolicyOfMembers(const QString &group) override
-    {
-        return m_real.passwordPolicyOfMembers(group);
-    }
-    Result<bool> ensureGroupPasswordPolicy(const QString &group, const PasswordPolicy &settings) override
-    {
-        return m_real.ensureGroupPasswordPolicy(group, settings);
-    }
 
     std::function<void(const QString &)> onBind;
     QStringList binds;
@@ -47,7 +40,6 @@ public:
     QString faultyOperation;
 
 private:
-    Directory &m_real;
 };
 
 // A program folder with its settings, the embedded directory store inside it, scripted message

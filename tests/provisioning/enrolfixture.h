@@ -7,9 +7,9 @@
 #include "program/services.h"
 #include "support/fakemainvalues.h"
 #include "support/fixturehelpers.h"
+#include "support/forwardingdirectory.h"
 #include "support/recordingshell.h"
 #include "support/scriptedprompts.h"
-#include "support/switchabledirectory.h"
 #include "support/switchableshell.h"
 #include "support/tempprogramfolder.h"
 #include "ui/dialoghost.h"
@@ -76,7 +76,7 @@ struct EnrolFixture
     TempProgramFolder folder;
     std::unique_ptr<Directory> store;
     std::unique_ptr<RefusingDirectory> directory;
-    SwitchableDirectory directorySwitch {*directory};
+    ForwardingDirectory directorySwitch {*directory};
     RecordingShell shell;
     SwitchableShell shellSwitch {shell};
     ScriptedPrompts prompts;

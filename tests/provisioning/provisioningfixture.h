@@ -6,9 +6,9 @@
 #include "program/mainvalues.h"
 #include "program/services.h"
 #include "shell/processshell.h"
+#include "support/forwardingdirectory.h"
 #include "support/recordingshell.h"
 #include "support/scriptedprompts.h"
-#include "support/switchabledirectory.h"
 #include "support/tempprogramfolder.h"
 #include "ui/dialoghost.h"
 
@@ -72,7 +72,7 @@ public:
     mutable TempProgramFolder folder; // its resolver is not const
     std::unique_ptr<ProcessShell> processShell;
     std::unique_ptr<Directory> directory;
-    SwitchableDirectory directorySwitch {*directory}; // what the panel is given
+    ForwardingDirectory directorySwitch {*directory}; // what the panel is given
     ProbingShell shell;
     ProbingPrompts prompts;
     PasswordGenerator passwords {20240901};

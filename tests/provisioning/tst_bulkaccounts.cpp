@@ -4,6 +4,7 @@
 #include "provisioning/provisioningpanel.h"
 #include "provisioningfixture.h"
 #include "support/policydirectory.h"
+#include "support/unreachabledirectory.h"
 #include "text/cp1252.h"
 
 #include <QCheckBox>
@@ -21,19 +22,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A directory that refuses every account and group, for runs where only the files and the count
-// matter. Like the embedded store, it sets no password rules.
-class UnreachableDirectory : public Directory
-{
-public:
-    Result<DirObjectPtr> bind(const QString &) override
-    {
-        return Status::failure(QStringLiteral("Annuaire injoignable."));
-    }
-    Result<PasswordPolicy> passwordPolicyOfMembers(const QString &) override { return PasswordPolicy(); }
-    Result<bool> ensureGroupPasswordPolicy(const QString &, const PasswordPolicy &) override { return false; }
-};
 
 struct SheetRow
 {

@@ -5,6 +5,7 @@
 #include "directory/directoryfactory.h"
 #include "provisioning/pupilcheck.h"
 #include "provisioning/pupilfile.h"
+#include "support/forwardingdirectory.h"
 #include "support/forwardingdirobject.h"
 #include "support/tempprogramfolder.h"
 #include "text/cp1252.h"
@@ -20,11 +21,11 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Passes reads on to a directory and counts them; any write is recorded, and refused.
-class WatchedDirectory : public Directory
+class WatchedDirectory : public ForwardingDirectory
 {
 public:
     explicit WatchedDirectory(Directory &inner)
-        : m_inner(inner)
+        : ForwardingDirectory(inner)
     {
     }
 
@@ -39,14 +40,10 @@ public:
         ++binds;
         if (bindFailure)
             return *bindFailure;
-        auto bound = m_inner.bind(adsPath);
+        auto bound = ForwardingDirectory::bind(adsPath);
         if (!bound)
             return bound;
         return DirObjectPtr(std::make_unique<Object>(std::move(*bound), *this));
-    }
-    Result<PasswordPolicy> passwordPolicyOfMembers(const QString &group) override
-    {
-        return m_inner.passwordPolicyOfMembers(group);
     }
     Result<bool> ensureGroupPasswordPolicy(const QString &group, const PasswordPolicy &) override
     {
@@ -95,8 +92,6 @@ private:
         }
         WatchedDirectory &m_directory;
     };
-
-    Directory &m_inner;
 };
 
 const QString homeRoot = QStringLiteral("E:\\Perso");

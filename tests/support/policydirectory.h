@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directory/directory.h"
+#include "forwardingdirectory.h"
 #include "forwardingdirobject.h"
 
 #include <QList>
@@ -11,11 +11,11 @@
 // Passes every call on to a directory, except what a test sets: the password policy that the
 // members of every group meet, a failure of the making of a group's policy, and a domain that
 // refuses every password. Records the policies it was asked to make.
-class PolicyDirectory : public Directory
+class PolicyDirectory : public ForwardingDirectory
 {
 public:
     explicit PolicyDirectory(Directory &inner)
-        : m_inner(inner)
+        : ForwardingDirectory(inner)
     {
     }
 
@@ -24,17 +24,17 @@ public:
     bool refusePasswords = false;
     QList<std::pair<QString, PasswordPolicy>> ensured;
 
-    Result<DirObjectPtr> bind(const QString &adsPath) override { return wrap(m_inner.bind(adsPath)); }
+    Result<DirObjectPtr> bind(const QString &adsPath) override { return wrap(ForwardingDirectory::bind(adsPath)); }
     Result<PasswordPolicy> passwordPolicyOfMembers(const QString &group) override
     {
-        return memberPolicy ? *memberPolicy : m_inner.passwordPolicyOfMembers(group);
+        return memberPolicy ? *memberPolicy : ForwardingDirectory::passwordPolicyOfMembers(group);
     }
     Result<bool> ensureGroupPasswordPolicy(const QString &group, const PasswordPolicy &settings) override
     {
         ensured.append({group, settings});
         if (ensureFailure)
             return *ensureFailure;
-        return m_inner.ensureGroupPasswordPolicy(group, settings);
+        return ForwardingDirectory::ensureGroupPasswordPolicy(group, settings);
     }
 
 private:
@@ -77,6 +77,4 @@ private:
             return bound;
         return DirObjectPtr(std::make_unique<Object>(std::move(*bound), *this));
     }
-
-    Directory &m_inner;
 };

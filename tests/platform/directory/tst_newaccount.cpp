@@ -1,5 +1,6 @@
 #include "directory/newaccount.h"
 #include "directory/sqlite/sqlitedirectory.h"
+#include "support/forwardingdirectory.h"
 #include "support/forwardingdirobject.h"
 
 #include <QTemporaryDir>
@@ -10,11 +11,11 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Writes down each call that changes the directory, and refuses to bind the paths it is told to.
-class RecordingDirectory : public Directory
+class RecordingDirectory : public ForwardingDirectory
 {
 public:
     explicit RecordingDirectory(Directory &inner)
-        : m_inner(inner)
+        : ForwardingDirectory(inner)
     {
     }
 
@@ -25,18 +26,10 @@ public:
     {
         if (refusedPaths.contains(adsPath))
             return Status::failure(u"refusé : "_s + adsPath);
-        auto bound = m_inner.bind(adsPath);
+        auto bound = ForwardingDirectory::bind(adsPath);
         if (!bound)
             return bound;
         return wrap(std::move(*bound));
-    }
-    Result<PasswordPolicy> passwordPolicyOfMembers(const QString &group) override
-    {
-        return m_inner.passwordPolicyOfMembers(group);
-    }
-    Result<bool> ensureGroupPasswordPolicy(const QString &group, const PasswordPolicy &settings) override
-    {
-        return m_inner.ensureGroupPasswordPolicy(group, settings);
     }
 
 private:
@@ -82,8 +75,6 @@ private:
     };
 
     DirObjectPtr wrap(DirObjectPtr inner) { return DirObjectPtr(std::make_unique<Object>(std::move(inner), *this)); }
-
-    Directory &m_inner;
 };
 
 const QString server = u"SRV"_s;

@@ -14,11 +14,11 @@
 #include "program/mainvalues.h"
 #include "provisioning/pupilcheck.h"
 #include "provisioning/pupilfile.h"
-#include "provisioning/pupilnaming.h"
 #include "provisioning/verifeleves.h"
 #include "support/benchfolder.h"
 #include "support/benchservices.h"
 #include "text/pathresolver.h"
+#include "text/windowsnames.h"
 #include "ui/formbuilder.h"
 
 #include <QApplication>
@@ -71,7 +71,7 @@ bool prepare(const PathResolver &paths, Directory &directory, int pupils, int ac
     for (int i = 0; i < accounts; ++i) {
         // Every other account is a login of this year's file.
         const QString login = i % 2 == 0 && i / 2 < pupils
-            ? PupilNaming::login(className(i / 2), QStringLiteral("NOM%1").arg(i / 2), QStringLiteral("Prenom"))
+            ? WindowsNames::pupilLogin(QStringLiteral("NOM%1").arg(i / 2), QStringLiteral("Prenom"), className(i / 2))
             : QStringLiteral("ANCIEN%1").arg(i);
         if (!make(DirKind::User, login))
             return false;

@@ -23,6 +23,7 @@
 #include "support/dcfixture.h"
 #include "support/quietoutput.h"
 #include "text/pathresolver.h"
+#include "text/windowsnames.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -54,7 +55,7 @@ QList<Pupil> pupils(int count)
     for (int i = 0; i < count; ++i) {
         Pupil p {QStringLiteral("NOM%1").arg(i), QStringLiteral("Prenom"),
             QStringLiteral("C%1").arg(i / kPupilsPerClass), QString()};
-        p.login = PupilNaming::login(p.className, p.surname, p.firstNames);
+        p.login = WindowsNames::pupilLogin(p.surname, p.firstNames, p.className);
         all.append(p);
     }
     return all;

@@ -14,10 +14,10 @@
 #include "directory/ldap/ldapdirectory.h"
 #include "ldaptools.h"
 #include "provisioning/pupilcheck.h"
-#include "provisioning/pupilnaming.h"
 #include "support/benchfolder.h"
 #include "support/dcfixture.h"
 #include "text/pathresolver.h"
+#include "text/windowsnames.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -71,7 +71,7 @@ bool fillDomain(const LdapConfig &config, int accounts, const QString &folder)
     for (int i = 0; i < accounts; ++i) {
         // Every other account is a login of this year's file.
         const QString name = i % 2 == 0
-            ? PupilNaming::login(className(i / 2), QStringLiteral("NOM%1").arg(i / 2), QStringLiteral("Prenom"))
+            ? WindowsNames::pupilLogin(QStringLiteral("NOM%1").arg(i / 2), QStringLiteral("Prenom"), className(i / 2))
             : QStringLiteral("ANCIEN%1").arg(i);
         ldif += "dn: CN=" + name.toUtf8() + users + "\nobjectClass: user\nsAMAccountName: " + name.toUtf8()
             + "\nuserAccountControl: 514\n\n";

@@ -10,10 +10,10 @@
 #include "program/services.h"
 #include "pupilaccount.h"
 #include "pupilfile.h"
-#include "pupilnaming.h"
 #include "pupilpolicy.h"
 #include "shell/shell.h"
 #include "text/pathresolver.h"
+#include "text/windowsnames.h"
 #include "ui/prompts.h"
 
 #include <QHash>
@@ -267,7 +267,7 @@ int BulkAccounts::run(const Input &input, const Progress &progress)
     Pass pass;
     pass.pupils = file->readAll();
     for (const PupilRecord &p : std::as_const(pass.pupils))
-        pass.logins << PupilNaming::login(p.className, p.surname, p.firstNames);
+        pass.logins << WindowsNames::pupilLogin(p.surname, p.firstNames, p.className);
     pass.rows.resize(pass.pupils.size());
     const int total = int(pass.pupils.size());
 

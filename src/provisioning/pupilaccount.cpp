@@ -8,6 +8,7 @@
 #include "pupilnaming.h"
 #include "shell/shell.h"
 #include "text/textwriter.h"
+#include "text/windowsnames.h"
 
 PupilAccountSteps::PupilAccountSteps(Services &services, QString serverName, QString homeRoot)
     : m_services(services)
@@ -34,7 +35,7 @@ PupilAccount PupilAccountSteps::takeOver(const PupilRecord &pupil)
 PupilAccount PupilAccountSteps::make(const PupilRecord &pupil, bool existing)
 {
     PupilAccount report;
-    report.login = PupilNaming::login(pupil.className, pupil.surname, pupil.firstNames);
+    report.login = WindowsNames::pupilLogin(pupil.surname, pupil.firstNames, pupil.className);
     report.folderSafe = PupilNaming::hasFolderNames(pupil.className, report.login);
 
     report.folder = report.folderSafe

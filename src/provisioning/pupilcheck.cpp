@@ -110,7 +110,7 @@ Result<QList<PupilCheckRow>> PupilCheck::run(const Input &input)
         row.line = int(rows.size()) + 1;
         row.pupil = pupils->next();
         const PupilRecord &pupil = row.pupil;
-        row.login = PupilNaming::login(pupil.className, pupil.surname, pupil.firstNames);
+        row.login = WindowsNames::pupilLogin(pupil.surname, pupil.firstNames, pupil.className);
         const QString loginKey = DirNames::key(row.login);
         const bool hasClass = !isEmptyField(pupil.className);
 

@@ -4,11 +4,6 @@
 
 namespace PupilNaming {
 
-QString login(const QString &className, const QString &surname, const QString &firstNames)
-{
-    return WindowsNames::pupilLogin(surname, firstNames, className);
-}
-
 QString classHomeFolder(const QString &homeRoot, const QString &className)
 {
     return homeRoot + QStringLiteral("\\eleves\\") + className;

@@ -2,13 +2,9 @@
 
 #include <QString>
 
-// How a pupil's login, personal folder and home directory are named. The bulk creation, the
-// single-pupil enrolment and the mailing lists all derive them the same way.
+// How a pupil's personal folder and home directory are named from its login
+// (WindowsNames::pupilLogin). The bulk creation and the single-pupil enrolment derive them the same way.
 namespace PupilNaming {
-
-// The class, then the first ten characters of surname and first names joined with nothing between
-// them. Nothing is cut from the class and nothing is changed in case, spaces, accents or hyphens.
-QString login(const QString &className, const QString &surname, const QString &firstNames);
 
 // home-folder root + "\eleves\" + class + "\" + login
 QString personalFolder(const QString &homeRoot, const QString &className, const QString &login);

@@ -48,14 +48,14 @@ void addClassLists(Gatherer &lists, QStringList &notes, const QByteArray &pupils
         if (surname.isEmpty() && firstNames.isEmpty() && className.isEmpty())
             continue; // a stray blank line is no pupil
         // The class names a file of the list folder, and no command line.
-        if (!WindowsNames::isFileName(className + QStringLiteral("mail.txt"))) {
+        const QString listName = className + QStringLiteral("mail.txt");
+        if (!WindowsNames::isFileName(listName)) {
             if (!refused.contains(className))
                 refusedOrder.append(className);
             ++refused[className];
             continue;
         }
-        lists.add(className + QStringLiteral("mail.txt"),
-            MailLists::address(WindowsNames::pupilLogin(surname, firstNames, className)));
+        lists.add(listName, MailLists::address(WindowsNames::pupilLogin(surname, firstNames, className)));
     }
     for (const QString &className : std::as_const(refusedOrder))
         notes << QStringLiteral("Classe « %1 » ignorée : son nom ne peut pas servir de nom de fichier (%2 élève(s)).")

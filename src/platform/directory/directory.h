@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dirproperties.h"
+#include "newaccount.h"
 #include "passwordpolicy.h"
 #include "text/result.h"
 
@@ -72,4 +73,10 @@ public:
     // lockout rules, unless one applies to the group already. True when it was made now; a directory
     // that sets no rules makes nothing.
     virtual Result<bool> ensureGroupPasswordPolicy(const QString &group, const PasswordPolicy &settings) = 0;
+
+    // Makes several accounts in the container of serverName: one report each, in the order given, each
+    // telling what makeAccount would have told for that account. By default they are made one after
+    // the other through makeAccount; a directory that can have several writes under way at once makes
+    // them together, with fewer writes, and the same outcomes.
+    virtual QList<AccountReport> makeAccounts(const QString &serverName, const QList<NewAccount> &accounts);
 };

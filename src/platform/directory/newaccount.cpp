@@ -59,7 +59,21 @@ AccountReport makeAccount(Directory &directory, const QString &serverName, const
     return report;
 }
 
+QList<AccountReport> Directory::makeAccounts(const QString &serverName, const QList<NewAccount> &accounts)
+{
+    QList<AccountReport> reports;
+    reports.reserve(accounts.size());
+    for (const NewAccount &account : accounts)
+        reports.append(makeAccount(*this, serverName, account));
+    return reports;
+}
+
 namespace AccountSteps {
+
+Status passwordOfUnmade()
+{
+    return Status::failure(notMade);
+}
 
 Status setHomeAndScript(
     Directory &directory, const QString &serverName, const QString &login, const QString &home, const QString &script)

@@ -55,6 +55,9 @@ AccountReport makeAccount(Directory &directory, const QString &serverName, const
 
 namespace AccountSteps {
 
+// The password step of an account that was not made.
+Status passwordOfUnmade();
+
 // Points the account's home directory and logon script at these.
 Status setHomeAndScript(
     Directory &directory, const QString &serverName, const QString &login, const QString &home, const QString &script);

@@ -91,6 +91,7 @@ private Q_SLOTS:
     void cleanup() { m_store.reset(); }
     void steps_data();
     void steps();
+    void severalAccountsOneAfterTheOther();
 
 private:
     bool add(DirKind kind, const QString &name);
@@ -198,6 +199,34 @@ void TestNewAccount::steps()
     auto user = m_store->bind(u"WinNT://SRV/TS8A,user"_s);
     QVERIFY(user);
     QCOMPARE((*user)->get(DirProperty::LoginScript).value().toString(), u"TS8.bat"_s);
+}
+
+// By default, accounts asked for together are made one after the other, each through the same calls
+// as alone, and each report is the account's own.
+void TestNewAccount::severalAccountsOneAfterTheOther()
+{
+    QVERIFY(add(DirKind::User, u"TS8B"_s));
+    RecordingDirectory directory(*m_store);
+    QList<NewAccount> accounts;
+    for (const QString &login : {u"TS8A"_s, u"TS8B"_s}) {
+        NewAccount account;
+        account.login = login;
+        account.password = u"secret"_s;
+        account.passwordTime = NewAccount::PasswordTime::Last;
+        account.logonScript = u"TS8.bat"_s;
+        account.groups = {u"eleves"_s};
+        accounts.append(account);
+    }
+    const QList<AccountReport> reports = directory.makeAccounts(server, accounts);
+
+    // clang-format off
+    QCOMPARE(directory.calls, (QStringList {
+        u"create TS8A"_s, u"TS8A put FullName"_s, u"TS8A put Description"_s, u"TS8A store"_s, u"TS8A put HomeDirectory"_s, u"TS8A put LoginScript"_s, u"TS8A store"_s, u"eleves add TS8A"_s, u"eleves store"_s, u"TS8A password"_s, u"TS8A store"_s,
+        u"create TS8B"_s, u"TS8B put HomeDirectory"_s, u"TS8B put LoginScript"_s, u"TS8B store"_s, u"eleves add TS8B"_s, u"eleves store"_s}));
+    // clang-format on
+    QCOMPARE(reports.size(), 2);
+    QVERIFY(reports[0].made() && reports[0].passwordSet && reports[0].joined(u"eleves"_s));
+    QVERIFY(!reports[1].made() && !reports[1].passwordSet && reports[1].properties && reports[1].joined(u"eleves"_s));
 }
 
 QTEST_MAIN(TestNewAccount)

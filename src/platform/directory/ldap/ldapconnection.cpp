@@ -429,6 +429,93 @@ LdapReply LdapConnection::modify(const QString &dn, const QList<LdapMod> &change
     });
 }
 
+QList<LdapReply> LdapConnection::writeAll(const QList<LdapWrite> &writes, int window)
+{
+    QuietPipe quiet;
+    QList<LdapReply> replies(writes.size());
+    QHash<int, qsizetype> underWay; // by message id, the write's place
+    qsizetype next = 0;
+    bool reopened = false;
+    window = std::max(1, window);
+    while (next < writes.size() || !underWay.isEmpty()) {
+        if (LdapReply opened = open(); !opened.ok()) {
+            // Nothing is under way on a connection that is not open.
+            for (; next < writes.size(); ++next)
+                replies[next] = opened;
+            break;
+        }
+        int fd = -1;
+        ldap_get_option(m_ld, LDAP_OPT_DESC, &fd);
+        // As for one request: a read stuck inside a TLS record is cut, each answer in its turn.
+        m_watchdog.arm(fd, std::chrono::milliseconds(m_timeouts.operationMs + 5000));
+        LdapReply broken;
+        while (next < writes.size() && underWay.size() < window) {
+            const LdapWrite &write = writes[next];
+            const QByteArray dn = write.dn.toUtf8();
+            ModArray mods(write.mods);
+            int id = -1;
+            const int code = write.kind == LdapWrite::Add
+                ? ldap_add_ext(m_ld, dn.constData(), mods.get(), nullptr, nullptr, &id)
+                : ldap_modify_ext(m_ld, dn.constData(), mods.get(), nullptr, nullptr, &id);
+            if (code == LDAP_SERVER_DOWN || code == LDAP_CONNECT_ERROR) {
+                // Not sent: it goes on the next connection.
+                broken = replyOf(m_ld, code);
+                break;
+            }
+            if (code != LDAP_SUCCESS)
+                replies[next] = replyOf(m_ld, code);
+            else
+                underWay.insert(id, next);
+            ++next;
+        }
+        if (broken.ok() && !underWay.isEmpty()) {
+            timeval limit = toTimeval(m_timeouts.operationMs);
+            LDAPMessage *result = nullptr;
+            const int type = ldap_result(m_ld, LDAP_RES_ANY, LDAP_MSG_ALL, &limit, &result);
+            if (type > 0) {
+                const int id = ldap_msgid(result);
+                int code = LDAP_OTHER;
+                char *text = nullptr;
+                const int parsed = ldap_parse_result(m_ld, result, &code, nullptr, &text, nullptr, nullptr, 1);
+                QString diagnostic = text ? QString::fromUtf8(text).trimmed() : QString();
+                if (text)
+                    ldap_memfree(text);
+                if (parsed != LDAP_SUCCESS)
+                    code = parsed;
+                if (diagnostic.isEmpty() && code != LDAP_SUCCESS)
+                    diagnostic = QString::fromUtf8(ldap_err2string(code));
+                // Anything else (a notice from the server) answers none of the writes.
+                if (const auto found = underWay.constFind(id); found != underWay.cend()) {
+                    replies[*found] = code == LDAP_SUCCESS ? LdapReply() : LdapReply {code, diagnostic};
+                    underWay.erase(found);
+                }
+            } else if (type == 0) {
+                broken = LdapReply {LDAP_TIMEOUT, QStringLiteral("délai dépassé")};
+            } else {
+                int code = LDAP_SERVER_DOWN;
+                ldap_get_option(m_ld, LDAP_OPT_RESULT_CODE, &code);
+                broken = replyOf(m_ld, code == LDAP_SUCCESS ? LDAP_SERVER_DOWN : code);
+            }
+        }
+        if (m_watchdog.disarm())
+            broken = LdapReply {LDAP_TIMEOUT, QStringLiteral("délai dépassé")};
+        if (broken.ok())
+            continue;
+        // The writes under way may or may not have been done: each says the connection failed under it.
+        for (const qsizetype place : std::as_const(underWay))
+            replies[place] = broken;
+        underWay.clear();
+        close();
+        if (reopened) {
+            for (; next < writes.size(); ++next)
+                replies[next] = broken;
+            break;
+        }
+        reopened = true;
+    }
+    return replies;
+}
+
 LdapReply LdapConnection::remove(const QString &dn, bool treeDelete)
 {
     const QByteArray dnText = dn.toUtf8();

@@ -33,6 +33,15 @@ struct LdapMod
     QList<QByteArray> values;
 };
 
+// One write among several sent together: an add of an entry with these attributes, or a modify.
+struct LdapWrite
+{
+    enum Kind { Add, Modify };
+    Kind kind;
+    QString dn;
+    QList<LdapMod> mods;
+};
+
 // What came back from one request: the LDAP result code (negative for the client library's own,
 // such as a server out of reach) and the server's own words.
 struct LdapReply
@@ -79,6 +88,12 @@ public:
         QList<LdapEntry> *entries, int pageSize = 0);
     LdapReply add(const QString &dn, const QList<LdapMod> &attributes);
     LdapReply modify(const QString &dn, const QList<LdapMod> &mods);
+    // Sends the writes with up to window of them under way at once, and gives each one's reply, in
+    // their order: no write waits for the answer to the one before. Each answer is awaited no longer
+    // than a request's is. A connection that drops or stops answering is opened again once for the
+    // writes not yet sent; those already sent are never sent twice, as nobody knows whether the
+    // server did them.
+    QList<LdapReply> writeAll(const QList<LdapWrite> &writes, int window = 32);
     // treeDelete also removes what lies below the entry.
     LdapReply remove(const QString &dn, bool treeDelete = false);
 

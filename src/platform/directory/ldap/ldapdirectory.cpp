@@ -1,6 +1,7 @@
 #include "ldapdirectory.h"
 
 #include "directory/directorypath.h"
+#include "ldapaccountbatch.h"
 #include "ldapobject.h"
 #include "ldappolicies.h"
 
@@ -66,4 +67,9 @@ Result<PasswordPolicy> LdapDirectory::passwordPolicyOfMembers(const QString &gro
 Result<bool> LdapDirectory::ensureGroupPasswordPolicy(const QString &group, const PasswordPolicy &settings)
 {
     return LdapPolicies::ensureForGroup(*m_session, group, settings);
+}
+
+QList<AccountReport> LdapDirectory::makeAccounts(const QString &serverName, const QList<NewAccount> &accounts)
+{
+    return LdapAccountBatch(*this, m_session, serverName).make(accounts);
 }

@@ -26,6 +26,8 @@ public:
     Result<DirObjectPtr> bind(const QString &adsPath) override;
     Result<PasswordPolicy> passwordPolicyOfMembers(const QString &group) override;
     Result<bool> ensureGroupPasswordPolicy(const QString &group, const PasswordPolicy &settings) override;
+    // Several accounts under way at once on the connection, with fewer writes than one by one.
+    QList<AccountReport> makeAccounts(const QString &serverName, const QList<NewAccount> &accounts) override;
 
     // Opens the connection now, so that a wrong setting shows at once.
     Status connect();

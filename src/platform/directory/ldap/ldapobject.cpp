@@ -264,7 +264,7 @@ Status LdapObject::setInfo()
     return stored;
 }
 
-Status LdapObject::storeNew()
+Result<LdapWrite> LdapObject::newEntry()
 {
     const QString dn = QStringLiteral("CN=%1,%2").arg(LdapNames::dnValue(m_name), m_session->newObjectsContainer());
     QList<LdapMod> attributes;
@@ -296,8 +296,11 @@ Status LdapObject::storeNew()
         if (!attribute.isEmpty() && !it.value().toString().isEmpty())
             set(attribute, it.value().toString().toUtf8());
     }
+    return LdapWrite {LdapWrite::Add, dn, attributes};
+}
 
-    const LdapReply reply = m_session->connection().add(dn, attributes);
+Status LdapObject::newEntryStored(const LdapWrite &entry, const LdapReply &reply)
+{
     if (reply.code == LDAP_ALREADY_EXISTS)
         return Status::failure(
             QStringLiteral("Le nom « %1 » est déjà utilisé dans l'annuaire (%2).").arg(m_name, reply.diagnostic));
@@ -306,9 +309,46 @@ Status LdapObject::storeNew()
                                    .arg(m_name, reply.diagnostic));
     if (!reply.ok())
         return Status::failure(m_session->failure(reply, QStringLiteral("La création de « %1 »").arg(m_name)));
-    m_dn = dn;
+    m_dn = entry.dn;
     m_stored = true;
+    m_pending.clear();
+    m_password.reset();
     m_session->remember(LdapSession::Account {m_dn, QByteArray(), m_name, className()});
+    m_seen = std::chrono::steady_clock::now();
+    return {};
+}
+
+Status LdapObject::storeNew()
+{
+    const auto entry = newEntry();
+    if (!entry)
+        return entry.status();
+    return newEntryStored(*entry, m_session->connection().add(entry->dn, entry->mods));
+}
+
+Result<LdapWrite> LdapObject::firstPassword(const QString &password)
+{
+    if (Status s = needUser(); !s)
+        return s;
+    if (LdapReply opened = m_session->connection().open(); !opened.ok())
+        return Status::failure(m_session->failure(opened, QStringLiteral("La mise à jour de « %1 »").arg(m_name)));
+    if (Status s = passwordAllowed(); !s)
+        return s;
+    // Made disabled and without a password, a normal account; enabled with it.
+    return LdapWrite {LdapWrite::Modify, target(),
+        {LdapMod {LdapMod::Replace, QStringLiteral("unicodePwd"), {LdapNames::unicodePassword(password)}},
+            LdapMod {LdapMod::Replace, QStringLiteral("userAccountControl"), {QByteArray::number(normalAccount)}}}};
+}
+
+Status LdapObject::changesStored(const LdapReply &reply)
+{
+    if (reply.code == LDAP_NO_SUCH_OBJECT)
+        return Status::failure(gone());
+    if (refusedByPolicy(reply))
+        return Status::failure(QStringLiteral("Le mot de passe de « %1 » est refusé par la stratégie du domaine (%2).")
+                                   .arg(m_name, reply.diagnostic));
+    if (!reply.ok())
+        return Status::failure(m_session->failure(reply, QStringLiteral("La mise à jour de « %1 »").arg(m_name)));
     m_seen = std::chrono::steady_clock::now();
     return {};
 }
@@ -352,16 +392,7 @@ Status LdapObject::storeChanges()
         auto entry = read({QStringLiteral("1.1")});
         return entry ? Status() : entry.status();
     }
-    const LdapReply reply = m_session->connection().modify(target(), changes);
-    if (reply.code == LDAP_NO_SUCH_OBJECT)
-        return Status::failure(gone());
-    if (refusedByPolicy(reply))
-        return Status::failure(QStringLiteral("Le mot de passe de « %1 » est refusé par la stratégie du domaine (%2).")
-                                   .arg(m_name, reply.diagnostic));
-    if (!reply.ok())
-        return Status::failure(m_session->failure(reply, QStringLiteral("La mise à jour de « %1 »").arg(m_name)));
-    m_seen = std::chrono::steady_clock::now();
-    return {};
+    return changesStored(m_session->connection().modify(target(), changes));
 }
 
 Status LdapObject::members(const DirVisitor &visit)
@@ -442,16 +473,21 @@ Status LdapObject::add(const QString &memberAdsPath)
     const bool itself = m_guid.isEmpty() ? member->dn.compare(m_dn, Qt::CaseInsensitive) == 0 : member->guid == m_guid;
     if (itself)
         return Status::failure(QStringLiteral("Le groupe « %1 » ne peut pas être membre de lui-même.").arg(m_name));
-    const LdapReply reply = m_session->connection().modify(
-        target(), {LdapMod {LdapMod::Add, QStringLiteral("member"), {member->dn.toUtf8()}}});
+    return memberAdded(member->name,
+        m_session->connection().modify(
+            target(), {LdapMod {LdapMod::Add, QStringLiteral("member"), {member->dn.toUtf8()}}}));
+}
+
+Status LdapObject::memberAdded(const QString &memberName, const LdapReply &reply)
+{
     if (reply.code == LDAP_TYPE_OR_VALUE_EXISTS || reply.code == LDAP_ALREADY_EXISTS)
-        return Status::failure(QStringLiteral("« %1 » est déjà membre du groupe « %2 » (%3).")
-                                   .arg(member->name, m_name, reply.diagnostic));
+        return Status::failure(
+            QStringLiteral("« %1 » est déjà membre du groupe « %2 » (%3).").arg(memberName, m_name, reply.diagnostic));
     if (reply.code == LDAP_NO_SUCH_OBJECT)
         return Status::failure(gone());
     if (!reply.ok())
         return Status::failure(
-            m_session->failure(reply, QStringLiteral("L'ajout de « %1 » au groupe « %2 »").arg(member->name, m_name)));
+            m_session->failure(reply, QStringLiteral("L'ajout de « %1 » au groupe « %2 »").arg(memberName, m_name)));
     m_seen = std::chrono::steady_clock::now();
     return {};
 }

@@ -33,6 +33,20 @@ public:
 
     using Property = DirProperty;
 
+    // How requests name this object: its GUID, or the DN it was just created under.
+    QString target() const;
+
+    // The same writes, for a caller that sends several at once and hands each its reply: what the
+    // reply then makes of the object and the message a failure gives are setInfo()'s and add()'s.
+    // The add that stores this new object.
+    Result<LdapWrite> newEntry();
+    Status newEntryStored(const LdapWrite &entry, const LdapReply &reply);
+    // The write that gives its password to an account this program made disabled, which enables it.
+    Result<LdapWrite> firstPassword(const QString &password);
+    Status changesStored(const LdapReply &reply);
+    // The reply to adding the member of that name to this group.
+    Status memberAdded(const QString &memberName, const LdapReply &reply);
+
 protected:
     QHash<DirProperty, QVariant> &pendingValues() override { return m_pending; }
     bool isStored() const override { return m_stored; }
@@ -42,8 +56,6 @@ private:
     LdapObject(std::shared_ptr<LdapSession> session, QString server, Kind kind, QString name);
 
     Status needStoredGroup() const { return DirObjectBase::needStoredGroup(m_stored); }
-    // How requests name this object: its GUID, or the DN it was just created under.
-    QString target() const;
     Result<LdapEntry> read(const QStringList &attributes);
     // An account or group a search listed (searched for listedAttributes), remembered for the bind
     // that usually follows; nothing for objects that are neither.

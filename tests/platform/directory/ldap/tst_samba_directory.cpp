@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QTest>
 
+#include <atomic>
+#include <thread>
+
 #include <sys/stat.h>
 
 namespace {
@@ -74,6 +77,9 @@ private Q_SLOTS:
     void factoryPicksTheServer();
     void factoryRefusesReadablePasswordFile();
     void reconnectsAfterTheServerRestarted();
+    void accountsMadeTogether_data();
+    void accountsMadeTogether();
+    void dcStoppingUnderABatch();
 
 private:
     std::unique_ptr<LdapDirectory> open(const LdapConfig &config);
@@ -494,6 +500,173 @@ void TestSambaDirectory::reconnectsAfterTheServerRestarted()
     QVERIFY2(gone.message().contains(QStringLiteral("introuvable")), qPrintable(gone.message()));
     auto made = held->create(DirKind::User, QStringLiteral("dupont"));
     CHECK_OK((*made)->setInfo());
+}
+
+namespace {
+
+// Pupils of TS8 made together, their password last, as the bulk creation makes them.
+QList<NewAccount> pupilsOfTs8(const QStringList &logins)
+{
+    QList<NewAccount> accounts;
+    for (const QString &login : logins) {
+        NewAccount account;
+        account.login = login;
+        account.fullName = login + QStringLiteral(" Prénom");
+        account.description = QStringLiteral("membre de la classe : TS8");
+        account.password = QStringLiteral("Cahier-2024") + login.right(1);
+        account.passwordTime = NewAccount::PasswordTime::Last;
+        account.homeDirectory = QStringLiteral("\\\\SERVEUR1\\") + login + u'$';
+        account.logonScript = QStringLiteral("TS8.bat");
+        account.groups = {QStringLiteral("TS8"), QStringLiteral("eleves")};
+        accounts.append(account);
+    }
+    return accounts;
+}
+
+// Each step of each report: "ok", or its message.
+QStringList outcomesOf(const QList<AccountReport> &reports)
+{
+    QStringList shown;
+    const auto told = [](const Status &s) { return s ? QStringLiteral("ok") : s.message(); };
+    for (const AccountReport &report : reports) {
+        shown << told(report.created) << told(report.passwordSet) << told(report.properties);
+        for (const AccountReport::GroupStep &step : report.groups)
+            shown << told(step.joined);
+    }
+    return shown;
+}
+
+} // namespace
+
+void TestSambaDirectory::accountsMadeTogether_data()
+{
+    QTest::addColumn<QString>("situation");
+    // Per account: made, password, home and script, class group, eleves: "ok" or a part of the message.
+    QTest::addColumn<QStringList>("outcomes");
+
+    const QString ok = QStringLiteral("ok");
+    const QString taken = QStringLiteral("Le nom « TS8B » est déjà utilisé dans l'annuaire");
+    const QString notMade = QStringLiteral("le compte n'a pas été créé");
+    const QString unreachable = QStringLiteral("ne peut pas être joint");
+    // clang-format off
+    QTest::newRow("all made") << QString() << QStringList {ok, ok, ok, ok, ok, ok, ok, ok, ok, ok, ok, ok, ok, ok, ok};
+    QTest::newRow("one login already there") << QStringLiteral("taken") << QStringList {ok, ok, ok, ok, ok, taken, notMade, ok, ok, ok, ok, ok, ok, ok, ok};
+    QTest::newRow("a member already in a group") << QStringLiteral("member") << QStringList {ok, ok, ok, ok, ok, taken, notMade, ok, QStringLiteral("« TS8B » est déjà membre du groupe « TS8 »"), ok, ok, ok, ok, ok, ok};
+    QTest::newRow("one group missing") << QStringLiteral("nogroup") << QStringList {ok, ok, ok, ok, ok, ok, ok, ok, QStringLiteral("« TS9 » est introuvable dans l'annuaire."), ok, ok, ok, ok, ok, ok};
+    QTest::newRow("the DC gone") << QStringLiteral("stopped") << QStringList {unreachable, notMade, unreachable, unreachable, unreachable, unreachable, notMade, unreachable, unreachable, unreachable, unreachable, notMade, unreachable, unreachable, unreachable};
+    // clang-format on
+}
+
+// The accounts of a batch, several writes under way at once: each account's outcome is its own, and
+// what was made is what the accounts made one by one would be.
+void TestSambaDirectory::accountsMadeTogether()
+{
+    QFETCH(QString, situation);
+    QFETCH(QStringList, outcomes);
+    auto parent = bind(P);
+    for (const QString &name : {QStringLiteral("TS8"), QStringLiteral("eleves")}) {
+        auto group = parent->create(DirKind::Group, name);
+        CHECK_OK((*group)->setInfo());
+    }
+    QList<NewAccount> accounts = pupilsOfTs8({QStringLiteral("TS8A"), QStringLiteral("TS8B"), QStringLiteral("TS8C")});
+    if (situation == QStringLiteral("taken") || situation == QStringLiteral("member"))
+        CHECK_OK(makeUser(QStringLiteral("TS8B"), QStringLiteral("Ancien-2023")));
+    if (situation == QStringLiteral("member")) {
+        auto group = bind(P + QStringLiteral("/TS8,group"));
+        CHECK_OK(group->add(P + QStringLiteral("/TS8B")));
+    }
+    if (situation == QStringLiteral("nogroup"))
+        accounts[1].groups[0] = QStringLiteral("TS9");
+    if (situation == QStringLiteral("stopped"))
+        CHECK_OK(m_dc.stop());
+
+    const QList<AccountReport> reports = m_dir->makeAccounts(QStringLiteral("SERVEUR1"), accounts);
+    const Status started = situation == QStringLiteral("stopped") ? m_dc.start() : Status();
+    CHECK_OK(started);
+
+    const QStringList shown = outcomesOf(reports);
+    QCOMPARE(shown.size(), outcomes.size());
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        const bool matches = outcomes[i] == QStringLiteral("ok")
+            ? shown[i] == outcomes[i]
+            : shown[i] != QStringLiteral("ok") && shown[i].contains(outcomes[i]);
+        QVERIFY2(matches, qPrintable(QStringLiteral("%1: %2").arg(i).arg(shown[i])));
+    }
+    if (situation == QStringLiteral("stopped"))
+        return;
+
+    // On the DC: each account made is enabled with its password, its properties and its groups; one
+    // that was there keeps its own password and gets the properties and groups again.
+    QStringList ts8;
+    QStringList eleves;
+    CHECK_OK(bind(P + QStringLiteral("/TS8,group"))->members([&](const DirEntry &e) { ts8.append(e.name); }));
+    CHECK_OK(bind(P + QStringLiteral("/eleves,group"))->members([&](const DirEntry &e) { eleves.append(e.name); }));
+    for (const NewAccount &account : std::as_const(accounts)) {
+        const LdapEntry raw = rawEntry(m_dc, account.login,
+            {QStringLiteral("userAccountControl"), QStringLiteral("displayName"), QStringLiteral("description"),
+                QStringLiteral("homeDirectory"), QStringLiteral("scriptPath")});
+        const bool made
+            = account.login != QStringLiteral("TS8B") || situation.isEmpty() || situation == QStringLiteral("nogroup");
+        QCOMPARE(raw.text(QStringLiteral("userAccountControl")), QStringLiteral("512"));
+        QCOMPARE(raw.text(QStringLiteral("homeDirectory")), account.homeDirectory);
+        QCOMPARE(raw.text(QStringLiteral("scriptPath")), account.logonScript);
+        QCOMPARE(raw.text(QStringLiteral("displayName")), made ? account.fullName : QString());
+        QCOMPARE(*m_dir->checkPassword(account.login, made ? account.password : QStringLiteral("Ancien-2023")), true);
+        QCOMPARE(ts8.contains(account.login), account.groups[0] == QStringLiteral("TS8"));
+        QVERIFY(eleves.contains(account.login));
+    }
+}
+
+// The DC stops while a batch's writes are under way: the call still ends, each account with its own
+// outcome, none told made that was not, and no password given to an account that was not made.
+void TestSambaDirectory::dcStoppingUnderABatch()
+{
+    auto parent = bind(P);
+    for (const QString &name : {QStringLiteral("TS8"), QStringLiteral("eleves")}) {
+        auto group = parent->create(DirKind::Group, name);
+        CHECK_OK((*group)->setInfo());
+    }
+    QStringList logins;
+    for (int i = 0; i < 80; ++i)
+        logins << QStringLiteral("TS8E%1").arg(i, 2, 10, QLatin1Char('0'));
+    const QList<NewAccount> accounts = pupilsOfTs8(logins);
+
+    // Stopped as soon as the first account is on the DC.
+    std::atomic<bool> done = false;
+    Status stopped = Status::failure(QStringLiteral("jamais arrêté"));
+    std::thread stopper([&] {
+        while (!done) {
+            QList<LdapEntry> found;
+            const LdapReply reply
+                = m_dc.admin().search(QString::fromLatin1(DcFixture::base), LdapConnection::Scope::Subtree,
+                    QStringLiteral("(sAMAccountName=TS8E00)"), {QStringLiteral("1.1")}, &found);
+            if (reply.ok() && !found.isEmpty()) {
+                stopped = m_dc.stop();
+                return;
+            }
+        }
+    });
+    const QList<AccountReport> reports = m_dir->makeAccounts(QStringLiteral("SERVEUR1"), accounts);
+    done = true;
+    stopper.join();
+    CHECK_OK(stopped);
+    CHECK_OK(m_dc.start());
+
+    QCOMPARE(reports.size(), accounts.size());
+    int made = 0;
+    for (const AccountReport &report : reports) {
+        QCOMPARE(report.groups.size(), 2);
+        if (report.made())
+            ++made;
+        else
+            QVERIFY2(!report.passwordSet, qPrintable(report.created.message()));
+        // A password given means the account was made and reached eleves first.
+        if (report.passwordSet)
+            QVERIFY(report.made() && report.joined(QStringLiteral("eleves")));
+    }
+    // The stop came under the batch: the last accounts were not made.
+    QVERIFY(made < reports.size());
+    QVERIFY(!reports.last().made());
 }
 
 // The behaviour suite of the embedded store on the DC, then the DC's own cases.

@@ -300,35 +300,52 @@ int BulkAccounts::run(const Input &input, const Progress &progress)
     int rowsLost = 0;
     QStringList unlisted;
     Status unlistedWhy;
-    for (int i = 0; i < total; ++i) {
-        if (pass.rows[i])
-            continue;
-        const PupilRecord &pupil = pass.pupils[i];
-        const QString login = key(pass.logins[i]);
-        PupilAccount account = pass.takeOver.remove(login) ? steps.takeOver(pupil) : steps.create(pupil);
-        account.existed = !account.created() && pass.existing.contains(login);
-        account.shareScript = steps.startShareScript(pupil, account);
-        // The list line before the row: a pupil on the sheet is always in the list, so the removal of
-        // all pupils finds it even when the run stopped between the two.
-        account.listed = steps.recordLogin(account);
-        // An account there, disabled, without the drawn password: the reason goes to the error output.
-        if (account.created() && !account.holdsPassword())
-            qWarning("%s", qPrintable(account.login + QStringLiteral(" : ") + account.passwordSet.message()));
-        const Row row {account.login, sheetCell(account), pupil.surname, pupil.firstNames, pupil.className};
-        const Status written = sheet.appendRow(row);
-        if (!written)
-            ++rowsLost;
-        // The line last: a pupil with a line has its row.
-        pass.journal->write(CreationJournal::pupilLine(i + 1, pupil.className, account, written));
-        pass.rows[i] = row;
-        ++handled;
-        if (!account.listed) {
-            if (unlisted.isEmpty())
-                unlistedWhy = account.listed;
-            unlisted.append(account.login);
+    // The pupils not done yet, in file order, a batch at a time: the folders and passwords of the
+    // batch, its accounts together, then each pupil's share, list line, row, journal line and
+    // progress in turn. A run stopped within a batch leaves accounts without rows: the next one takes
+    // them over.
+    for (int next = 0; next < total;) {
+        QList<int> batch;
+        for (; next < total && batch.size() < m_pupilsPerBatch; ++next) {
+            if (!pass.rows[next])
+                batch.append(next);
         }
-        if (progress.handled)
-            progress.handled(handled);
+        QList<PupilRecord> records;
+        QList<bool> takenOver;
+        for (const int i : std::as_const(batch)) {
+            records.append(pass.pupils[i]);
+            takenOver.append(pass.takeOver.remove(key(pass.logins[i])));
+        }
+        QList<PupilAccount> accounts = records.isEmpty() ? QList<PupilAccount>() : steps.make(records, takenOver);
+        for (qsizetype k = 0; k < batch.size(); ++k) {
+            const int i = batch[k];
+            const PupilRecord &pupil = pass.pupils[i];
+            const QString login = key(pass.logins[i]);
+            PupilAccount &account = accounts[k];
+            account.existed = !account.created() && pass.existing.contains(login);
+            account.shareScript = steps.startShareScript(pupil, account);
+            // The list line before the row: a pupil on the sheet is always in the list, so the removal
+            // of all pupils finds it even when the run stopped between the two.
+            account.listed = steps.recordLogin(account);
+            // An account there, disabled, without the drawn password: the reason goes to the error output.
+            if (account.created() && !account.holdsPassword())
+                qWarning("%s", qPrintable(account.login + QStringLiteral(" : ") + account.passwordSet.message()));
+            const Row row {account.login, sheetCell(account), pupil.surname, pupil.firstNames, pupil.className};
+            const Status written = sheet.appendRow(row);
+            if (!written)
+                ++rowsLost;
+            // The line last: a pupil with a line has its row.
+            pass.journal->write(CreationJournal::pupilLine(i + 1, pupil.className, account, written));
+            pass.rows[i] = row;
+            ++handled;
+            if (!account.listed) {
+                if (unlisted.isEmpty())
+                    unlistedWhy = account.listed;
+                unlisted.append(account.login);
+            }
+            if (progress.handled)
+                progress.handled(handled);
+        }
     }
     const bool closed = bool(sheet.finish());
 

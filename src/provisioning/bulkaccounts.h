@@ -35,8 +35,13 @@ public:
         std::function<void(int handled)> handled; // after each pupil
     };
 
-    explicit BulkAccounts(Services &services)
+    // Pupils whose accounts are made together: enough to keep the domain controller busy, few
+    // enough that the progress bar moves often.
+    static constexpr int kPupilsPerBatch = 30;
+
+    explicit BulkAccounts(Services &services, int pupilsPerBatch = kPupilsPerBatch)
         : m_services(services)
+        , m_pupilsPerBatch(pupilsPerBatch > 0 ? pupilsPerBatch : 1)
     {
     }
 
@@ -57,4 +62,5 @@ public:
 
 private:
     Services &m_services;
+    int m_pupilsPerBatch;
 };

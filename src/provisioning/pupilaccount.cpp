@@ -1,6 +1,6 @@
 #include "pupilaccount.h"
 
-#include "directory/newaccount.h"
+#include "directory/directory.h"
 #include "journal/actionjournal.h"
 #include "passwords/passwordgenerator.h"
 #include "program/services.h"
@@ -24,17 +24,23 @@ QString PupilAccountSteps::description(const QString &className)
 
 PupilAccount PupilAccountSteps::create(const PupilRecord &pupil)
 {
-    return make(pupil, false);
+    return make({pupil}, {false}).constFirst();
 }
 
-PupilAccount PupilAccountSteps::takeOver(const PupilRecord &pupil)
+QList<PupilAccount> PupilAccountSteps::make(const QList<PupilRecord> &pupils, const QList<bool> &takenOver)
 {
-    return make(pupil, true);
+    QList<PupilAccount> reports(pupils.size());
+    QList<NewAccount> accounts;
+    for (qsizetype i = 0; i < pupils.size(); ++i)
+        accounts.append(prepare(pupils[i], takenOver.value(i), reports[i]));
+    const QList<AccountReport> made = m_services.directory.makeAccounts(m_serverName, accounts);
+    for (qsizetype i = 0; i < pupils.size(); ++i)
+        record(made.at(i), reports[i]);
+    return reports;
 }
 
-PupilAccount PupilAccountSteps::make(const PupilRecord &pupil, bool existing)
+NewAccount PupilAccountSteps::prepare(const PupilRecord &pupil, bool existing, PupilAccount &report)
 {
-    PupilAccount report;
     report.login = WindowsNames::pupilLogin(pupil.surname, pupil.firstNames, pupil.className);
     report.folderSafe = PupilNaming::hasFolderNames(pupil.className, report.login);
 
@@ -58,14 +64,16 @@ PupilAccount PupilAccountSteps::make(const PupilRecord &pupil, bool existing)
     account.logonScript = pupil.className + QStringLiteral(".bat");
     account.groups = {pupil.className, QStringLiteral("eleves")};
     account.existing = existing;
-    const AccountReport made = makeAccount(m_services.directory, m_serverName, account);
+    return account;
+}
 
+void PupilAccountSteps::record(const AccountReport &made, PupilAccount &report)
+{
     report.account = made.created;
     report.passwordSet = made.passwordSet;
     report.homeAndScript = made.properties;
     report.classGroup = made.groups.at(0).joined;
     report.pupilsGroup = made.groups.at(1).joined;
-    return report;
 }
 
 QString PupilAccount::stepsText(const QString &className) const

@@ -3,9 +3,12 @@
 #include "pupilfile.h"
 #include "text/result.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
+struct AccountReport;
+struct NewAccount;
 struct Services;
 
 // What became of one pupil's account: the outcome of each step, in the order the steps run.
@@ -46,9 +49,11 @@ public:
     // logon script; its class group and eleves; then the password drawn for it, on an account made
     // by this run only.
     PupilAccount create(const PupilRecord &pupil);
-    // The same steps on the account of a pupil whose creation a stopped run had begun: the account is
-    // taken as made by this run, its properties, groups and password given again.
-    PupilAccount takeOver(const PupilRecord &pupil);
+    // The same steps for several pupils at once: their folders and passwords in their order, then
+    // their accounts in one call, which the directory may make together. takenOver says, pupil by
+    // pupil, whether a stopped run had begun the account: that account is taken as made by this run,
+    // its properties, groups and password given again.
+    QList<PupilAccount> make(const QList<PupilRecord> &pupils, const QList<bool> &takenOver);
     // Starts perso.bat on the personal folder, which shares it as login + "$".
     Status startShareScript(const PupilRecord &pupil, const PupilAccount &account);
     // Appends the login to the account list "utilisateurs.txt".
@@ -60,7 +65,9 @@ public:
     static QString description(const QString &className);
 
 private:
-    PupilAccount make(const PupilRecord &pupil, bool existing);
+    // The folder and the password drawn, and the account the directory is to make.
+    NewAccount prepare(const PupilRecord &pupil, bool existing, PupilAccount &report);
+    static void record(const AccountReport &made, PupilAccount &report);
 
     Services &m_services;
     QString m_serverName;

@@ -219,7 +219,7 @@ struct Killed
 
 } // namespace
 
-bool PanelFixture::runStoppedAt(const QString &login)
+bool PanelFixture::runStoppedAt(const QString &login, int pupilsPerBatch)
 {
     const auto before = shell.onStart;
     shell.onStart = [&login](const QString &line) {
@@ -229,7 +229,8 @@ bool PanelFixture::runStoppedAt(const QString &login)
     bool stopped = false;
     try {
         // Whatever it returns, the run reached no stop when it returns.
-        (void)BulkAccounts(services).run({main.serverName(), main.systemVolume(), main.homeRoot(), main.pupilFile()});
+        (void)BulkAccounts(services, pupilsPerBatch)
+            .run({main.serverName(), main.systemVolume(), main.homeRoot(), main.pupilFile()});
     } catch (const Killed &) {
         stopped = true;
     }

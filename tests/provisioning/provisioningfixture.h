@@ -5,6 +5,7 @@
 #include "passwords/passwordgenerator.h"
 #include "program/mainvalues.h"
 #include "program/services.h"
+#include "provisioning/bulkaccounts.h"
 #include "shell/processshell.h"
 #include "support/forwardingdirectory.h"
 #include "support/recordingshell.h"
@@ -105,9 +106,9 @@ public:
     QString ads(const QString &suffix = {}) const;
 
     // Runs step 3 as the panel does, and stops it dead as the share script of this login is about to
-    // start, as a run killed there would stop: its account made, its row and journal line not yet
-    // written. False when the run never reached that pupil.
-    bool runStoppedAt(const QString &login);
+    // start, as a run killed there would stop: its account made, and those of the rest of its batch,
+    // its row and journal line not yet written. False when the run never reached that pupil.
+    bool runStoppedAt(const QString &login, int pupilsPerBatch = BulkAccounts::kPupilsPerBatch);
     // The Windows paths of the journals prefix + "-...txt" of the program folder, oldest first.
     QStringList journals(const QString &prefix) const;
     // The passwords on the account sheets of the system volume, the kept ones included.

@@ -23,6 +23,37 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Passes every call on to the store, and writes down each batch of accounts asked for: the logins,
+// and how many shares were started and pupils counted done when it was asked.
+class BatchingDirectory : public ForwardingDirectory
+{
+public:
+    BatchingDirectory(Directory &store, const ProbingShell &shell, const int &done)
+        : ForwardingDirectory(store)
+        , m_shell(shell)
+        , m_done(done)
+    {
+    }
+
+    QStringList batches;
+
+    QList<AccountReport> makeAccounts(const QString &serverName, const QList<NewAccount> &accounts) override
+    {
+        QStringList logins;
+        for (const NewAccount &account : accounts)
+            logins << account.login;
+        batches << QStringLiteral("%1 after %2 shares, %3 done")
+                       .arg(logins.join(u' '))
+                       .arg(m_shell.started.size())
+                       .arg(m_done);
+        return Directory::makeAccounts(serverName, accounts);
+    }
+
+private:
+    const ProbingShell &m_shell;
+    const int &m_done;
+};
+
 struct SheetRow
 {
     QString login, password, surname, firstNames, className;
@@ -69,6 +100,7 @@ private Q_SLOTS:
     void stoppedRunNotTakenUp_data();
     void stoppedRunNotTakenUp();
     void handoutsPerClass();
+    void pupilsMadeInBatches();
 
 private:
     std::unique_ptr<PanelFixture> f;
@@ -688,7 +720,8 @@ void TestBulkAccounts::stoppedRunNotTakenUp()
     QFETCH(bool, fileChanged);
     writePupils(kFivePupils);
     prepareGroups();
-    QVERIFY(f->runStoppedAt(kFiveLogins[2]));
+    // Stopped in its first batch of three: the first three accounts made, the last two not.
+    QVERIFY(f->runStoppedAt(kFiveLogins[2], 3));
     const QByteArray stoppedSheet = f->read(QStringLiteral("C:\\comptes.html"));
     const QStringList journals = f->journals(QStringLiteral("creation"));
     QCOMPARE(journals.size(), 1);
@@ -755,6 +788,50 @@ void TestBulkAccounts::handoutsPerClass()
         // The sheet's cells hold their values as HTML text already.
         QVERIFY(handouts.contains(QStringLiteral("Identifiant : ") + rows[i].login + u'<'));
     }
+}
+
+// Batches of two over five pupils, one of them made twice: each batch's accounts are asked for
+// together once the batch before is done, and each pupil's share, line, row and progress follow in
+// file order with the pupil's own outcome.
+void TestBulkAccounts::pupilsMadeInBatches()
+{
+    writePupils({QStringLiteral("MARTIN,Paul,TS8"), QStringLiteral("DURAND,Léa,TS8"), QStringLiteral("MARTIN,Paul,TS8"),
+        QStringLiteral("PETIT,Luc,1S2"), QStringLiteral("BLANC,Max,1S2")});
+    prepareGroups();
+    int done = 0;
+    BatchingDirectory batching(*f->directory, f->shell, done);
+    f->directorySwitch.switchTo(batching);
+    QList<int> progress;
+    BulkAccounts::Progress told;
+    told.handled = [&](int handled) {
+        done = handled;
+        progress << handled;
+    };
+    const int handled
+        = BulkAccounts(f->services, 2)
+              .run({f->main.serverName(), f->main.systemVolume(), f->main.homeRoot(), f->main.pupilFile()}, told);
+    f->directorySwitch.switchTo(*f->directory);
+
+    QCOMPARE(handled, 5);
+    QCOMPARE(progress, (QList<int> {1, 2, 3, 4, 5}));
+    QCOMPARE(batching.batches,
+        (QStringList {QStringLiteral("TS8MARTINPaul TS8DURANDLéa after 0 shares, 0 done"),
+            QStringLiteral("TS8MARTINPaul 1S2PETITLuc after 2 shares, 2 done"),
+            QStringLiteral("1S2BLANCMax after 4 shares, 4 done")}));
+    const QStringList logins {QStringLiteral("TS8MARTINPaul"), QStringLiteral("TS8DURANDLéa"),
+        QStringLiteral("TS8MARTINPaul"), QStringLiteral("1S2PETITLuc"), QStringLiteral("1S2BLANCMax")};
+    QCOMPARE(f->lines(QStringLiteral("utilisateurs.txt")), logins);
+    const QList<SheetRow> rows = sheetRows();
+    QCOMPARE(rows.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(rows[i].login, logins[i]);
+        QVERIFY(f->shell.started.value(i).line.endsWith(u' ' + logins[i]));
+        if (i == 2)
+            QCOMPARE(rows[i].password, QStringLiteral("compte non créé"));
+        else
+            QVERIFY2(hasPassword(rows[i].login, rows[i].password), qPrintable(rows[i].login));
+    }
+    QVERIFY(f->prompts.messages().value(0).endsWith(QStringLiteral("\rAttention : 1 comptes n'ont pas été créés.")));
 }
 
 QTEST_MAIN(TestBulkAccounts)

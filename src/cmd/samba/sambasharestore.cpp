@@ -1,9 +1,15 @@
 #include "sambasharestore.h"
 
+#include "sambaconfhelper.h"
+
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QProcess>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include <sys/stat.h>
@@ -27,9 +33,17 @@ QString said(const QByteArray &output)
 } // namespace
 
 SambaShareStore::SambaShareStore(QString sambaConf)
-    : m_sambaConf(std::move(sambaConf))
+    : SambaShareStore(std::move(sambaConf), Bindings())
 {
 }
+
+SambaShareStore::SambaShareStore(QString sambaConf, Bindings bindings)
+    : m_sambaConf(std::move(sambaConf))
+    , m_bindings(std::move(bindings))
+{
+}
+
+SambaShareStore::~SambaShareStore() = default;
 
 Result<SambaShareStore::Output> SambaShareStore::run(const QString &program, const QStringList &arguments) const
 {
@@ -61,6 +75,97 @@ Status SambaShareStore::add(const Share &share)
     if (!account)
         return Status::failure(
             QStringLiteral("Le partage « %1 » n'est pas créé : %2").arg(share.name, account.message()));
+    // A personal share admits its account and the domain's administrators alone; an ordinary share,
+    // or a hidden share of some other folder, has nothing to keep private.
+    const QString admins = *account ? (*account)->sid.section(u'-', 0, -2) + QStringLiteral("-512") : QString();
+    const QStringList validUsers = *account ? QStringList {(*account)->sid, admins} : QStringList();
+    SambaConfHelper *bindings = helper();
+    if (Status made
+        = bindings ? createThroughHelper(*bindings, share, validUsers) : createThroughNetConf(share, validUsers, false);
+        !made)
+        return made;
+    if (!*account || !share.mayGiveToAccount)
+        return {};
+    if (Status given = giveToAccount(login, **account, admins, share.hostPath); !given)
+        return Status::failure(QStringLiteral("Le partage « %1 » est créé, mais %2").arg(share.name, given.message()));
+    return {};
+}
+
+SambaConfHelper *SambaShareStore::helper() const
+{
+    if (m_throughNetConf)
+        return nullptr;
+    if (!m_helper) {
+        m_helper = std::make_unique<SambaConfHelper>(m_bindings.python, m_sambaConf, m_bindings.answerWithin);
+        if (Status started = m_helper->start(); !started) {
+            fallBack(started.message());
+            return nullptr;
+        }
+    }
+    return m_helper.get();
+}
+
+void SambaShareStore::fallBack(const QString &why) const
+{
+    m_helper.reset();
+    m_throughNetConf = true;
+    const QString notice = QStringLiteral("Les partages de Samba passent désormais par « net conf », "
+                                          "rien n'est perdu : %1.")
+                               .arg(why);
+    if (m_bindings.notice) {
+        m_bindings.notice(notice);
+        return;
+    }
+    const QByteArray bytes = notice.toLocal8Bit() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+SambaShareStore::Parameters SambaShareStore::parametersOf(const Share &share, const QStringList &validUsers)
+{
+    // "net conf addshare NAME PATH writeable=y guest_ok=n REMARK" writes the first four, and the
+    // registry keeps "writeable = yes" as "read only = no".
+    Parameters parameters {{QStringLiteral("path"), share.hostPath}, {QStringLiteral("comment"), share.remark},
+        {QStringLiteral("guest ok"), QStringLiteral("no")}, {QStringLiteral("read only"), QStringLiteral("no")}};
+    if (!validUsers.isEmpty())
+        parameters.append({QStringLiteral("valid users"), validUsers.join(u' ')});
+    return parameters;
+}
+
+Status SambaShareStore::createThroughHelper(SambaConfHelper &helper, const Share &share, const QStringList &validUsers)
+{
+    // The bindings take any name and any path; "net conf" refused these, and so does the store.
+    const auto refused = [&](const QString &why) {
+        return Status::failure(
+            QStringLiteral("Le partage « %1 » n'a pas pu être créé dans Samba : %2").arg(share.name, why));
+    };
+    static const QString forbidden = QStringLiteral("%<>*?|/\\+=;:\",");
+    if (std::any_of(share.name.begin(), share.name.end(), [](QChar c) { return forbidden.contains(c); }))
+        return refused(QStringLiteral("un nom de partage ne contient aucun des caractères %1.").arg(forbidden));
+    if (share.name.compare(QStringLiteral("global"), Qt::CaseInsensitive) == 0)
+        return refused(QStringLiteral("« global » est le nom des réglages communs de Samba."));
+    if (!QFileInfo(share.hostPath).isAbsolute() || !QFileInfo(share.hostPath).isDir())
+        return refused(QStringLiteral("%1 n'est pas un dossier de ce serveur.").arg(share.hostPath));
+
+    QJsonArray parameters;
+    for (const auto &[key, value] : parametersOf(share, validUsers))
+        parameters.append(QJsonArray {key, value});
+    auto answer = helper.ask({{QStringLiteral("op"), QStringLiteral("create")}, {QStringLiteral("name"), share.name},
+        {QStringLiteral("parameters"), parameters}});
+    if (!answer) {
+        fallBack(answer.message());
+        return createThroughNetConf(share, validUsers, true);
+    }
+    if (answer->value(QStringLiteral("ok")).toBool())
+        return {};
+    const QString error = answer->value(QStringLiteral("error")).toString();
+    if (error == QStringLiteral("SBC_ERR_FILE_EXISTS"))
+        return Status::failure(QStringLiteral("Le partage « %1 » existe déjà.").arg(share.name));
+    return refused(error);
+}
+
+Status SambaShareStore::createThroughNetConf(const Share &share, const QStringList &validUsers, bool maybeDone)
+{
     // "--" ends the options: a share name may begin with a dash.
     auto added = run(QStringLiteral("net"),
         {QStringLiteral("-s"), m_sambaConf, QStringLiteral("conf"), QStringLiteral("addshare"), QStringLiteral("--"),
@@ -68,48 +173,73 @@ Status SambaShareStore::add(const Share &share)
     if (!added)
         return added.status();
     if (added->exitCode != 0) {
-        if (added->text.contains("already exists"))
+        if (added->text.contains("already exists")) {
+            // The helper may have written it before it went away: the share as asked is no clash.
+            if (maybeDone) {
+                auto there = netConfParameters(share.name);
+                // What "net conf" shows is trimmed.
+                Parameters asked = parametersOf(share, validUsers);
+                for (auto &parameter : asked)
+                    parameter.second = parameter.second.trimmed();
+                if (there && *there == asked)
+                    return {};
+            }
             return Status::failure(QStringLiteral("Le partage « %1 » existe déjà.").arg(share.name));
+        }
         return Status::failure(QStringLiteral("Le partage « %1 » n'a pas pu être créé dans Samba : %2")
                                    .arg(share.name, said(added->text)));
     }
-    if (!*account)
-        return {}; // an ordinary share, or a hidden share of some other folder: nothing to keep private
-    // A personal share admits its account and the domain's administrators alone; open to all, it is
-    // better not there at all.
-    const QString admins = (*account)->sid.section(u'-', 0, -2) + QStringLiteral("-512");
-    if (Status reserved = reserve(share.name, {(*account)->sid, admins}); !reserved) {
+    if (validUsers.isEmpty())
+        return {};
+    // "net conf" has no way to add a share and its users at once: until the second command, the share
+    // is open to all, and one that cannot be reserved is better not there at all.
+    if (Status reserved = reserve(share.name, validUsers); !reserved) {
         const Status removed = remove(share.name);
         return Status::failure(
             QStringLiteral("Le partage « %1 » n'a pas pu être réservé au compte « %2 » : %3 %4")
-                .arg(share.name, login, reserved.message(),
+                .arg(share.name, share.name.chopped(1), reserved.message(),
                     removed ? QStringLiteral("Il est retiré.")
                             : QStringLiteral("Il n'a pas pu être retiré : %1").arg(removed.message())));
     }
-    if (!share.mayGiveToAccount)
-        return {};
-    if (Status given = giveToAccount(login, **account, admins, share.hostPath); !given)
-        return Status::failure(QStringLiteral("Le partage « %1 » est créé, mais %2").arg(share.name, given.message()));
     return {};
+}
+
+Result<SambaShareStore::Parameters> SambaShareStore::netConfParameters(const QString &share) const
+{
+    auto shown = run(QStringLiteral("net"),
+        {QStringLiteral("-s"), m_sambaConf, QStringLiteral("conf"), QStringLiteral("showshare"), QStringLiteral("--"),
+            share});
+    if (!shown)
+        return shown.status();
+    if (shown->exitCode != 0)
+        return Result<Parameters>::failure(said(shown->text));
+    Parameters parameters;
+    for (const QByteArray &raw : shown->text.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        const qsizetype equals = line.indexOf(u'=');
+        if (!line.startsWith(u'[') && equals > 0)
+            parameters.append({line.left(equals).trimmed(), line.mid(equals + 1).trimmed()});
+    }
+    return parameters;
 }
 
 Result<std::optional<SambaShareStore::Account>> SambaShareStore::accountOf(const QString &login) const
 {
     using Found = std::optional<Account>;
     // Asked of winbind in this process: one program started per question cost more than the share.
-    // A name alone belongs to the domain winbind serves, a name with "@" is looked up as it stands.
-    QByteArray domain;
-    if (!login.contains(u'@')) {
+    // A name alone belongs to the domain winbind serves (asked once per store), a name with "@" is
+    // looked up as it stands.
+    if (!login.contains(u'@') && !m_domain) {
         struct wbcInterfaceDetails *details = nullptr;
         const wbcErr asked = wbcInterfaceDetails(&details);
         if (!WBC_ERROR_IS_OK(asked))
             return Result<Found>::failure(
                 QStringLiteral("le compte « %1 » n'a pas pu être cherché auprès de winbind (%2).")
                     .arg(login, QString::fromLatin1(wbcErrorString(asked))));
-        if (details->netbios_domain)
-            domain = details->netbios_domain;
+        m_domain = details->netbios_domain ? QByteArray(details->netbios_domain) : QByteArray();
         wbcFreeMemory(details);
     }
+    const QByteArray domain = login.contains(u'@') ? QByteArray() : *m_domain;
     wbcDomainSid sid {};
     wbcSidType type = WBC_SID_NAME_UNKNOWN;
     const wbcErr named = wbcLookupName(domain.constData(), login.toUtf8().constData(), &sid, &type);
@@ -176,6 +306,8 @@ Status SambaShareStore::giveToAccount(
 
 Status SambaShareStore::remove(const QString &name)
 {
+    // Not through the bindings: Samba keeps a share's access list apart from the registry, and only
+    // "net conf delshare" drops it too, so that a share made again under that name starts afresh.
     auto removed = run(QStringLiteral("net"),
         {QStringLiteral("-s"), m_sambaConf, QStringLiteral("conf"), QStringLiteral("delshare"), QStringLiteral("--"),
             name});
@@ -192,6 +324,16 @@ Status SambaShareStore::remove(const QString &name)
 
 Result<QList<Share>> SambaShareStore::list() const
 {
+    if (SambaConfHelper *bindings = helper()) {
+        auto answer = bindings->ask({{QStringLiteral("op"), QStringLiteral("list")}});
+        if (answer && answer->value(QStringLiteral("ok")).toBool())
+            return sharesOf(answer->value(QStringLiteral("sections")).toArray());
+        if (answer)
+            return Result<QList<Share>>::failure(
+                QStringLiteral("La liste des partages de Samba n'a pas pu être lue : %1")
+                    .arg(answer->value(QStringLiteral("error")).toString()));
+        fallBack(answer.message());
+    }
     auto listed = run(
         QStringLiteral("net"), {QStringLiteral("-s"), m_sambaConf, QStringLiteral("conf"), QStringLiteral("list")});
     if (!listed)
@@ -226,6 +368,28 @@ QList<Share> SambaShareStore::parseList(const QByteArray &text)
         } else if (key == QStringLiteral("comment")) {
             shares.last().remark = value;
         }
+    }
+    return shares;
+}
+
+QList<Share> SambaShareStore::sharesOf(const QJsonArray &sections)
+{
+    QList<Share> shares;
+    for (const QJsonValue &section : sections) {
+        const QJsonArray pair = section.toArray();
+        const QString name = pair.at(0).toString();
+        if (name.compare(QStringLiteral("global"), Qt::CaseInsensitive) == 0)
+            continue;
+        Share share {name, QString(), QString(), QString()};
+        for (const QJsonValue &parameter : pair.at(1).toArray()) {
+            const QString key = parameter.toArray().at(0).toString().toLower();
+            const QString value = parameter.toArray().at(1).toString();
+            if (key == QStringLiteral("path"))
+                share.path = share.hostPath = value;
+            else if (key == QStringLiteral("comment"))
+                share.remark = value;
+        }
+        shares.append(share);
     }
     return shares;
 }

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -37,6 +38,13 @@ private Q_SLOTS:
     void controlCharactersAreRefused();
     void unusableConfigurationSharesNothing();
     void listParsing();
+    void storeWritesWhatNetConfWrites();
+    void oddCharacters_data();
+    void oddCharacters();
+    void namesSambaRefuses_data();
+    void namesSambaRefuses();
+    void fallsBackToNetConf_data();
+    void fallsBackToNetConf();
 
 private:
     Run cmd(const QStringList &arguments);
@@ -46,6 +54,15 @@ private:
     QStringList registryShares();
     // smbclient with credentials in a file: never a password on a command line.
     Run smbclient(const QString &user, const QString &password, const QStringList &arguments);
+    // The share as Samba's own tool shows it from the registry; empty when there is none.
+    QString showshare(const QString &name);
+    // A store whose helper runs that program instead of Samba's python, and that tells notices to the list.
+    std::unique_ptr<SambaShareStore> store(
+        QStringList &notices, const QString &python = u"/usr/bin/python3"_s, int answerWithinMs = 60 * 1000);
+    // The processes this one started and has not collected, each as "pid state".
+    static QStringList childProcesses();
+    // A folder of drive E, made.
+    QString folder(const QString &name);
 
     DcFixture &m_dc;
     std::unique_ptr<TempProgramFolder> m_folder;
@@ -337,6 +354,241 @@ void TestSambaShares::listParsing()
     QCOMPARE(shares[1].name, QStringLiteral("dupont$"));
     QCOMPARE(shares[1].path, QStringLiteral("/srv/e/perso/dupont jean"));
     QCOMPARE(shares[1].remark, QString());
+}
+
+QString TestSambaShares::showshare(const QString &name)
+{
+    const Run shown = DcFixture::runProgram(QStringLiteral("net"),
+        {QStringLiteral("-s"), m_dc.sambaConf(), QStringLiteral("conf"), QStringLiteral("showshare"),
+            QStringLiteral("--"), name});
+    return shown.exitCode == 0 ? shown.output : QString();
+}
+
+std::unique_ptr<SambaShareStore> TestSambaShares::store(QStringList &notices, const QString &python, int answerWithinMs)
+{
+    SambaShareStore::Bindings bindings;
+    bindings.python = python;
+    bindings.answerWithin = std::chrono::milliseconds(answerWithinMs);
+    bindings.notice = [&notices](const QString &notice) { notices << notice; };
+    return std::make_unique<SambaShareStore>(m_dc.sambaConf(), bindings);
+}
+
+QStringList TestSambaShares::childProcesses()
+{
+    QStringList children;
+    const QByteArray self = QByteArray::number(::getpid());
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...", where the name may hold anything.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (rest.size() > 1 && rest[1] == self)
+            children << pid + u' ' + QString::fromLatin1(rest[0]);
+    }
+    return children;
+}
+
+QString TestSambaShares::folder(const QString &name)
+{
+    const QString path = m_folder->drive(QStringLiteral("E")) + u'/' + name;
+    return QDir().mkpath(path) ? path : QString();
+}
+
+void TestSambaShares::storeWritesWhatNetConfWrites()
+{
+    // The same two shares through the bindings and through "net conf" alone: Samba shows the same.
+    const QString login = QStringLiteral("6Bmoreau");
+    const QString made = makeAccount(login, QStringLiteral("Tz8-kq4Lm!"));
+    QVERIFY2(made.isEmpty(), qPrintable(made));
+    const QList<Share> shares {Share {u"6B"_s, u"E:\\public\\6B"_s, folder(u"public/6B"_s), u"Classe de 6B"_s},
+        Share {login + u'$', u"E:\\Perso\\"_s + login, folder(u"Perso/"_s + login), QString(), true}};
+    QStringList notices;
+    QStringList throughBindings;
+    {
+        auto bindings = store(notices);
+        for (const Share &share : shares) {
+            const Status added = bindings->add(share);
+            QVERIFY2(added.ok(), qPrintable(added.message()));
+            throughBindings << showshare(share.name);
+            QVERIFY(bindings->remove(share.name).ok());
+        }
+    }
+    QVERIFY2(notices.isEmpty(), qPrintable(notices.join(u'\n')));
+    // Its helper ended with the store.
+    QCOMPARE(childProcesses(), QStringList());
+
+    auto netConf = store(notices, u"/nonexistent/python3"_s);
+    for (qsizetype i = 0; i < shares.size(); ++i) {
+        const Status added = netConf->add(shares[i]);
+        QVERIFY2(added.ok(), qPrintable(added.message()));
+        QCOMPARE(throughBindings[i], showshare(shares[i].name));
+    }
+    QCOMPARE(notices.size(), 1);
+
+    // The personal share admits its account and the domain's administrators, and no one else.
+    const QString sid = DcFixture::runProgram(QStringLiteral("wbinfo"), {QStringLiteral("--name-to-sid=") + login})
+                            .output.section(u' ', 0, 0);
+    QVERIFY(sid.startsWith(QStringLiteral("S-1-5-21-")));
+    QCOMPARE(throughBindings[1],
+        QStringLiteral(
+            "[%1$]\n\tpath = %2\n\tcomment = \n\tguest ok = no\n\tread only = no\n\tvalid users = %3 %4-512\n")
+            .arg(login, shares[1].hostPath, sid, sid.section(u'-', 0, -2)));
+    QVERIFY(throughBindings[0].contains(QStringLiteral("\tcomment = Classe de 6B\n")));
+    QVERIFY(!throughBindings[0].contains(QStringLiteral("valid users")));
+
+    // The folder went to the account through both.
+    struct stat info;
+    QVERIFY(::stat(QFile::encodeName(shares[1].hostPath).constData(), &info) == 0);
+    QVERIFY(info.st_uid != ::getuid());
+    removeAccount(login);
+}
+
+void TestSambaShares::oddCharacters_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("folder"); // below drive E
+    QTest::addColumn<QString>("remark");
+
+    // clang-format off
+    QTest::newRow("spaces and accents") << u"Salle de 6ème"_s << u"Travaux d'élèves"_s << u"« Classe » de 6ème"_s;
+    QTest::newRow("quotes and backslashes") << u"l'atelier"_s << u"dossier \"cité\" \\ 'x'"_s << u"\"entre guillemets\" \\ fin"_s;
+    QTest::newRow("what a configuration line might read") << u"#dièse & co"_s << u"a=b;c#d [x]"_s << u"= ; # [global] %u $HOME {}"_s;
+    QTest::newRow("a leading dash") << u"-tiret"_s << u"-tiret"_s << u"-x --"_s;
+    QTest::newRow("hidden, of no account") << u"personne-ici$"_s << u"archives"_s << QString();
+    QTest::newRow("beyond Latin") << u"日本語"_s << u"ελληνικά"_s << u"cartable 🎒 inclus"_s;
+    // clang-format on
+}
+
+void TestSambaShares::oddCharacters()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, folder);
+    QFETCH(QString, remark);
+    const QString host = this->folder(folder);
+    QVERIFY(!host.isEmpty());
+    QStringList notices;
+    auto shares = store(notices);
+
+    const Status added = shares->add(Share {name, u"E:\\"_s + folder, host, remark});
+    QVERIFY2(added.ok(), qPrintable(added.message()));
+    const QString shown = showshare(name);
+    QVERIFY2(shown.startsWith(u'[' + name + u"]\n"_s), qPrintable(shown));
+    QVERIFY2(shown.contains(u"\tpath = "_s + host + u'\n'), qPrintable(shown));
+    QVERIFY2(shown.contains(u"\tcomment = "_s + remark + u'\n'), qPrintable(shown));
+    auto listed = shares->list();
+    QVERIFY2(listed.ok(), qPrintable(listed.message()));
+    const auto found = std::find_if(listed->begin(), listed->end(), [&](const Share &s) { return s.name == name; });
+    QVERIFY(found != listed->end());
+    QCOMPARE(found->hostPath, host);
+    QCOMPARE(found->remark, remark);
+
+    const Status removed = shares->remove(name);
+    QVERIFY2(removed.ok(), qPrintable(removed.message()));
+    QVERIFY(showshare(name).isEmpty());
+    const Status twice = shares->remove(name);
+    QCOMPARE(twice.message(), QStringLiteral("Le partage « %1 » n'existe pas.").arg(name));
+    QVERIFY2(notices.isEmpty(), qPrintable(notices.join(u'\n')));
+}
+
+void TestSambaShares::namesSambaRefuses_data()
+{
+    QTest::addColumn<QString>("python"); // the bindings, or none: "net conf" alone
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("refusal");
+
+    const QString notCreated = u"n'a pas pu être créé dans Samba"_s;
+    for (const QString &python : {u"/usr/bin/python3"_s, u"/nonexistent/python3"_s}) {
+        const char *how = python.startsWith(u"/usr") ? "bindings" : "net conf";
+        QTest::addRow("%s: taken in another case", how) << python << u"6a"_s << u"Le partage « 6a » existe déjà."_s;
+        QTest::addRow("%s: a percent sign", how) << python << u"a%b"_s << notCreated;
+        QTest::addRow("%s: global", how) << python << u"global"_s << notCreated;
+        QTest::addRow("%s: GLOBAL", how) << python << u"GLOBAL"_s << notCreated;
+    }
+}
+
+void TestSambaShares::namesSambaRefuses()
+{
+    QFETCH(QString, python);
+    QFETCH(QString, name);
+    QFETCH(QString, refusal);
+    const QString host = folder(u"public/6A"_s);
+    QStringList notices;
+    // Two stores, as two interpreters have them: what one writes, the other's helper, already
+    // running, sees.
+    auto shares = store(notices, python);
+    QVERIFY(shares->list().ok());
+    QVERIFY(store(notices, python)->add(Share {u"6A"_s, u"E:\\public\\6A"_s, host, u"Classe de 6A"_s}).ok());
+    const QString before = showshare(u"6A"_s);
+
+    const Status added = shares->add(Share {name, u"E:\\public\\6A"_s, host, u"Autre"_s});
+    QVERIFY(!added.ok());
+    QVERIFY2(added.message().contains(refusal), qPrintable(added.message()));
+    // Nothing written: no new section, not even the common one, and the share that was there unchanged.
+    QCOMPARE(registryShares(), QStringList {u"6A"_s});
+    QCOMPARE(showshare(u"6A"_s), before);
+    // The bindings did the work when they were there to do it.
+    QCOMPARE(notices.isEmpty(), python == u"/usr/bin/python3"_s);
+}
+
+void TestSambaShares::fallsBackToNetConf_data()
+{
+    QTest::addColumn<QByteArray>("helper"); // a script run instead of python; empty: no such program
+    QTest::addColumn<int>("answerWithinMs");
+
+    // clang-format off
+    QTest::newRow("no python") << QByteArray() << 60000;
+    QTest::newRow("python without Samba's modules") << QByteArray("exec /usr/bin/python3 -S \"$@\"\n") << 60000;
+    QTest::newRow("dies at the first request") << QByteArray("echo '{\"ready\": true}'\nread request\nexit 3\n") << 60000;
+    QTest::newRow("writes the share, then dies before answering") << QByteArray("/usr/bin/python3 \"$@\" | head -n 1\n") << 60000;
+    QTest::newRow("never answers") << QByteArray("echo '{\"ready\": true}'\nexec sleep 600\n") << 1000;
+    QTest::newRow("answers gibberish") << QByteArray("echo '{\"ready\": true}'\nread request\necho 'Traceback (most recent call last):'\nexec cat >/dev/null\n") << 60000;
+    // clang-format on
+}
+
+void TestSambaShares::fallsBackToNetConf()
+{
+    QFETCH(QByteArray, helper);
+    QFETCH(int, answerWithinMs);
+    QString python = QStringLiteral("/nonexistent/python3");
+    if (!helper.isEmpty()) {
+        m_folder->writeFile(QStringLiteral("python"), "#!/bin/sh\n" + helper);
+        python = m_folder->path() + QStringLiteral("/python");
+        QVERIFY(QFile::setPermissions(python, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    const QString login = QStringLiteral("6Cgarnier");
+    const QString made = makeAccount(login, QStringLiteral("Tz8-kq4Lm!"));
+    QVERIFY2(made.isEmpty(), qPrintable(made));
+    const Share personal {login + u'$', u"E:\\Perso\\"_s + login, folder(u"Perso/"_s + login), QString(), true};
+    const Share classShare {u"6C"_s, u"E:\\public\\6C"_s, folder(u"public/6C"_s), u"Classe de 6C"_s};
+    QStringList notices;
+    auto shares = store(notices, python, answerWithinMs);
+
+    // The personal share first: the request the helper had in hand when it went away is not lost.
+    for (const Share &share : {personal, classShare}) {
+        const Status added = shares->add(share);
+        QVERIFY2(added.ok(), qPrintable(added.message()));
+    }
+    const QString sid = DcFixture::runProgram(QStringLiteral("wbinfo"), {QStringLiteral("--name-to-sid=") + login})
+                            .output.section(u' ', 0, 0);
+    QVERIFY2(
+        showshare(personal.name)
+            .endsWith(
+                QStringLiteral("\tread only = no\n\tvalid users = %1 %2-512\n").arg(sid, sid.section(u'-', 0, -2))),
+        qPrintable(showshare(personal.name)));
+    QVERIFY(showshare(classShare.name).contains(QStringLiteral("\tcomment = Classe de 6C\n")));
+    auto listed = shares->list();
+    QVERIFY2(listed.ok(), qPrintable(listed.message()));
+    QCOMPARE(listed->size(), 2);
+    QCOMPARE(shares->add(classShare).message(), QStringLiteral("Le partage « 6C » existe déjà."));
+    QVERIFY(shares->remove(classShare.name).ok());
+
+    // Said once, and no helper left behind, not even as a zombie.
+    QCOMPARE(notices.size(), 1);
+    QVERIFY2(notices[0].contains(QStringLiteral("rien n'est perdu")), qPrintable(notices[0]));
+    QCOMPARE(childProcesses(), QStringList());
+    removeAccount(login);
 }
 
 int main(int argc, char *argv[])

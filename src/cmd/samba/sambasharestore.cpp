@@ -262,6 +262,9 @@ Result<std::optional<SambaShareStore::Account>> SambaShareStore::accountOf(const
 
 Result<uint> SambaShareStore::groupIdOf(const QString &sid) const
 {
+    // Always the domain's administrators: asked once per store, it costs more than the share itself.
+    if (const auto known = m_groupIds.constFind(sid); known != m_groupIds.cend())
+        return *known;
     wbcDomainSid parsed {};
     wbcErr done = wbcStringToSid(sid.toLatin1().constData(), &parsed);
     gid_t gid = 0;
@@ -269,6 +272,7 @@ Result<uint> SambaShareStore::groupIdOf(const QString &sid) const
         done = wbcSidToGid(&parsed, &gid);
     if (!WBC_ERROR_IS_OK(done))
         return Result<uint>::failure(QString::fromLatin1(wbcErrorString(done)));
+    m_groupIds.insert(sid, uint(gid));
     return uint(gid);
 }
 

@@ -3,6 +3,7 @@
 #include "cmd/sharestore.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QJsonArray>
 #include <QStringList>
 
@@ -89,4 +90,6 @@ private:
     mutable bool m_throughNetConf = false;
     // The domain winbind serves, asked once.
     mutable std::optional<QByteArray> m_domain;
+    // The gids winbind gave groups, by SID.
+    mutable QHash<QString, uint> m_groupIds;
 };

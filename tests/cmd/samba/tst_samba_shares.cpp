@@ -540,6 +540,7 @@ void TestSambaShares::fallsBackToNetConf_data()
     // clang-format off
     QTest::newRow("no python") << QByteArray() << 60000;
     QTest::newRow("python without Samba's modules") << QByteArray("exec /usr/bin/python3 -S \"$@\"\n") << 60000;
+    QTest::newRow("ends once it said it is ready") << QByteArray("echo '{\"ready\": true}'\n") << 60000;
     QTest::newRow("dies at the first request") << QByteArray("echo '{\"ready\": true}'\nread request\nexit 3\n") << 60000;
     QTest::newRow("writes the share, then dies before answering") << QByteArray("/usr/bin/python3 \"$@\" | head -n 1\n") << 60000;
     QTest::newRow("never answers") << QByteArray("echo '{\"ready\": true}'\nexec sleep 600\n") << 1000;

@@ -126,7 +126,8 @@ Result<QJsonObject> SambaConfHelper::answer()
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(line, &error);
     if (!document.isObject())
-        return broken(QStringLiteral("l'aide Python de Samba a répondu « %1 »").arg(QString::fromUtf8(line.trimmed())));
+        return broken(
+            QStringLiteral("l'aide Python de Samba a répondu « %1 »").arg(QString::fromUtf8(line.trimmed().left(300))));
     return document.object();
 }
 

@@ -57,6 +57,16 @@ Status writeToFile(const QString &hostPath, const QStringList &lines, bool appen
 
 } // namespace
 
+int Interpreter::runArguments(const QStringList &arguments)
+{
+    if (!arguments.isEmpty() && is(arguments.first(), "/c"))
+        return runCommand(arguments.mid(1));
+    if (!arguments.isEmpty() && arguments.first().endsWith(QStringLiteral(".bat"), Qt::CaseInsensitive))
+        return runScript(arguments.first(), arguments.mid(1));
+    Console().error(QStringLiteral("Utilisation : cmd /c COMMANDE [ARGUMENTS...] ou cmd SCRIPT.bat [ARGUMENTS...]"));
+    return 2;
+}
+
 int Interpreter::runCommand(const QStringList &words)
 {
     // Take the redirection out first: ">>" and its file are words of their own.

@@ -26,6 +26,9 @@ public:
     Interpreter(const PathResolver &paths, ShareStore &shares);
     ~Interpreter();
 
+    // The arguments of one start of the interpreter (argv[0] left out): "/c COMMAND..." or
+    // "SCRIPT.bat ARGUMENTS...". Anything else is answered with how to start it, and the code 2.
+    int runArguments(const QStringList &arguments);
     int runCommand(const QStringList &words);
     int runScript(const QString &script, const QStringList &arguments);
 

@@ -23,6 +23,7 @@ private Q_SLOTS:
     void everyLineRunsAndTheLastDecides();
     void scriptCallsAreBounded_data();
     void scriptCallsAreBounded();
+    void eachServedLineStartsAfresh();
 
     void shippedScripts_data();
     void shippedScripts();
@@ -115,6 +116,20 @@ void TestBatchScripts::scriptCallsAreBounded()
     QVERIFY(run.err.contains(QStringLiteral("Trop de scripts imbriqués")));
     const qsizetype calls = m_folder->readFile(QStringLiteral("drives/c/appels.txt")).count('\n');
     QVERIFY2(calls > 1000 && calls <= 10000, qPrintable(QString::number(calls)));
+}
+
+void TestBatchScripts::eachServedLineStartsAfresh()
+{
+    // One interpreter serves both lines: the second is bounded on its own, not cut off by the first.
+    m_folder->writeFile(QStringLiteral("boucle.bat"), "echo x >> C:\\appels.txt\r\nboucle.bat\r\nboucle.bat\r\n");
+    ProcessShell shell(m_folder->paths(), 1);
+    const QString line = m_folder->path() + QStringLiteral("\\boucle.bat");
+    QVERIFY(shell.startAndWait(line, WindowStyle::Minimized, 120000).ok());
+    const qsizetype first = m_folder->readFile(QStringLiteral("drives/c/appels.txt")).count('\n');
+    QVERIFY2(first > 1000, qPrintable(QString::number(first)));
+    QVERIFY(shell.startAndWait(line, WindowStyle::Minimized, 120000).ok());
+    QCOMPARE(m_folder->readFile(QStringLiteral("drives/c/appels.txt")).count('\n'), 2 * first);
+    QCOMPARE(shell.peakRunning(), 1);
 }
 
 void TestBatchScripts::shippedScripts_data()

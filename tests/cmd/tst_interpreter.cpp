@@ -3,6 +3,7 @@
 #include "cmd/filesharestore.h"
 #include "cmd/pathguard.h"
 #include "interpreterrun.h"
+#include "shell/servinginterpreter.h"
 #include "support/tempprogramfolder.h"
 
 #include <QDir>
@@ -12,6 +13,10 @@
 #include <QTest>
 
 #include <memory>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -46,6 +51,10 @@ private Q_SLOTS:
 
     void redirection();
     void unknownCommandAndUsage();
+
+    void servedLinesRunAsTheirOwnProcess();
+    void servingModeRefusesWhatIsNoLine_data();
+    void servingModeRefusesWhatIsNoLine();
 
 private:
     // Lays out files and folders of the program folder: a name ending in "/" is a folder.
@@ -580,6 +589,105 @@ void TestInterpreter::unknownCommandAndUsage()
     const InterpreterRun usage = run(QStringLiteral("/k dir"));
     QVERIFY(usage.code != 0);
     QVERIFY(usage.err.startsWith(QStringLiteral("Utilisation")));
+}
+
+namespace {
+
+// Hands the line to the interpreter and waits for its exit code; -1 when it never answers.
+int served(ServingInterpreter &interpreter, const QString &folder, const QStringList &words)
+{
+    if (!interpreter.send(QFile::encodeName(folder), QStringList {u"cmd"_s} + words))
+        return -1;
+    for (int waited = 0; waited < 600; ++waited) {
+        pollfd answer {interpreter.answerFd(), POLLIN, 0};
+        ::poll(&answer, 1, 100);
+        switch (interpreter.hear()) {
+        case ServingInterpreter::Heard::Ended:
+            return interpreter.exitCode();
+        case ServingInterpreter::Heard::Gone:
+            return -1;
+        case ServingInterpreter::Heard::Nothing:
+            break;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+void TestInterpreter::servedLinesRunAsTheirOwnProcess()
+{
+    auto started = ServingInterpreter::start(QFile::encodeName(m_folder->path() + u"/cmd"_s), {});
+    QVERIFY2(started.ok(), qPrintable(started.message()));
+    ServingInterpreter &interpreter = **started;
+
+    // Any character reaches the command whole, the stream's own ":" and digits included, and the
+    // line writes what a process of its own writes.
+    const QStringList words {u"echo"_s, u"3:x,"_s, u""_s, u"élève 100%"_s, u"a\nb"_s, u"\u20ac"_s};
+    QCOMPARE(served(interpreter, m_folder->path(),
+                 QStringList {u"/c"_s} + words + QStringList {u">>"_s, u"C:\\servi.txt"_s}),
+        0);
+    QCOMPARE(
+        InterpreterRun::of(*m_folder, QStringList {u"/c"_s} + words + QStringList {u">>"_s, u"C:\\seul.txt"_s}).code,
+        0);
+    QVERIFY(m_folder->exists(u"drives/c/seul.txt"_s));
+    QCOMPARE(m_folder->readFile(u"drives/c/servi.txt"_s), m_folder->readFile(u"drives/c/seul.txt"_s));
+
+    // Each line is answered with its own exit code, a failing or unknown one too.
+    lay({u"garde/fichier.txt"_s});
+    QCOMPARE(served(interpreter, m_folder->path(), {u"/c"_s, u"md"_s, u"C:\\servi.txt"_s}), 1);
+    QCOMPARE(served(interpreter, m_folder->path(), {u"/servir"_s, u"3"_s}), 2);
+    // A question gets no answer from the stream of lines: the next line still comes whole.
+    QCOMPARE(served(interpreter, m_folder->path(), {u"/c"_s, u"rd"_s, u"/s"_s, u"garde"_s}), 0);
+    QCOMPARE(served(interpreter, m_folder->path(), {u"/c"_s, u"md"_s, u"C:\\suivant"_s}), 0);
+    QVERIFY(m_folder->exists(u"garde/fichier.txt"_s));
+    QVERIFY(QFileInfo(m_folder->drive(u"C"_s) + u"/suivant"_s).isDir());
+    // The drive map is read again for each line.
+    QTemporaryDir elsewhere;
+    QVERIFY(elsewhere.isValid());
+    m_folder->writeFile(u"lecteurs.txt"_s, "C:,drives/c\r\nG:," + QFile::encodeName(elsewhere.path()) + "\r\n");
+    QCOMPARE(served(interpreter, m_folder->path(), {u"/c"_s, u"md"_s, u"G:\\nouveau"_s}), 0);
+    QVERIFY(QFileInfo(elsewhere.path() + u"/nouveau"_s).isDir());
+}
+
+void TestInterpreter::servingModeRefusesWhatIsNoLine_data()
+{
+    QTest::addColumn<QString>("answerFd");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    // clang-format off
+    QTest::newRow("no line at all") << "3" << QByteArray() << 0 << "";
+    QTest::newRow("no descriptor for the answers") << "9" << QByteArray() << 2 << "descripteur";
+    QTest::newRow("a descriptor that is no number") << "trois" << QByteArray() << 2 << "descripteur";
+    QTest::newRow("text that is no line") << "3" << QByteArray("cmd /c md C:\\x\n") << 2 << "illisible";
+    QTest::newRow("a length past any line") << "3" << QByteArray("99999999999:") << 2 << "illisible";
+    QTest::newRow("a line cut short") << "3" << QByteArray("0:1:-1:1") << 2 << "incomplète";
+    // clang-format on
+}
+
+void TestInterpreter::servingModeRefusesWhatIsNoLine()
+{
+    QFETCH(QString, answerFd);
+    QFETCH(QByteArray, input);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QProcess process;
+    process.setWorkingDirectory(m_folder->path());
+    // Descriptor 3 is where the shell reads answers; here it leads nowhere.
+    process.setChildProcessModifier([] {
+        const int nowhere = ::open("/dev/null", O_WRONLY);
+        ::dup2(nowhere, 3);
+    });
+    process.start(m_folder->path() + u"/cmd"_s, {u"/servir"_s, answerFd});
+    QVERIFY(process.waitForStarted());
+    process.write(input);
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), code);
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    QVERIFY2(message.isEmpty() ? err.isEmpty() : err.contains(message), qPrintable(err));
+    QVERIFY(!QFileInfo::exists(m_folder->drive(u"C"_s) + u"/x"_s));
 }
 
 QTEST_GUILESS_MAIN(TestInterpreter)

@@ -1,23 +1,19 @@
 #include "processqueue.h"
 
+#include "servinginterpreter.h"
+#include "sessionspawn.h"
+
 #include <QtGlobal>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
-#include <vector>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/eventfd.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
 
 namespace {
 
@@ -35,6 +31,7 @@ int openPidFd(int pid)
 }
 
 constexpr int kFallbackPollMs = 5;
+constexpr std::size_t kNone = std::size_t(-1);
 
 } // namespace
 
@@ -57,13 +54,20 @@ ProcessQueue::~ProcessQueue()
     wake();
     m_worker.join();
     // Whatever still runs is reaped by a thread of its own, so that no process is left a zombie
-    // while this program goes on, and leaving never waits for a window someone keeps open.
+    // while this program goes on, and leaving never waits for a window someone keeps open. The
+    // serving interpreters end once their stream is closed and their line, if any, is over.
     std::vector<int> pids;
     for (const Child &child : std::as_const(m_children)) {
         if (child.pidfd >= 0)
             ::close(child.pidfd);
         pids.push_back(child.pid);
     }
+    for (Server &server : m_servers) {
+        if (server.pidfd >= 0)
+            ::close(server.pidfd);
+        pids.push_back(server.interpreter->pid());
+    }
+    m_servers.clear();
     if (!pids.empty()) {
         std::thread([pids] {
             for (int pid : pids) {
@@ -81,7 +85,29 @@ std::shared_ptr<ProcessQueue::Completion> ProcessQueue::enqueue(
     auto completion = wantCompletion ? std::make_shared<Completion>() : nullptr;
     {
         std::lock_guard lock(m_mutex);
-        m_queue.push_back(Job {std::move(program), std::move(argv), completion});
+        Job job;
+        job.program = std::move(program);
+        job.argv = std::move(argv);
+        job.completion = completion;
+        m_queue.push_back(std::move(job));
+    }
+    wake();
+    return completion;
+}
+
+std::shared_ptr<ProcessQueue::Completion> ProcessQueue::enqueueServed(
+    QByteArray interpreter, QStringList words, QString line, bool wantCompletion)
+{
+    auto completion = wantCompletion ? std::make_shared<Completion>() : nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        Job job;
+        job.program = std::move(interpreter);
+        job.completion = completion;
+        job.served = true;
+        job.words = std::move(words);
+        job.line = std::move(line);
+        m_queue.push_back(std::move(job));
     }
     wake();
     return completion;
@@ -120,50 +146,106 @@ void ProcessQueue::finish(const std::shared_ptr<Completion> &completion, const Q
     completion->changed.notify_all();
 }
 
+void ProcessQueue::lineEnded()
+{
+    std::lock_guard lock(m_mutex);
+    --m_running;
+}
+
 bool ProcessQueue::spawn(Job &job, Child &child, QString *failure) const
 {
-    std::vector<char *> argv;
-    argv.reserve(job.argv.size() + 1);
-    for (QByteArray &arg : job.argv)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    if (!m_workingFolder.isEmpty())
-        posix_spawn_file_actions_addchdir_np(&actions, m_workingFolder.constData());
-#if defined(__GLIBC__) && __GLIBC_PREREQ(2, 34)
-    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-#endif
-
-    // A session of its own: the process outlives a closed terminal and ignores its keys, as a
-    // process started from a window does.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (int sig : {SIGPIPE, SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGCHLD})
-        sigaddset(&defaults, sig);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    pid_t pid = -1;
-    const int error = ::posix_spawn(&pid, job.program.constData(), &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) {
-        *failure = QStringLiteral("Impossible de lancer %1 : %2")
-                       .arg(QString::fromLocal8Bit(job.program), QString::fromLocal8Bit(std::strerror(error)));
+    Result<int> pid = spawnInSession(job.program, std::move(job.argv), m_workingFolder);
+    if (!pid) {
+        *failure = pid.message();
         return false;
     }
-    child.pid = pid;
-    child.pidfd = openPidFd(pid);
+    child.pid = *pid;
+    child.pidfd = openPidFd(*pid);
     child.completion = job.completion;
     return true;
+}
+
+std::size_t ProcessQueue::idleServerFor(const QByteArray &program)
+{
+    for (std::size_t i = 0; i < m_servers.size(); ++i) {
+        if (!m_servers[i].busy && m_servers[i].interpreter->program() == program)
+            return i;
+    }
+    // Fewer lines run than the bound allows, so no more than the bound are busy: when the bound is
+    // reached, one of the idle ones runs another program and makes room.
+    if (m_servers.size() >= std::size_t(m_maxRunning)) {
+        for (std::size_t i = 0; i < m_servers.size(); ++i) {
+            if (!m_servers[i].busy) {
+                letServerGo(i);
+                break;
+            }
+        }
+    }
+    return kNone;
+}
+
+void ProcessQueue::letServerGo(std::size_t index)
+{
+    // Closing its streams ends it; it is reaped with the other processes, and no line waits for it.
+    Server &server = m_servers[index];
+    m_children.append(Child {server.interpreter->pid(), server.pidfd, nullptr, false});
+    m_servers.erase(m_servers.begin() + std::ptrdiff_t(index));
+}
+
+bool ProcessQueue::serve(Job &job, QString *failure)
+{
+    // An interpreter that died while it waited has not taken the line: a new one takes it.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::size_t index = idleServerFor(job.program);
+        if (index == kNone) {
+            auto started = ServingInterpreter::start(job.program, m_workingFolder);
+            if (!started) {
+                *failure = started.message();
+                return false;
+            }
+            const int pidfd = openPidFd((*started)->pid());
+            Server server;
+            server.interpreter = std::move(*started);
+            server.pidfd = pidfd;
+            m_servers.push_back(std::move(server));
+            index = m_servers.size() - 1;
+        }
+        Server &server = m_servers[index];
+        if (server.interpreter->send(m_workingFolder, job.words)) {
+            server.busy = true;
+            server.completion = job.completion;
+            server.line = job.line;
+            return true;
+        }
+        letServerGo(index);
+    }
+    *failure = QStringLiteral("L'interpréteur de commandes n'a pas pu recevoir « %1 » : la ligne n'est pas lancée.")
+                   .arg(job.line);
+    return false;
+}
+
+void ProcessQueue::hearServer(std::size_t index)
+{
+    Server &server = m_servers[index];
+    const ServingInterpreter::Heard heard = server.interpreter->hear();
+    if (heard == ServingInterpreter::Heard::Nothing)
+        return;
+    if (server.busy) {
+        QString failure;
+        if (heard == ServingInterpreter::Heard::Gone) {
+            failure = QStringLiteral("L'interpréteur de commandes s'est arrêté avant la fin de « %1 » : la ligne a "
+                                     "échoué.")
+                          .arg(server.line);
+            qWarning("%s", qPrintable(failure));
+        }
+        finish(server.completion, failure);
+        server.busy = false;
+        server.completion.reset();
+        server.line.clear();
+        lineEnded();
+    }
+    if (heard == ServingInterpreter::Heard::Gone)
+        letServerGo(index);
 }
 
 void ProcessQueue::reapEnded()
@@ -179,8 +261,9 @@ void ProcessQueue::reapEnded()
         if (child.pidfd >= 0)
             ::close(child.pidfd);
         finish(child.completion, {});
+        if (child.runsLine)
+            ++ended;
         m_children.removeAt(i);
-        ++ended;
     }
     if (ended > 0) {
         std::lock_guard lock(m_mutex);
@@ -204,16 +287,19 @@ void ProcessQueue::run()
                 ++m_running;
                 m_peak = std::max(m_peak, m_running);
             }
-            Child child;
             QString failure;
-            if (spawn(job, child, &failure)) {
-                m_children.append(child);
+            bool started = false;
+            if (job.served) {
+                started = serve(job, &failure);
             } else {
+                Child child;
+                started = spawn(job, child, &failure);
+                if (started)
+                    m_children.append(child);
+            }
+            if (!started) {
                 qWarning("%s", qPrintable(failure));
-                {
-                    std::lock_guard lock(m_mutex);
-                    --m_running;
-                }
+                lineEnded();
                 finish(job.completion, failure);
             }
         }
@@ -235,10 +321,18 @@ void ProcessQueue::run()
             else
                 blind = true;
         }
+        // Every interpreter is heard, an idle one too: one that died is let go before it is given a line.
+        const std::size_t firstServer = fds.size();
+        for (const Server &server : m_servers)
+            fds.push_back(pollfd {server.interpreter->answerFd(), POLLIN, 0});
         ::poll(fds.data(), fds.size(), blind ? kFallbackPollMs : -1);
         if (m_wakeFd >= 0) {
             uint64_t count = 0;
             [[maybe_unused]] const ssize_t got = ::read(m_wakeFd, &count, sizeof count);
+        }
+        for (std::size_t i = m_servers.size(); i-- > 0;) {
+            if (fds[firstServer + i].revents != 0)
+                hearServer(i);
         }
         reapEnded();
     }

@@ -72,12 +72,14 @@ Result<ProcessShell::Launch> ProcessShell::resolve(const QString &commandLine) c
         || firstName.compare(QStringLiteral("cmd"), Qt::CaseInsensitive) == 0) {
         launch.program = interpreter;
         launch.arguments = QStringList {QStringLiteral("cmd")} + words.mid(1);
+        launch.interpreted = true;
     } else if (first.endsWith(QStringLiteral(".bat"), Qt::CaseInsensitive)) {
         const QString script = m_paths.toHost(first);
         if (!QFileInfo(script).isFile())
             return Result<Launch>::failure(QStringLiteral("Le script %1 est introuvable.").arg(script));
         launch.program = interpreter;
         launch.arguments = QStringList {QStringLiteral("cmd"), script} + words.mid(1);
+        launch.interpreted = true;
     } else {
         // "X.exe" is the program X of this machine; a path without a folder lies in the program folder.
         launch.program = hostOf(first);
@@ -97,6 +99,9 @@ Result<std::shared_ptr<ProcessQueue::Completion>> enqueue(
     Result<ProcessShell::Launch> launch = shell.resolve(commandLine);
     if (!launch)
         return launch.status();
+    if (launch->interpreted)
+        return queue.enqueueServed(
+            QFile::encodeName(launch->program), std::move(launch->arguments), commandLine, wantCompletion);
     QList<QByteArray> argv;
     for (const QString &argument : std::as_const(launch->arguments))
         argv.append(argument.toLocal8Bit());

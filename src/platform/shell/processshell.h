@@ -9,11 +9,11 @@
 class PathResolver;
 class ProcessQueue;
 
-// Runs command lines as processes of this machine. A line is split at its spaces and started
-// directly, never through a system shell, so a word holding ";", "|", "$(" or ">" is one more
-// argument. "cmd.exe" and batch scripts run the program folder's own interpreter "cmd"; "X.exe" runs
-// the program X. Lines start in order, at most a fixed number at once; the window style has no
-// meaning here.
+// Runs command lines on this machine. A line is split at its spaces and started directly, never
+// through a system shell, so a word holding ";", "|", "$(" or ">" is one more argument. "cmd.exe"
+// and batch scripts run on the program folder's own interpreter "cmd", a few of which are kept
+// serving lines for the shell's life; "X.exe" runs the program X as a process. Lines start in order,
+// at most a fixed number at once; the window style has no meaning here.
 class ProcessShell : public Shell
 {
 public:
@@ -30,7 +30,7 @@ public:
 
     // Waits until every started line has ended; false when timeoutMs passed first.
     bool waitForIdle(int timeoutMs);
-    // The most processes that ever ran at once.
+    // The most lines that ever ran at once.
     int peakRunning() const;
     int maxRunning() const;
 
@@ -39,6 +39,7 @@ public:
     {
         QString program;
         QStringList arguments;
+        bool interpreted = false; // the program folder's interpreter: the line goes to a serving one
     };
     Result<Launch> resolve(const QString &commandLine) const;
 

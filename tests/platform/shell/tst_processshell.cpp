@@ -1,5 +1,6 @@
 // The process shell: how a line becomes a program and its arguments, starting without waiting or
-// with a wait, no system shell in between, and the bound on processes running at once.
+// with a wait, no system shell in between, the bound on lines running at once, and the interpreters
+// it keeps serving lines.
 #include "shell/processshell.h"
 #include "support/tempprogramfolder.h"
 
@@ -11,8 +12,14 @@
 
 #include <cerrno>
 #include <memory>
+#include <optional>
+#include <thread>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -38,11 +45,19 @@ private Q_SLOTS:
     void boundsProcessesRunningAtOnce();
     void startsLinesInOrder();
     void linesQueuedAtTheEndStillRun();
+    void aHungLineHoldsOnlyItsInterpreter();
+    void anInterpreterDyingMidLineFailsThatLine();
 
 private:
     QString folder() const { return m_folder->path(); }
     // A program of the program folder that sleeps for the seconds it is given.
     void installSleeper();
+    // A script that marks that it runs, then writes into a pipe no one reads: it hangs until
+    // releaseHungLines().
+    QString hangingLine();
+    bool hungLineRuns() const { return m_folder->exists(QStringLiteral("drives/c/marque.txt")); }
+    // Reads the pipe until the shell is idle.
+    bool releaseHungLines(ProcessShell &shell);
 
     std::unique_ptr<TempProgramFolder> m_folder;
 };
@@ -58,6 +73,33 @@ void TestProcessShell::installSleeper()
     const QString sleep = QFileInfo::exists(QStringLiteral("/usr/bin/sleep")) ? QStringLiteral("/usr/bin/sleep")
                                                                               : QStringLiteral("/bin/sleep");
     QVERIFY(QFile::link(sleep, folder() + QStringLiteral("/dormir")));
+}
+
+QString TestProcessShell::hangingLine()
+{
+    const QByteArray pipe = QFile::encodeName(m_folder->drive(QStringLiteral("C")) + QStringLiteral("/tuyau"));
+    if (!QFileInfo::exists(QString::fromLocal8Bit(pipe)) && ::mkfifo(pipe.constData(), 0600) != 0)
+        return {};
+    m_folder->writeFile(QStringLiteral("bloque.bat"), "echo x >> C:\\marque.txt\r\necho x >> C:\\tuyau\r\n");
+    return folder() + QStringLiteral("\\bloque.bat");
+}
+
+bool TestProcessShell::releaseHungLines(ProcessShell &shell)
+{
+    const QByteArray pipe = QFile::encodeName(m_folder->drive(QStringLiteral("C")) + QStringLiteral("/tuyau"));
+    const int reader = ::open(pipe.constData(), O_RDONLY | O_NONBLOCK);
+    if (reader < 0)
+        return false;
+    QElapsedTimer timer;
+    timer.start();
+    bool idle = false;
+    while (!idle && timer.elapsed() < 60000) {
+        char buffer[64];
+        while (::read(reader, buffer, sizeof buffer) > 0) { }
+        idle = shell.waitForIdle(20);
+    }
+    ::close(reader);
+    return idle;
 }
 
 void TestProcessShell::resolvesLines_data()
@@ -249,11 +291,9 @@ void TestProcessShell::boundsProcessesRunningAtOnce()
                  .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
                  .size(),
         count);
-    // Every process was reaped: no child is left, not even a zombie.
+    // The interpreters still serve, but no child has ended unreaped: no zombie.
     int status = 0;
-    errno = 0;
-    QCOMPARE(::waitpid(-1, &status, WNOHANG), -1);
-    QCOMPARE(errno, ECHILD);
+    QCOMPARE(::waitpid(-1, &status, WNOHANG), 0);
 }
 
 void TestProcessShell::startsLinesInOrder()
@@ -281,6 +321,64 @@ void TestProcessShell::linesQueuedAtTheEndStillRun()
     QTRY_COMPARE_WITH_TIMEOUT(QDir(lot).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), count, 60000);
     // The last ones are reaped in the background: no zombie is left behind.
     QTRY_VERIFY_WITH_TIMEOUT(::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD, 30000);
+}
+
+void TestProcessShell::aHungLineHoldsOnlyItsInterpreter()
+{
+    const QString hanging = hangingLine();
+    QVERIFY(!hanging.isEmpty());
+    ProcessShell shell(m_folder->paths(), 2);
+    QVERIFY(shell.start(hanging, WindowStyle::Minimized).ok());
+    QTRY_VERIFY_WITH_TIMEOUT(hungLineRuns(), 30000);
+
+    // The other interpreter takes the next lines, and each wait ends with its own line.
+    QVERIFY(shell.startAndWait(QStringLiteral("cmd.exe /c md C:\\libre"), WindowStyle::Minimized, 30000).ok());
+    QVERIFY(QFileInfo(m_folder->drive(QStringLiteral("C")) + QStringLiteral("/libre")).isDir());
+    const Status waited = shell.startAndWait(hanging, WindowStyle::Minimized, 300);
+    QVERIFY(!waited.ok());
+    QVERIFY2(waited.message().contains(QStringLiteral("bloque.bat")), qPrintable(waited.message()));
+    QVERIFY(!shell.waitForIdle(0));
+
+    QVERIFY(releaseHungLines(shell));
+    QCOMPARE(shell.peakRunning(), 2);
+}
+
+void TestProcessShell::anInterpreterDyingMidLineFailsThatLine()
+{
+    const QString hanging = hangingLine();
+    QVERIFY(!hanging.isEmpty());
+    ProcessShell shell(m_folder->paths(), 1);
+    std::optional<Status> waited;
+    std::thread waiter([&] { waited = shell.startAndWait(hanging, WindowStyle::Minimized, Shell::kCommandWaitMs); });
+    QTRY_VERIFY_WITH_TIMEOUT(hungLineRuns(), 30000);
+
+    // The one interpreter of this shell runs the line; those of the tests before end on their own.
+    const auto children = [] {
+        QList<int> found;
+        const QString self = QString::number(::getpid());
+        for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            const QString fields = QString::fromLocal8Bit(stat.readAll());
+            const QStringList afterName = fields.mid(fields.lastIndexOf(u')') + 2).split(u' ');
+            if (afterName.size() > 1 && afterName[0] != QStringLiteral("Z") && afterName[1] == self)
+                found.append(entry.toInt());
+        }
+        return found;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(children().size(), 1, 30000);
+    const int server = children().first();
+    QCOMPARE(::kill(server, SIGKILL), 0);
+    waiter.join();
+
+    QVERIFY(waited.has_value() && !waited->ok());
+    QVERIFY2(waited->message().contains(QStringLiteral("s'est arrêté avant la fin")), qPrintable(waited->message()));
+    QVERIFY(waited->message().contains(QStringLiteral("bloque.bat")));
+    // Reaped, and replaced for the next lines.
+    QTRY_VERIFY_WITH_TIMEOUT(::kill(server, 0) != 0 && errno == ESRCH, 30000);
+    QVERIFY(shell.startAndWait(QStringLiteral("cmd.exe /c md C:\\ensuite"), WindowStyle::Minimized, 30000).ok());
+    QVERIFY(QFileInfo(m_folder->drive(QStringLiteral("C")) + QStringLiteral("/ensuite")).isDir());
 }
 
 QTEST_GUILESS_MAIN(TestProcessShell)

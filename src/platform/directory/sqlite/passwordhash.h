@@ -8,8 +8,8 @@
 // raised later without making older digests unreadable.
 namespace PasswordHash {
 
-// The cost used for new passwords: about 2 ms of one core, which keeps bulk account creation at a
-// few hundred accounts a second.
+// The cost used for new passwords: about 1 ms of one core, which keeps bulk account creation at
+// several hundred accounts a second.
 constexpr int defaultIterations = 10000;
 
 // An empty text when the system cannot give random bytes for the salt.

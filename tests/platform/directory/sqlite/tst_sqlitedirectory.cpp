@@ -1,4 +1,5 @@
 #include "directory/directoryfactory.h"
+#include "directory/sqlite/passwordhash.h"
 #include "directory/sqlite/sqlitedirectory.h"
 #include "platform/directory/directorysuite.h"
 #include "support/tempprogramfolder.h"
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <openssl/evp.h>
 #include <sqlite3.h>
 
 namespace {
@@ -52,6 +54,8 @@ private Q_SLOTS:
     void failingUpdateKeepsOldValues();
     void secondConnectionSeesChanges();
     void survivesReopenWithoutClearPasswords();
+    void passwordDigestsAreTheStandardOnes_data();
+    void passwordDigestsAreTheStandardOnes();
 
 private:
     std::unique_ptr<TempProgramFolder> m_folder;
@@ -211,6 +215,45 @@ void TestSqliteDirectory::survivesReopenWithoutClearPasswords()
     QVERIFY(directory.ok());
     QCOMPARE(*(*directory)->checkPassword(QStringLiteral("dupont"), password), true);
     QVERIFY(!readAll(file).contains(password.toUtf8()));
+}
+
+void TestSqliteDirectory::passwordDigestsAreTheStandardOnes_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<int>("iterations");
+    // clang-format off
+    QTest::newRow("six characters, one iteration") << "Ab3dEf" << 1;
+    QTest::newRow("six characters, two iterations") << "Ab3dEf" << 2;
+    QTest::newRow("the default cost") << "Zq9wXv" << PasswordHash::defaultIterations;
+    QTest::newRow("empty") << "" << 3;
+    QTest::newRow("accents") << "élève€" << 5;
+    QTest::newRow("a key of one whole block") << QString(64, u'k') << 4;
+    QTest::newRow("a key longer than a block") << QString(65, u'k') << 4;
+    // clang-format on
+}
+
+void TestSqliteDirectory::passwordDigestsAreTheStandardOnes()
+{
+    QFETCH(QString, password);
+    QFETCH(int, iterations);
+    const QByteArray made = PasswordHash::make(password, iterations);
+    const QList<QByteArray> parts = made.split('$');
+    QCOMPARE(parts.size(), 4);
+    QCOMPARE(parts[0], QByteArray("pbkdf2-sha256"));
+    QCOMPARE(parts[1].toInt(), iterations);
+
+    // The same digest as the standard derivation gives, so that every stored password stays readable.
+    const QByteArray salt = QByteArray::fromBase64(parts[2]);
+    const QByteArray utf8 = password.toUtf8();
+    QByteArray expected(32, Qt::Uninitialized);
+    QVERIFY(
+        PKCS5_PBKDF2_HMAC(utf8.constData(), int(utf8.size()), reinterpret_cast<const unsigned char *>(salt.constData()),
+            int(salt.size()), iterations, EVP_sha256(), 32, reinterpret_cast<unsigned char *>(expected.data()))
+        == 1);
+    QCOMPARE(QByteArray::fromBase64(parts[3]), expected);
+
+    QVERIFY(PasswordHash::matches(password, made));
+    QVERIFY(!PasswordHash::matches(password + u'x', made));
 }
 
 int main(int argc, char *argv[])

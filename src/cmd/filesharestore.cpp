@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstring>
 
 #include <cerrno>
 
@@ -110,10 +111,10 @@ QString FileShareStore::nameOf(const QByteArray &line)
 
 std::optional<QString> FileShareStore::nameTaken(const QByteArray &bytes, const QString &name)
 {
-    // A school's thousands of personal shares are all checked against the list before each new one:
-    // reading every line as a record made each share slower than the one before. A name in plain
-    // ASCII, as logins are, is looked for in the raw bytes without regard to case, and only the lines
-    // that hold it are read: no other character of the list matches an ASCII letter in any case.
+    // A school's thousands of personal shares are all checked against the list before each new one,
+    // so this runs over the whole list for every share: a name in plain ASCII, as logins are, is
+    // compared with each line's first field in place, without regard to case and without making a
+    // copy of the list. No other character of the list matches an ASCII letter in any case.
     const bool plain = std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c >= u' ' && c < u'\x7f'; });
     if (!plain || name.isEmpty()) {
         for (const QByteArray &line : lines(bytes)) {
@@ -123,20 +124,40 @@ std::optional<QString> FileShareStore::nameTaken(const QByteArray &bytes, const 
         }
         return std::nullopt;
     }
-    const QByteArray folded = bytes.toLower();
-    const QByteArray needle = name.toLatin1().toLower();
-    for (qsizetype at = folded.indexOf(needle); at >= 0; at = folded.indexOf(needle, at + 1)) {
-        const qsizetype begin = folded.lastIndexOf('\n', at) + 1;
-        qsizetype end = folded.indexOf('\n', at);
-        if (end < 0)
-            end = folded.size();
-        QByteArray line = bytes.mid(begin, end - begin);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        const QString existing = nameOf(line);
-        if (existing.compare(name, Qt::CaseInsensitive) == 0)
-            return existing;
-        at = end; // the next line
+    const QByteArray needle = name.toLatin1();
+    const char *const data = bytes.constData();
+    const qsizetype size = bytes.size();
+    const auto find = [data](qsizetype from, qsizetype to, char c) {
+        const void *found = std::memchr(data + from, c, size_t(to - from));
+        return found ? static_cast<const char *>(found) - data : to;
+    };
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    const auto sameAscii = [&lower](const char *text, const QByteArray &ascii) {
+        for (qsizetype i = 0; i < ascii.size(); ++i) {
+            if (lower(text[i]) != lower(ascii[i]))
+                return false;
+        }
+        return true;
+    };
+    for (qsizetype start = 0; start < size;) {
+        const qsizetype end = find(start, size, '\n');
+        qsizetype lineEnd = end;
+        if (lineEnd > start && data[lineEnd - 1] == '\r')
+            --lineEnd;
+        // The first field, as nameOf() reads it.
+        qsizetype first = start;
+        while (first < lineEnd && data[first] == ' ')
+            ++first;
+        qsizetype last;
+        if (first < lineEnd && data[first] == '"') {
+            ++first;
+            last = find(first, lineEnd, '"');
+        } else {
+            last = find(first, lineEnd, ',');
+        }
+        if (last - first == needle.size() && sameAscii(data + first, needle))
+            return Cp1252::decode(bytes.mid(first, last - first));
+        start = end + 1;
     }
     return std::nullopt;
 }

@@ -1,5 +1,6 @@
 // How fast Velmar's process shell gets through a school's worth of perso.bat starts, as step 3 of
-// the provisioning panel makes them: thousands in a row, never waited for.
+// the provisioning panel makes them: thousands in a row, never waited for, each handed to one of the
+// interpreters the shell keeps serving.
 //
 //   bench_shell [COUNT] [MAX_RUNNING]      (defaults: 5000 and the shell's own bound)
 //
@@ -56,7 +57,7 @@ int main(int argc, char *argv[])
     std::printf("all queued after:        %lld ms (%.1f us per start call)\n", queuedMs,
         count ? 1000.0 * queuedMs / count : 0.0);
     std::printf("all ended after:         %lld ms%s\n", totalMs, idle ? "" : " (NOT IDLE)");
-    std::printf("processes per second:    %.1f\n", totalMs ? 1000.0 * count / totalMs : 0.0);
+    std::printf("lines per second:        %.1f\n", totalMs ? 1000.0 * count / totalMs : 0.0);
     std::printf("peak running at once:    %d (bound %d)\n", shell.peakRunning(), shell.maxRunning());
     std::printf("shares listed at the end: %lld\n", static_cast<long long>(shared));
     return idle && shared == count ? 0 : 1;

@@ -11,6 +11,7 @@
 
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,6 +32,22 @@ int openPidFd(int pid)
 }
 
 constexpr int kFallbackPollMs = 5;
+
+// Where this program's standard output and error go now. A serving interpreter keeps those it
+// started with, while a process started now would write where they go now.
+QByteArray currentOutputs()
+{
+    QByteArray outputs;
+    for (int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        struct stat status
+        {
+        };
+        if (::fstat(fd, &status) == 0)
+            outputs += QByteArray::number(quint64(status.st_dev)) + ':' + QByteArray::number(quint64(status.st_ino));
+        outputs += '/';
+    }
+    return outputs;
+}
 constexpr std::size_t kNone = std::size_t(-1);
 
 } // namespace
@@ -165,8 +182,14 @@ bool ProcessQueue::spawn(Job &job, Child &child, QString *failure) const
     return true;
 }
 
-std::size_t ProcessQueue::idleServerFor(const QByteArray &program)
+std::size_t ProcessQueue::idleServerFor(const QByteArray &program, const QByteArray &outputs)
 {
+    // One that writes where this program's output no longer goes is let go: it would put the line's
+    // messages elsewhere than a process started now.
+    for (std::size_t i = m_servers.size(); i-- > 0;) {
+        if (!m_servers[i].busy && m_servers[i].outputs != outputs)
+            letServerGo(i);
+    }
     for (std::size_t i = 0; i < m_servers.size(); ++i) {
         if (!m_servers[i].busy && m_servers[i].interpreter->program() == program)
             return i;
@@ -195,8 +218,9 @@ void ProcessQueue::letServerGo(std::size_t index)
 bool ProcessQueue::serve(Job &job, QString *failure)
 {
     // An interpreter that died while it waited has not taken the line: a new one takes it.
+    const QByteArray outputs = currentOutputs();
     for (int attempt = 0; attempt < 2; ++attempt) {
-        std::size_t index = idleServerFor(job.program);
+        std::size_t index = idleServerFor(job.program, outputs);
         if (index == kNone) {
             auto started = ServingInterpreter::start(job.program, m_workingFolder);
             if (!started) {
@@ -206,6 +230,7 @@ bool ProcessQueue::serve(Job &job, QString *failure)
             const int pidfd = openPidFd((*started)->pid());
             Server server;
             server.interpreter = std::move(*started);
+            server.outputs = outputs;
             server.pidfd = pidfd;
             m_servers.push_back(std::move(server));
             index = m_servers.size() - 1;

@@ -71,6 +71,7 @@ private:
     struct Server
     {
         std::unique_ptr<ServingInterpreter> interpreter;
+        QByteArray outputs; // where its standard output and error went when it started
         int pidfd = -1;
         bool busy = false;
         std::shared_ptr<Completion> completion;
@@ -80,7 +81,7 @@ private:
     void run();
     bool spawn(Job &job, Child &child, QString *failure) const;
     bool serve(Job &job, QString *failure);
-    std::size_t idleServerFor(const QByteArray &program);
+    std::size_t idleServerFor(const QByteArray &program, const QByteArray &outputs);
     void letServerGo(std::size_t index);
     void hearServer(std::size_t index);
     void lineEnded();

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <cerrno>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -46,6 +47,7 @@ private Q_SLOTS:
     void startsLinesInOrder();
     void linesQueuedAtTheEndStillRun();
     void aHungLineHoldsOnlyItsInterpreter();
+    void linesPrintWhereTheOutputGoesNow();
     void anInterpreterDyingMidLineFailsThatLine();
 
 private:
@@ -341,6 +343,27 @@ void TestProcessShell::aHungLineHoldsOnlyItsInterpreter()
 
     QVERIFY(releaseHungLines(shell));
     QCOMPARE(shell.peakRunning(), 2);
+}
+
+void TestProcessShell::linesPrintWhereTheOutputGoesNow()
+{
+    ProcessShell shell(m_folder->paths(), 1);
+    QVERIFY(shell.startAndWait(QStringLiteral("cmd.exe /c echo avant"), WindowStyle::Hidden, 30000).ok());
+
+    // The program sends its output elsewhere: the interpreter that served the first line must not
+    // keep writing where it went.
+    const QString log = m_folder->path() + QStringLiteral("/sortie.txt");
+    const int file = ::open(QFile::encodeName(log).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    QVERIFY(file >= 0);
+    std::fflush(stdout);
+    const int saved = ::dup(STDOUT_FILENO);
+    QVERIFY(::dup2(file, STDOUT_FILENO) >= 0);
+    const Status printed = shell.startAndWait(QStringLiteral("cmd.exe /c echo ailleurs"), WindowStyle::Hidden, 30000);
+    ::dup2(saved, STDOUT_FILENO);
+    ::close(saved);
+    ::close(file);
+    QVERIFY(printed.ok());
+    QCOMPARE(m_folder->readFile(QStringLiteral("sortie.txt")), QByteArray("ailleurs\n"));
 }
 
 void TestProcessShell::anInterpreterDyingMidLineFailsThatLine()

@@ -24,6 +24,7 @@ private Q_SLOTS:
     void scriptCallsAreBounded_data();
     void scriptCallsAreBounded();
     void eachServedLineStartsAfresh();
+    void aServedLineSeesTheShareListAsItIsNow();
 
     void shippedScripts_data();
     void shippedScripts();
@@ -129,6 +130,26 @@ void TestBatchScripts::eachServedLineStartsAfresh()
     QVERIFY2(first > 1000, qPrintable(QString::number(first)));
     QVERIFY(shell.startAndWait(line, WindowStyle::Minimized, 120000).ok());
     QCOMPARE(m_folder->readFile(QStringLiteral("drives/c/appels.txt")).count('\n'), 2 * first);
+    QCOMPARE(shell.peakRunning(), 1);
+}
+
+void TestBatchScripts::aServedLineSeesTheShareListAsItIsNow()
+{
+    // One interpreter serves every line, and the list is rewritten by someone else in between.
+    ProcessShell shell(m_folder->paths(), 1);
+    const auto perso = [&](const QString &login) {
+        return shell.startAndWait(
+            m_folder->path() + QStringLiteral("\\perso.bat E:\\Perso\\eleves\\TS8\\") + login + u' ' + login,
+            WindowStyle::Minimized, 60000);
+    };
+    QVERIFY(perso(QStringLiteral("TS8a")).ok());
+    QCOMPARE(shares().keys(), QStringList {QStringLiteral("TS8a$")});
+    m_folder->writeFile(QStringLiteral("partages.txt"), "\"TS8b$\",\"E:\\Ailleurs\",\"/ailleurs\",\"\"\r\n");
+    QVERIFY(perso(QStringLiteral("TS8b")).ok());
+    QVERIFY(perso(QStringLiteral("TS8a")).ok());
+    const QMap<QString, QString> made = shares();
+    QCOMPARE(made.keys(), (QStringList {QStringLiteral("TS8a$"), QStringLiteral("TS8b$")}));
+    QCOMPARE(made.value(QStringLiteral("TS8b$")), QStringLiteral("/ailleurs"));
     QCOMPARE(shell.peakRunning(), 1);
 }
 

@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -28,24 +27,6 @@ void applyEnvironment(const QList<QByteArray> &entries)
             continue; // no name: the system would not have passed it either
         ::setenv(entry.left(equals).constData(), entry.mid(equals + 1).constData(), 1);
     }
-}
-
-// false when the shell is gone.
-bool sendAll(int fd, const QByteArray &bytes)
-{
-    qsizetype sent = 0;
-    while (sent < bytes.size()) {
-        // Not a signal when the shell has gone away: this process then simply ends.
-        ssize_t done = ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
-        if (done < 0 && errno == ENOTSOCK)
-            done = ::write(fd, bytes.constData() + sent, size_t(bytes.size() - sent));
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        sent += done;
-    }
-    return true;
 }
 
 } // namespace
@@ -104,7 +85,8 @@ int LineServer::serve(int requestFd, int answerFd)
             // Everything the line printed is out before the shell learns that it ended.
             std::fflush(stdout);
             std::fflush(stderr);
-            if (!sendAll(answerFd, ServedLine::answer(code)))
+            // The shell has gone away: this process simply ends.
+            if (!ServedLine::sendAll(answerFd, ServedLine::answer(code)))
                 return 0;
             continue;
         }

@@ -1,5 +1,10 @@
 #include "servedline.h"
 
+#include <cerrno>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 // Far beyond any line or environment, and small enough that a garbled length is seen at once.
@@ -152,4 +157,20 @@ Result<std::optional<int>> ServedLine::takeAnswer(QByteArray &stream)
         return Result<std::optional<int>>::failure(QStringLiteral("La réponse de l'interpréteur est illisible."));
     stream.remove(0, end + 1);
     return std::optional<int>(code);
+}
+
+bool ServedLine::sendAll(int fd, const QByteArray &bytes)
+{
+    qsizetype sent = 0;
+    while (sent < bytes.size()) {
+        ssize_t done = ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        if (done < 0 && errno == ENOTSOCK)
+            done = ::write(fd, bytes.constData() + sent, size_t(bytes.size() - sent));
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        sent += done;
+    }
+    return true;
 }

@@ -29,4 +29,8 @@ struct ServedLine
     static QByteArray answer(int exitCode);
     // The same for an answer.
     static Result<std::optional<int>> takeAnswer(QByteArray &stream);
+
+    // Writes every byte on the descriptor between the two ends; false once the other end has gone. A
+    // socket whose other end has gone fails the write instead of ending this process with a signal.
+    static bool sendAll(int fd, const QByteArray &bytes);
 };

@@ -67,9 +67,8 @@ Result<std::unique_ptr<ServingInterpreter>> ServingInterpreter::start(
         return Made::failure(QStringLiteral("Impossible de préparer l'interpréteur de commandes : %1")
                                  .arg(QString::fromLocal8Bit(std::strerror(error))));
     }
-    const int answerFdInChild = STDERR_FILENO + 1;
     Result<int> pid = spawnInSession(program,
-        {QByteArrayLiteral("cmd"), QByteArrayLiteral("/servir"), QByteArray::number(answerFdInChild)}, workingFolder,
+        {QByteArrayLiteral("cmd"), QByteArrayLiteral("/servir"), QByteArray::number(kSpawnedOutputFd)}, workingFolder,
         requests[1], answers[1]);
     ::close(requests[1]);
     ::close(answers[1]);
@@ -91,16 +90,8 @@ bool ServingInterpreter::send(const QByteArray &workingFolder, const QStringList
     QList<QByteArray> environment = currentEnvironment(&joined);
     if (!m_environmentSent || joined != m_environment)
         line.environment = std::move(environment);
-    const QByteArray bytes = line.encode();
-    qsizetype sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t done = ::send(m_requestFd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        sent += done;
-    }
+    if (!ServedLine::sendAll(m_requestFd, line.encode()))
+        return false;
     m_environment = joined;
     m_environmentSent = true;
     return true;

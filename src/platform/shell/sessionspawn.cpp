@@ -21,7 +21,7 @@ Result<int> spawnInSession(
         pointers.push_back(arg.data());
     pointers.push_back(nullptr);
 
-    constexpr int kChildOutputFd = STDERR_FILENO + 1;
+    static_assert(kSpawnedOutputFd == STDERR_FILENO + 1, "the first descriptor after the standard ones");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (inputFd >= 0)
@@ -29,11 +29,11 @@ Result<int> spawnInSession(
     else
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     if (outputFd >= 0)
-        posix_spawn_file_actions_adddup2(&actions, outputFd, kChildOutputFd);
+        posix_spawn_file_actions_adddup2(&actions, outputFd, kSpawnedOutputFd);
     if (!workingFolder.isEmpty())
         posix_spawn_file_actions_addchdir_np(&actions, workingFolder.constData());
 #if defined(__GLIBC__) && __GLIBC_PREREQ(2, 34)
-    posix_spawn_file_actions_addclosefrom_np(&actions, outputFd >= 0 ? kChildOutputFd + 1 : STDERR_FILENO + 1);
+    posix_spawn_file_actions_addclosefrom_np(&actions, outputFd >= 0 ? kSpawnedOutputFd + 1 : STDERR_FILENO + 1);
 #endif
 
     posix_spawnattr_t attributes;

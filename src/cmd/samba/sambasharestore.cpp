@@ -45,11 +45,12 @@ SambaShareStore::SambaShareStore(QString sambaConf, Bindings bindings)
 
 SambaShareStore::~SambaShareStore() = default;
 
-Result<SambaShareStore::Output> SambaShareStore::run(const QString &program, const QStringList &arguments) const
+Result<SambaShareStore::Output> SambaShareStore::netConf(const QStringList &words) const
 {
+    const QString program = QStringLiteral("net");
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
+    process.start(program, QStringList {QStringLiteral("-s"), m_sambaConf, QStringLiteral("conf")} + words);
     if (!process.waitForStarted())
         return Result<Output>::failure(
             QStringLiteral("La commande « %1 » de Samba ne démarre pas : %2.").arg(program, process.errorString()));
@@ -167,9 +168,8 @@ Status SambaShareStore::createThroughHelper(SambaConfHelper &helper, const Share
 Status SambaShareStore::createThroughNetConf(const Share &share, const QStringList &validUsers, bool maybeDone)
 {
     // "--" ends the options: a share name may begin with a dash.
-    auto added = run(QStringLiteral("net"),
-        {QStringLiteral("-s"), m_sambaConf, QStringLiteral("conf"), QStringLiteral("addshare"), QStringLiteral("--"),
-            share.name, share.hostPath, QStringLiteral("writeable=y"), QStringLiteral("guest_ok=n"), share.remark});
+    auto added = netConf({QStringLiteral("addshare"), QStringLiteral("--"), share.name, share.hostPath,
+        QStringLiteral("writeable=y"), QStringLiteral("guest_ok=n"), share.remark});
     if (!added)
         return added.status();
     if (added->exitCode != 0) {
@@ -206,9 +206,7 @@ Status SambaShareStore::createThroughNetConf(const Share &share, const QStringLi
 
 Result<SambaShareStore::Parameters> SambaShareStore::netConfParameters(const QString &share) const
 {
-    auto shown = run(QStringLiteral("net"),
-        {QStringLiteral("-s"), m_sambaConf, QStringLiteral("conf"), QStringLiteral("showshare"), QStringLiteral("--"),
-            share});
+    auto shown = netConf({QStringLiteral("showshare"), QStringLiteral("--"), share});
     if (!shown)
         return shown.status();
     if (shown->exitCode != 0)
@@ -278,9 +276,8 @@ Result<uint> SambaShareStore::groupIdOf(const QString &sid) const
 
 Status SambaShareStore::reserve(const QString &share, const QStringList &sids) const
 {
-    auto set = run(QStringLiteral("net"),
-        {QStringLiteral("-s"), m_sambaConf, QStringLiteral("conf"), QStringLiteral("setparm"), QStringLiteral("--"),
-            share, QStringLiteral("valid users"), sids.join(u' ')});
+    auto set = netConf(
+        {QStringLiteral("setparm"), QStringLiteral("--"), share, QStringLiteral("valid users"), sids.join(u' ')});
     if (!set)
         return set.status();
     if (set->exitCode != 0)
@@ -312,9 +309,7 @@ Status SambaShareStore::remove(const QString &name)
 {
     // Not through the bindings: Samba keeps a share's access list apart from the registry, and only
     // "net conf delshare" drops it too, so that a share made again under that name starts afresh.
-    auto removed = run(QStringLiteral("net"),
-        {QStringLiteral("-s"), m_sambaConf, QStringLiteral("conf"), QStringLiteral("delshare"), QStringLiteral("--"),
-            name});
+    auto removed = netConf({QStringLiteral("delshare"), QStringLiteral("--"), name});
     if (!removed)
         return removed.status();
     if (removed->exitCode != 0) {
@@ -338,8 +333,7 @@ Result<QList<Share>> SambaShareStore::list() const
                     .arg(answer->value(QStringLiteral("error")).toString()));
         fallBack(answer.message());
     }
-    auto listed = run(
-        QStringLiteral("net"), {QStringLiteral("-s"), m_sambaConf, QStringLiteral("conf"), QStringLiteral("list")});
+    auto listed = netConf({QStringLiteral("list")});
     if (!listed)
         return listed.status();
     if (listed->exitCode != 0)

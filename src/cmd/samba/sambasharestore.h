@@ -66,7 +66,8 @@ private:
     };
     using Parameters = QList<std::pair<QString, QString>>;
 
-    Result<Output> run(const QString &program, const QStringList &arguments) const;
+    // Runs "net -s SMBCONF conf WORDS..." on the registry of this store's smb.conf.
+    Result<Output> netConf(const QStringList &words) const;
     // The helper, started on first need; none once the store has gone over to "net conf".
     SambaConfHelper *helper() const;
     void fallBack(const QString &why) const;

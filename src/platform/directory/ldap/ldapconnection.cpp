@@ -77,6 +77,12 @@ LdapReply replyOf(LDAP *ld, int code)
     return LdapReply {code, diagnosticOf(ld, code)};
 }
 
+// A request that got no answer in time, whether the library or the watchdog said so.
+LdapReply timedOut()
+{
+    return LdapReply {LDAP_TIMEOUT, QStringLiteral("délai dépassé")};
+}
+
 // Owns the C arrays libldap wants for an add or a modify.
 class ModArray
 {
@@ -331,7 +337,7 @@ LdapReply LdapConnection::run(const std::function<LdapReply(LDAP *)> &request)
         m_watchdog.arm(fd, std::chrono::milliseconds(m_timeouts.operationMs + 5000));
         LdapReply reply = request(m_ld);
         if (m_watchdog.disarm())
-            reply = LdapReply {LDAP_TIMEOUT, QStringLiteral("délai dépassé")};
+            reply = timedOut();
         // A connection the server or the network dropped (an idle one, a restarted server) is
         // opened again once; a request that timed out is not sent twice.
         if (attempt == 0 && (reply.code == LDAP_SERVER_DOWN || reply.code == LDAP_CONNECT_ERROR)) {
@@ -490,7 +496,7 @@ QList<LdapReply> LdapConnection::writeAll(const QList<LdapWrite> &writes, int wi
                     underWay.erase(found);
                 }
             } else if (type == 0) {
-                broken = LdapReply {LDAP_TIMEOUT, QStringLiteral("délai dépassé")};
+                broken = timedOut();
             } else {
                 int code = LDAP_SERVER_DOWN;
                 ldap_get_option(m_ld, LDAP_OPT_RESULT_CODE, &code);
@@ -498,7 +504,7 @@ QList<LdapReply> LdapConnection::writeAll(const QList<LdapWrite> &writes, int wi
             }
         }
         if (m_watchdog.disarm())
-            broken = LdapReply {LDAP_TIMEOUT, QStringLiteral("délai dépassé")};
+            broken = timedOut();
         if (broken.ok())
             continue;
         // The writes under way may or may not have been done: each says the connection failed under it.

@@ -11,6 +11,8 @@
 //   3. "samba-tool user create" for 20 of them.
 //
 // The DC starts again from its tarball before each part, so each works on the same empty domain.
+// Beside each rate, the processor time the DC itself spent per pupil: the DC makes its writes one
+// after the other, so a part that costs it more time than ldapadd does cannot go faster.
 //
 //   bench_samba_bulk [COUNT...]      (default: 500; say 500 2000 for the two sizes side by side)
 #include "directory/directoryfactory.h"
@@ -126,6 +128,40 @@ private:
     int m_saved = -1;
 };
 
+// The processor time the DC has spent since it started, in ms: every process of its PID namespace,
+// with what the children each has reaped took. Negative when the namespace cannot be read.
+double dcProcessorMs()
+{
+    QFile namespaceFile(DcFixture::work() + QStringLiteral("/dc.ns"));
+    if (!namespaceFile.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray dcNamespace = namespaceFile.readAll().trimmed();
+    const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
+    if (dcNamespace.isEmpty() || ticksPerSecond <= 0)
+        return -1;
+    qint64 ticks = 0;
+    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &pid : processes) {
+        if (pid.isEmpty() || !pid.front().isDigit())
+            continue;
+        char link[64] = {};
+        const QByteArray nsPath = QStringLiteral("/proc/%1/ns/pid").arg(pid).toLatin1();
+        const ssize_t length = ::readlink(nsPath.constData(), link, sizeof link - 1);
+        if (length <= 0 || QByteArray(link, length) != dcNamespace)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue; // ended meanwhile: its time is in its parent's
+        // After the command name, which may hold spaces: state, then utime is the 12th field.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 14)
+            ticks += fields[11].toLongLong() + fields[12].toLongLong() + fields[13].toLongLong()
+                + fields[14].toLongLong();
+    }
+    return ticks * 1000.0 / double(ticksPerSecond);
+}
+
 // A program folder pointed at the DC: the built interpreter and perso.bat, drives C: and E: inside.
 bool layDcProgramFolder(const QString &folder, bool sambaShares)
 {
@@ -145,7 +181,7 @@ bool layDcProgramFolder(const QString &folder, bool sambaShares)
 }
 
 // Velmar's step 3 on the DC; returns the pupils per second of the action, or a negative number.
-double velmar(const QList<Pupil> &all, Scripts scripts, double *untilShared)
+double velmar(const QList<Pupil> &all, Scripts scripts, double *untilShared, double *dcMs)
 {
     const bool sambaShares = scripts == Scripts::SambaShares;
     QTemporaryDir dir;
@@ -202,6 +238,7 @@ double velmar(const QList<Pupil> &all, Scripts scripts, double *untilShared)
     // The scripts' own messages would drown the figures: their reports go nowhere, their errors aside.
     QuietOutput quiet;
     ErrorsAside errors;
+    const double dcBefore = dcProcessorMs();
     QElapsedTimer timer;
     timer.start();
     const int handled = BulkAccounts(bench.services)
@@ -210,6 +247,7 @@ double velmar(const QList<Pupil> &all, Scripts scripts, double *untilShared)
     const qint64 actionMs = timer.elapsed();
     const bool finished = processes.waitForIdle(30 * 60 * 1000);
     const qint64 totalMs = timer.elapsed();
+    const double dcAfter = dcProcessorMs();
     quiet.restore();
     QSet<QString> folderThere;
     for (const Pupil &p : all)
@@ -245,6 +283,7 @@ double velmar(const QList<Pupil> &all, Scripts scripts, double *untilShared)
         return -1;
     }
     *untilShared = all.size() * 1000.0 / qMax<qint64>(totalMs, 1);
+    *dcMs = dcBefore >= 0 && dcAfter >= 0 ? (dcAfter - dcBefore) / all.size() : -1;
     return all.size() * 1000.0 / qMax<qint64>(actionMs, 1);
 }
 
@@ -263,7 +302,7 @@ QByteArray base64Password(const QString &password)
 // LDIF holds what the step writes: the groups and the pupils' password policy, then for each pupil
 // the account without its password, its home directory and logon script in a second change, the
 // two group adds, and its password, which the pupils' policy takes once it is in eleves.
-double ldapadd(const QList<Pupil> &all, DcFixture &dc, bool stepWrites)
+double ldapadd(const QList<Pupil> &all, DcFixture &dc, bool stepWrites, double *dcMs)
 {
     auto config = dc.config();
     QTemporaryDir dir;
@@ -330,6 +369,7 @@ double ldapadd(const QList<Pupil> &all, DcFixture &dc, bool stepWrites)
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setStandardOutputFile(QProcess::nullDevice());
+    const double dcBefore = dcProcessorMs();
     QElapsedTimer timer;
     timer.start();
     process.start(QStringLiteral("ldapadd"),
@@ -337,6 +377,8 @@ double ldapadd(const QList<Pupil> &all, DcFixture &dc, bool stepWrites)
             QStringLiteral("-y"), config->passwordFile, QStringLiteral("-f"), file});
     process.waitForFinished(30 * 60 * 1000);
     const qint64 ms = timer.elapsed();
+    const double dcAfter = dcProcessorMs();
+    *dcMs = dcBefore >= 0 && dcAfter >= 0 ? (dcAfter - dcBefore) / all.size() : -1;
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         fail(QStringLiteral("%1 failed (%2)").arg(process.program()).arg(process.exitCode()));
         return -1;
@@ -376,6 +418,12 @@ struct Rates
     double fileShares = -1;
     double sambaShares = -1;
     double untilShared = -1;
+    // The DC's processor time per pupil, in ms, for the same parts (negative when it could not be read).
+    double baselineDc = -1;
+    double stepsDc = -1;
+    double directoryOnlyDc = -1;
+    double fileSharesDc = -1;
+    double sambaSharesDc = -1;
 
     bool complete() const
     {
@@ -394,15 +442,15 @@ Rates measure(int count, DcFixture &dc, bool fresh)
         fail(started.message());
         return rates;
     }
-    rates.directoryOnly = velmar(all, Scripts::None, &unused);
+    rates.directoryOnly = velmar(all, Scripts::None, &unused, &rates.directoryOnlyDc);
     if (dc.restart())
-        rates.fileShares = velmar(all, Scripts::FileShares, &unused);
+        rates.fileShares = velmar(all, Scripts::FileShares, &unused, &rates.fileSharesDc);
     if (dc.restart())
-        rates.sambaShares = velmar(all, Scripts::SambaShares, &rates.untilShared);
+        rates.sambaShares = velmar(all, Scripts::SambaShares, &rates.untilShared, &rates.sambaSharesDc);
     if (dc.restart())
-        rates.baseline = ldapadd(all, dc, false);
+        rates.baseline = ldapadd(all, dc, false, &rates.baselineDc);
     if (dc.restart())
-        rates.steps = ldapadd(all, dc, true);
+        rates.steps = ldapadd(all, dc, true, &rates.stepsDc);
     if (dc.restart())
         rates.tool = sambaTool(all);
     return rates;
@@ -468,6 +516,32 @@ int main(int argc, char *argv[])
     row("Velmar, with shares in the DC's Samba", &Rates::sambaShares);
     row("Velmar, until every personal folder is shared", &Rates::untilShared);
     row("samba-tool user create, 20 accounts, for comparison", &Rates::tool);
+
+    // The DC makes its writes one after the other, on one processor: a part that costs it more time per
+    // pupil than ldapadd does cannot go faster than ldapadd, whatever the client does.
+    std::printf("\nThe DC's own processor time per pupil, in ms, and ldapadd's as a share of it (the most a rate "
+                "can reach against ldapadd's while the DC makes one write at a time):\n\n| What |");
+    for (int count : std::as_const(counts))
+        std::printf(" %s pupils | ldapadd's / this |", qPrintable(thousands(count)));
+    std::printf("\n|---|");
+    for (qsizetype i = 0; i < counts.size(); ++i)
+        std::printf("---|---|");
+    std::printf("\n");
+    const auto dcRow = [&](const char *what, double Rates::*ms) {
+        std::printf("| %s |", what);
+        for (const Rates &rates : std::as_const(all)) {
+            if (rates.*ms > 0 && rates.baselineDc > 0)
+                std::printf(" %.2f | %.0f %% |", rates.*ms, 100.0 * rates.baselineDc / (rates.*ms));
+            else
+                std::printf(" ? | ? |");
+        }
+        std::printf("\n");
+    };
+    dcRow("ldapadd, the same accounts with passwords, as one LDIF", &Rates::baselineDc);
+    dcRow("ldapmodify, the step's five writes per pupil, as one LDIF", &Rates::stepsDc);
+    dcRow("Velmar, the directory part alone", &Rates::directoryOnlyDc);
+    dcRow("Velmar, with shares in the program folder's list", &Rates::fileSharesDc);
+    dcRow("Velmar, until every personal folder is shared in the DC's Samba", &Rates::sambaSharesDc);
 
     // How much each rate falls from the smallest size to the largest.
     if (counts.size() > 1) {

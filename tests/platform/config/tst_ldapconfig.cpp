@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -297,17 +298,45 @@ void TestLdapConfig::silentServerFailsInBoundedTime()
     LdapDirectory::Options options;
     options.timeouts.connectMs = 1000;
     options.timeouts.operationMs = 1000;
+    options.timeouts.silentServerMs = 2000;
     auto directory = LdapDirectory::open(config, options);
     QVERIFY(directory.ok());
+    // The connections the server has taken so far.
+    int taken = 0;
+    const auto takeConnections = [&] {
+        for (int fd; (fd = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK)) >= 0; ++taken)
+            ::close(fd);
+    };
+    QVERIFY(::fcntl(listener, F_SETFL, ::fcntl(listener, F_GETFL) | O_NONBLOCK) == 0);
 
     QElapsedTimer timer;
     timer.start();
     const Status connected = (*directory)->connect();
     const qint64 elapsed = timer.elapsed();
-    ::close(listener);
     QVERIFY(!connected.ok());
     QVERIFY2(connected.message().contains(config.uri), qPrintable(connected.message()));
     QVERIFY2(elapsed < 10000, qPrintable(QString::number(elapsed)));
+    takeConnections();
+    QCOMPARE(taken, 1);
+
+    // Just after, the server is not waited for again: every call fails at once, as the first did,
+    // without a new connection.
+    timer.restart();
+    for (const QString &path : {QStringLiteral("WinNT://SERVEUR1"), QStringLiteral("WinNT://SERVEUR1/dupont")}) {
+        auto bound = (*directory)->bind(path);
+        QVERIFY(!bound.ok());
+        QVERIFY2(bound.message().contains(config.uri), qPrintable(bound.message()));
+    }
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+    takeConnections();
+    QCOMPARE(taken, 1);
+
+    // Once that time is over, it is tried again.
+    QTest::qWait(2100);
+    QVERIFY(!(*directory)->connect().ok());
+    takeConnections();
+    ::close(listener);
+    QCOMPARE(taken, 2);
 }
 
 QTEST_GUILESS_MAIN(TestLdapConfig)

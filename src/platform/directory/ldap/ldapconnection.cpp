@@ -210,6 +210,7 @@ LdapReply LdapConnection::openSocket(int *fd) const
 
     // The library's own connect timeout leaves its TLS handshake spinning; this connect is bounded here.
     QString lastError = QStringLiteral("aucune adresse");
+    bool silent = false; // the last address tried let the connection wait past its bound
     for (addrinfo *a = addresses; a && *fd < 0; a = a->ai_next) {
         const int s = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
         if (s < 0)
@@ -228,6 +229,7 @@ LdapReply LdapConnection::openSocket(int *fd) const
             }
         }
         if (error != 0) {
+            silent = error == ETIMEDOUT;
             lastError = QString::fromLocal8Bit(::strerror(error));
             ::close(s);
             continue;
@@ -237,7 +239,7 @@ LdapReply LdapConnection::openSocket(int *fd) const
     }
     ::freeaddrinfo(addresses);
     if (*fd < 0)
-        return LdapReply {LDAP_CONNECT_ERROR, lastError};
+        return LdapReply {silent ? LDAP_TIMEOUT : LDAP_CONNECT_ERROR, lastError};
     return {};
 }
 
@@ -304,12 +306,31 @@ LdapReply LdapConnection::open()
 {
     if (m_ld)
         return {};
+    // A server that has just kept a request waiting is not waited for again at each request: a run
+    // over hundreds of pupils would wait for each one in turn.
+    if (!m_silence.ok() && std::chrono::steady_clock::now() < m_silentUntil) {
+        LdapReply held = m_silence;
+        held.opening = true;
+        return held;
+    }
     LdapReply reply = connect(&m_ld, m_config.bindDn, m_password);
     m_encrypted = reply.ok();
     reply.opening = !reply.ok();
+    noteSilence(reply);
     if (reply.ok())
         ++m_generation;
     return reply;
+}
+
+void LdapConnection::noteSilence(const LdapReply &reply)
+{
+    if (reply.code == LDAP_TIMEOUT) {
+        m_silence = reply;
+        m_silentUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_timeouts.silentServerMs);
+    } else if (reply.ok() || (reply.code != LDAP_SERVER_DOWN && reply.code != LDAP_CONNECT_ERROR)) {
+        // The server answered, if only to refuse.
+        m_silence = LdapReply();
+    }
 }
 
 LdapReply LdapConnection::bindAs(const QString &dn, const QByteArray &password) const
@@ -346,6 +367,7 @@ LdapReply LdapConnection::run(const std::function<LdapReply(LDAP *)> &request)
         }
         if (reply.code == LDAP_SERVER_DOWN || reply.code == LDAP_CONNECT_ERROR || reply.code == LDAP_TIMEOUT)
             close();
+        noteSilence(reply);
         return reply;
     }
 }
@@ -512,6 +534,7 @@ QList<LdapReply> LdapConnection::writeAll(const QList<LdapWrite> &writes, int wi
             replies[place] = broken;
         underWay.clear();
         close();
+        noteSilence(broken);
         if (reopened) {
             for (; next < writes.size(); ++next)
                 replies[next] = broken;

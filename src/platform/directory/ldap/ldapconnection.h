@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
 
 struct ldap;
@@ -66,6 +67,10 @@ public:
     {
         int connectMs = 5000;
         int operationMs = 30000;
+        // A server that let a connection or a request wait past its bound is not waited for again
+        // this soon: until then, every request fails at once as the last one did. A server that
+        // refuses outright costs nothing to try, and is tried each time.
+        int silentServerMs = 30000;
     };
 
     LdapConnection(LdapConfig config, QByteArray password, Timeouts timeouts);
@@ -108,6 +113,8 @@ private:
     LdapReply openSocket(int *fd) const;
     LdapReply connect(ldap **handle, const QString &dn, const QByteArray &password) const;
     LdapReply run(const std::function<LdapReply(ldap *)> &request);
+    // Notes a reply: one that waited past its bound starts the time the server is not waited for.
+    void noteSilence(const LdapReply &reply);
 
     LdapConfig m_config;
     QByteArray m_password;
@@ -116,4 +123,6 @@ private:
     ldap *m_ld = nullptr;
     bool m_encrypted = false;
     int m_generation = 0;
+    LdapReply m_silence; // the last wait past its bound, while it holds
+    std::chrono::steady_clock::time_point m_silentUntil;
 };

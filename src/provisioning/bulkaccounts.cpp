@@ -304,6 +304,7 @@ int BulkAccounts::run(const Input &input, const Progress &progress)
     // batch, its accounts together, then each pupil's share, list line, row, journal line and
     // progress in turn. A run stopped within a batch leaves accounts without rows: the next one takes
     // them over.
+    QSet<QString> madeNow; // the logins of the accounts this run made, a pupil listed twice says
     for (int next = 0; next < total;) {
         QList<int> batch;
         for (; next < total && batch.size() < m_pupilsPerBatch; ++next) {
@@ -323,7 +324,13 @@ int BulkAccounts::run(const Input &input, const Progress &progress)
             const QString login = key(pass.logins[i]);
             PupilAccount &account = accounts[k];
             account.existed = !account.created() && pass.existing.contains(login);
-            account.shareScript = steps.startShareScript(pupil, account);
+            if (account.created())
+                madeNow.insert(login);
+            // A folder shared for no account would be open to every account of a domain controller,
+            // and stay so when a later run makes the account and finds its share already there.
+            account.shareScript = account.created() || account.existed || madeNow.contains(login)
+                ? steps.startShareScript(pupil, account)
+                : Status::failure(QStringLiteral("sans compte, le dossier n'est pas partagé"));
             // The list line before the row: a pupil on the sheet is always in the list, so the removal
             // of all pupils finds it even when the run stopped between the two.
             account.listed = steps.recordLogin(account);

@@ -35,6 +35,7 @@ private Q_SLOTS:
     void stepThreeNeedsThePupilsPolicy();
     void stepsRefuseSharesSambaWouldNotServe();
     void checkBeforeStepThree();
+    void stoppingTheDcEndsTheRun_data();
     void stoppingTheDcEndsTheRun();
     void stoppedRunGoesOn();
 
@@ -255,10 +256,18 @@ void TestSambaEndToEnd::checkBeforeStepThree()
     checkPupilFileThroughTheDialog(f);
 }
 
+void TestSambaEndToEnd::stoppingTheDcEndsTheRun_data()
+{
+    QTest::addColumn<bool>("hangs");
+    QTest::newRow("stopped: connections refused") << false;
+    QTest::newRow("hung: connections taken, nothing answers") << true;
+}
+
 // The DC goes away in the middle of step 3: the run still ends, with its final message once the work
 // is done, every remaining pupil on the sheet without an account, and no line cut short.
 void TestSambaEndToEnd::stoppingTheDcEndsTheRun()
 {
+    QFETCH(bool, hangs);
     // A domain as the tarball has it, whatever the tests before left in it.
     const Status fresh = m_dc.restart();
     QVERIFY2(fresh.ok(), qPrintable(fresh.message()));
@@ -283,7 +292,7 @@ void TestSambaEndToEnd::stoppingTheDcEndsTheRun()
     progress.handled = [&](int handled) {
         seen << handled;
         if (handled == stopAfter)
-            stopped = m_dc.stop();
+            stopped = hangs ? m_dc.freezeDirectory() : m_dc.stop();
     };
     QElapsedTimer timer;
     timer.start();

@@ -2,8 +2,13 @@
 
 #include "directory/ldap/ldapnames.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+
+#include <csignal>
+
+#include <unistd.h>
 
 namespace {
 
@@ -126,6 +131,32 @@ Status DcFixture::restart()
     if (Status s = stop(); !s)
         return s;
     return start();
+}
+
+Status DcFixture::freezeDirectory()
+{
+    // The script keeps the DC's PID namespace: every process in it is the DC's. Its LDAP server is
+    // the task "ldap": a master and its workers.
+    QFile namespaceFile(work() + QStringLiteral("/dc.ns"));
+    if (!namespaceFile.open(QIODevice::ReadOnly))
+        return Status::failure(QStringLiteral("dc.ns : ") + namespaceFile.errorString());
+    const QByteArray dcNamespace = namespaceFile.readAll().trimmed();
+    int frozen = 0;
+    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &pid : processes) {
+        char link[64] = {};
+        const QByteArray path = QStringLiteral("/proc/%1/ns/pid").arg(pid).toLatin1();
+        const ssize_t length = ::readlink(path.constData(), link, sizeof link - 1);
+        if (length <= 0 || QByteArray(link, length) != dcNamespace)
+            continue;
+        QFile command(QStringLiteral("/proc/%1/comm").arg(pid));
+        if (command.open(QIODevice::ReadOnly) && command.readAll().startsWith("ldap")
+            && ::kill(pid.toInt(), SIGSTOP) == 0)
+            ++frozen;
+    }
+    if (dcNamespace.isEmpty() || frozen == 0)
+        return Status::failure(QStringLiteral("le serveur LDAP du contrôleur n'a pas été arrêté"));
+    return {};
 }
 
 Result<LdapConfig> DcFixture::config() const

@@ -45,6 +45,10 @@ public:
     Status stop();
     // Stops and starts it again, from the tarball: everything written since is gone.
     Status restart();
+    // The DC's LDAP server stopped where it stands, as a server that hangs: the kernel still takes
+    // its connections, and nothing answers on them. The rest of the DC (winbind) goes on; stop()
+    // ends it all.
+    Status freezeDirectory();
 
     // The working folder of the script: annuaire.conf, bindpass, the DC's folder dc/.
     static QString work();

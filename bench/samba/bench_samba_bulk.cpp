@@ -132,23 +132,12 @@ private:
 // with what the children each has reaped took. Negative when the namespace cannot be read.
 double dcProcessorMs()
 {
-    QFile namespaceFile(DcFixture::work() + QStringLiteral("/dc.ns"));
-    if (!namespaceFile.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray dcNamespace = namespaceFile.readAll().trimmed();
     const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
-    if (dcNamespace.isEmpty() || ticksPerSecond <= 0)
+    const QStringList processes = DcFixture::processes();
+    if (processes.isEmpty() || ticksPerSecond <= 0)
         return -1;
     qint64 ticks = 0;
-    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &pid : processes) {
-        if (pid.isEmpty() || !pid.front().isDigit())
-            continue;
-        char link[64] = {};
-        const QByteArray nsPath = QStringLiteral("/proc/%1/ns/pid").arg(pid).toLatin1();
-        const ssize_t length = ::readlink(nsPath.constData(), link, sizeof link - 1);
-        if (length <= 0 || QByteArray(link, length) != dcNamespace)
-            continue;
         QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
         if (!stat.open(QIODevice::ReadOnly))
             continue; // ended meanwhile: its time is in its parent's

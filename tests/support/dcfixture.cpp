@@ -133,28 +133,38 @@ Status DcFixture::restart()
     return start();
 }
 
-Status DcFixture::freezeDirectory()
+QStringList DcFixture::processes()
 {
-    // The script keeps the DC's PID namespace: every process in it is the DC's. Its LDAP server is
-    // the task "ldap": a master and its workers.
+    // The script keeps the DC's PID namespace as /proc shows it ("pid:[INODE]").
     QFile namespaceFile(work() + QStringLiteral("/dc.ns"));
     if (!namespaceFile.open(QIODevice::ReadOnly))
-        return Status::failure(QStringLiteral("dc.ns : ") + namespaceFile.errorString());
+        return {};
     const QByteArray dcNamespace = namespaceFile.readAll().trimmed();
-    int frozen = 0;
-    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &pid : processes) {
+    if (dcNamespace.isEmpty())
+        return {};
+    QStringList found;
+    const QStringList all = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &pid : all) {
         char link[64] = {};
         const QByteArray path = QStringLiteral("/proc/%1/ns/pid").arg(pid).toLatin1();
         const ssize_t length = ::readlink(path.constData(), link, sizeof link - 1);
-        if (length <= 0 || QByteArray(link, length) != dcNamespace)
-            continue;
+        if (length > 0 && QByteArray(link, length) == dcNamespace)
+            found << pid;
+    }
+    return found;
+}
+
+Status DcFixture::freezeDirectory()
+{
+    // Its LDAP server is the task "ldap": a master and its workers.
+    int frozen = 0;
+    for (const QString &pid : processes()) {
         QFile command(QStringLiteral("/proc/%1/comm").arg(pid));
         if (command.open(QIODevice::ReadOnly) && command.readAll().startsWith("ldap")
             && ::kill(pid.toInt(), SIGSTOP) == 0)
             ++frozen;
     }
-    if (dcNamespace.isEmpty() || frozen == 0)
+    if (frozen == 0)
         return Status::failure(QStringLiteral("le serveur LDAP du contrôleur n'a pas été arrêté"));
     return {};
 }

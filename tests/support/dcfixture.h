@@ -45,6 +45,8 @@ public:
     Status stop();
     // Stops and starts it again, from the tarball: everything written since is gone.
     Status restart();
+    // The process ids of the DC: every process of its PID namespace. None when it is not running.
+    static QStringList processes();
     // The DC's LDAP server stopped where it stands, as a server that hangs: the kernel still takes
     // its connections, and nothing answers on them. The rest of the DC (winbind) goes on; stop()
     // ends it all.

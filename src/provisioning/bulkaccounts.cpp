@@ -304,7 +304,7 @@ int BulkAccounts::run(const Input &input, const Progress &progress)
     // batch, its accounts together, then each pupil's share, list line, row, journal line and
     // progress in turn. A run stopped within a batch leaves accounts without rows: the next one takes
     // them over.
-    QSet<QString> madeNow; // the logins of the accounts this run made, a pupil listed twice says
+    QSet<QString> madeNow; // the logins this run made accounts for: a pupil listed twice finds the first one
     for (int next = 0; next < total;) {
         QList<int> batch;
         for (; next < total && batch.size() < m_pupilsPerBatch; ++next) {

@@ -151,6 +151,12 @@ double dcProcessorMs()
     return ticks * 1000.0 / double(ticksPerSecond);
 }
 
+// The DC's processor time per pupil between two readings of dcProcessorMs(), or -1 when either failed.
+double dcPerPupil(double before, double after, qsizetype pupils)
+{
+    return before >= 0 && after >= 0 ? (after - before) / double(pupils) : -1;
+}
+
 // A program folder pointed at the DC: the built interpreter and perso.bat, drives C: and E: inside.
 bool layDcProgramFolder(const QString &folder, bool sambaShares)
 {
@@ -272,7 +278,7 @@ double velmar(const QList<Pupil> &all, Scripts scripts, double *untilShared, dou
         return -1;
     }
     *untilShared = all.size() * 1000.0 / qMax<qint64>(totalMs, 1);
-    *dcMs = dcBefore >= 0 && dcAfter >= 0 ? (dcAfter - dcBefore) / all.size() : -1;
+    *dcMs = dcPerPupil(dcBefore, dcAfter, all.size());
     return all.size() * 1000.0 / qMax<qint64>(actionMs, 1);
 }
 
@@ -367,7 +373,7 @@ double ldapadd(const QList<Pupil> &all, DcFixture &dc, bool stepWrites, double *
     process.waitForFinished(30 * 60 * 1000);
     const qint64 ms = timer.elapsed();
     const double dcAfter = dcProcessorMs();
-    *dcMs = dcBefore >= 0 && dcAfter >= 0 ? (dcAfter - dcBefore) / all.size() : -1;
+    *dcMs = dcPerPupil(dcBefore, dcAfter, all.size());
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         fail(QStringLiteral("%1 failed (%2)").arg(process.program()).arg(process.exitCode()));
         return -1;
@@ -484,14 +490,19 @@ int main(int argc, char *argv[])
     }
     stop(dc);
 
+    // A table's title and head: a column pair per size, the figure and its share.
+    const auto head = [&](const char *title, const char *share) {
+        std::printf("%s\n\n| What |", title);
+        for (int count : std::as_const(counts))
+            std::printf(" %s pupils | %s |", qPrintable(thousands(count)), share);
+        std::printf("\n|---|");
+        for (qsizetype i = 0; i < counts.size(); ++i)
+            std::printf("---|---|");
+        std::printf("\n");
+    };
+
     // Pupils per second at each size, and as a share of ldapadd's rate at that size.
-    std::printf("Pupils per second on the Samba DC, each size on a fresh domain:\n\n| What |");
-    for (int count : std::as_const(counts))
-        std::printf(" %s pupils | ratio |", qPrintable(thousands(count)));
-    std::printf("\n|---|");
-    for (qsizetype i = 0; i < counts.size(); ++i)
-        std::printf("---|---|");
-    std::printf("\n");
+    head("Pupils per second on the Samba DC, each size on a fresh domain:", "ratio");
     const auto row = [&](const char *what, double Rates::*rate) {
         std::printf("| %s |", what);
         for (const Rates &rates : std::as_const(all))
@@ -508,14 +519,9 @@ int main(int argc, char *argv[])
 
     // The DC makes its writes one after the other, on one processor: a part that costs it more time per
     // pupil than ldapadd does cannot go faster than ldapadd, whatever the client does.
-    std::printf("\nThe DC's own processor time per pupil, in ms, and ldapadd's as a share of it (the most a rate "
-                "can reach against ldapadd's while the DC makes one write at a time):\n\n| What |");
-    for (int count : std::as_const(counts))
-        std::printf(" %s pupils | ldapadd's / this |", qPrintable(thousands(count)));
-    std::printf("\n|---|");
-    for (qsizetype i = 0; i < counts.size(); ++i)
-        std::printf("---|---|");
-    std::printf("\n");
+    head("\nThe DC's own processor time per pupil, in ms, and ldapadd's as a share of it (the most a rate "
+         "can reach against ldapadd's while the DC makes one write at a time):",
+        "ldapadd's / this");
     const auto dcRow = [&](const char *what, double Rates::*ms) {
         std::printf("| %s |", what);
         for (const Rates &rates : std::as_const(all)) {
